@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything twice (plain, and with
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test of both
+# builds under a virtual X display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh --tests
+JOBS="$(nproc)"
+
+run_suite() {  # build-dir, extra cmake args...
+  local dir="$1"; shift
+  cmake -B "$dir" "$@"
+  cmake --build "$dir" -j"$JOBS"
+  (cd "$dir" && xvfb-run -a -s "-screen 0 1280x1024x24" \
+      ctest --output-on-failure --timeout 600 -j"$JOBS")
+}
+
+if [ "${ORBEL_SKIP_PLAIN:-0}" != 1 ]; then
+  echo "== plain build =="
+  run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+if [ "${ORBEL_SKIP_SANITIZE:-0}" != 1 ]; then
+  echo "== sanitizer build =="
+  run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DORBEL_SANITIZE=ON -DORBEL_BENCH=OFF
+fi

@@ -1,0 +1,144 @@
+// runtime_error.cpp — the runtime-error report, the debugger line protocol,
+// the print routines and the processor-fault translator.
+#include "host/runtime_error.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+String& SourcePositionText() {
+    static String text;
+    return text;
+}
+
+char& DebuggerStepMode() {
+    static char mode = 0;
+    return mode;
+}
+
+void Print(StringView text) {
+    std::string s = ToUtf8(text);
+    s.push_back('\n');
+    std::fwrite(s.data(), 1, s.size(), stdout);
+    std::fflush(stdout);
+}
+
+void Print(const char* utf8) { Print(S(utf8)); }
+
+void DebugLog(StringView text) {
+    std::string s = ToBytes(text);
+    s.push_back('\n');
+    std::fwrite(s.data(), 1, s.size(), stderr);
+    std::fflush(stderr);
+}
+
+[[noreturn]] void EndApp() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::exit(0);
+}
+
+[[noreturn]] void ReportUncaughtError() {
+    Print(u"Cobalt Runtime Error : Uncaught Cobalt Exception");
+    std::exit(-1);
+}
+
+void DebuggerStop() {
+    std::string pos = ToBytes(SourcePositionText());
+    std::fprintf(stderr, "{{~~%s~~}}\n", pos.c_str());
+    std::fflush(stderr);
+    for (;;) {
+        char line[257];
+        if (!std::fgets(line, sizeof line, stdin)) std::exit(-1);
+        std::size_t len = std::strlen(line);
+        // A line that did not fit (or end of input without a newline) is not
+        // a command the debugger can have meant.
+        if (len == 0 || line[len - 1] != '\n') std::exit(-1);
+        switch (line[0]) {
+        case 'r': DebuggerStepMode() = 0; return;
+        case 's':
+        case 'e': DebuggerStepMode() = line[0]; return;
+        case 'l': DebuggerStepMode() = 0; return;
+        case 'q': std::exit(0);
+        case '@': {
+            // Object addresses are never dereferenced from outside input: an
+            // address cannot be validated, so the answer is the empty line.
+            std::fputs("\n", stderr);
+            std::fflush(stderr);
+            continue;
+        }
+        case '?': continue;
+        default: {
+            line[len - 1] = 0;
+            std::printf("????? %s ?????\n", line);
+            std::fflush(stdout);
+            std::exit(-1);
+        }
+        }
+    }
+}
+
+[[noreturn]] void RuntimeError(StringView message) {
+    if (message.empty()) EndApp();
+    for (;;) {
+        Print(String(u"Cobalt Runtime Error : ") + String(message));
+        Print(SourcePositionText());
+        DebuggerStop();
+    }
+}
+
+[[noreturn]] void RuntimeError(const char* utf8Message) { RuntimeError(S(utf8Message)); }
+
+namespace {
+
+void FaultHandler(int sig, siginfo_t* info, void*) {
+    const char* message = "Unknown exception";
+    switch (sig) {
+    case SIGSEGV:
+    case SIGBUS: {
+        // A fault on the guard page below the stack pointer is a stack overflow.
+        message = "Memory access violation";
+        static char probe;
+        (void)probe;
+        char here;
+        auto addr = reinterpret_cast<char*>(info ? info->si_addr : nullptr);
+        if (addr && addr < &here + 65536 && addr > &here - (64l << 20)) message = "Stack overflow";
+        break;
+    }
+    case SIGILL: message = "Illegal instruction"; break;
+    case SIGFPE: message = (info && info->si_code == FPE_INTDIV) ? "Integer divide by zero" : "Unknown exception"; break;
+    default: break;
+    }
+    // Restore default handling so a fault inside the report cannot loop.
+    std::signal(SIGSEGV, SIG_DFL);
+    std::signal(SIGBUS, SIG_DFL);
+    std::signal(SIGILL, SIG_DFL);
+    std::signal(SIGFPE, SIG_DFL);
+    RuntimeError(message);
+}
+
+}  // namespace
+
+void InstallFaultHandlers() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    // An alternate stack lets the handler run when the fault is a stack overflow.
+    static std::size_t size = 1 << 16;
+    static void* altStack = std::malloc(size);
+    stack_t ss{};
+    ss.ss_sp = altStack;
+    ss.ss_size = size;
+    ss.ss_flags = 0;
+    sigaltstack(&ss, nullptr);
+    struct sigaction sa {};
+    sa.sa_sigaction = FaultHandler;
+    sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGSEGV, &sa, nullptr);
+    sigaction(SIGBUS, &sa, nullptr);
+    sigaction(SIGILL, &sa, nullptr);
+    sigaction(SIGFPE, &sa, nullptr);
+}

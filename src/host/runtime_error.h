@@ -1,0 +1,54 @@
+// runtime_error.h — how the program reports what it cannot go on from.
+//
+// Three ways out: RuntimeError(message) prints the "Cobalt Runtime Error : "
+// report and hands over to the debugger line protocol, which never returns to
+// the game; RuntimeError("") (EndApp) is the orderly end with exit code 0; a
+// thrown ThrowableObject that nothing catches reaches the host, which prints
+// the uncaught report and exits with -1. Processor faults (signals) are
+// translated into runtime errors by InstallFaultHandlers.
+#pragma once
+
+#include "host/object.h"
+#include "host/text.h"
+
+// Base of every error object the game throws (thrown as Ref<ThrowableObject>).
+class ThrowableObject : public Object {
+public:
+    String ToString() const override { return u"ThrowableObject"; }
+};
+
+// Throws an error object; the host's handler reports it as uncaught.
+template <class T, class... Args>
+[[noreturn]] void ThrowError(Args&&... args) {
+    throw Ref<ThrowableObject>(New<T>(std::forward<Args>(args)...));
+}
+
+// Reports a runtime error and never returns. An empty message ends the
+// program with exit code 0.
+[[noreturn]] void RuntimeError(StringView message);
+[[noreturn]] void RuntimeError(const char* utf8Message);
+// Ends the program at once with exit code 0.
+[[noreturn]] void EndApp();
+// Prints "Cobalt Runtime Error : Uncaught Cobalt Exception" and exits with -1.
+[[noreturn]] void ReportUncaughtError();
+
+// The debugger line protocol on the standard streams (see runtime_error.cpp).
+// Returns when the debugger asks to go on (r, s, e, l).
+void DebuggerStop();
+
+// The game's print routine: UTF-8 and a newline to standard output, flushed.
+void Print(StringView text);
+void Print(const char* utf8);
+// Debug text: the low byte of each character and a newline to standard
+// error, flushed.
+void DebugLog(StringView text);
+
+// The current source-position text (nothing in the game sets it).
+String& SourcePositionText();
+// The debugger's step mode letter (0 when not stepping) and mode letter.
+char& DebuggerStepMode();
+
+// Turns SIGSEGV, SIGBUS, SIGILL, SIGFPE and stack overflow into runtime
+// errors with the messages "Memory access violation", "Illegal instruction",
+// "Integer divide by zero", "Stack overflow" and "Unknown exception".
+void InstallFaultHandlers();

@@ -1,0 +1,4 @@
+// main.cpp — program entry. All game code lives in the orbel_game library.
+#include "host/entry.h"
+
+int main(int argc, char** argv) { return OrbelMain(argc, argv); }
