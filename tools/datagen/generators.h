@@ -1,0 +1,17 @@
+// generators.h — the data generator's parts. Each writes its files under
+// `data` (the game's data folder) and may write review pictures under
+// `preview`. Each returns false after printing what went wrong.
+#pragma once
+
+#include <filesystem>
+
+namespace datagen {
+namespace fs = std::filesystem;
+
+// Images and fonts (assets/images, assets/fonts).
+bool GenerateImages(const fs::path& assets, const fs::path& data, const fs::path& preview);
+// Sound effects and music (assets/sound).
+bool GenerateAudio(const fs::path& assets, const fs::path& data, const fs::path& preview);
+// Level maps and the translation table (assets/levels, assets/text).
+bool GenerateLevels(const fs::path& assets, const fs::path& data, const fs::path& preview);
+}  // namespace datagen
