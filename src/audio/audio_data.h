@@ -1,0 +1,35 @@
+// audio_data.h — decoding sound files into PCM for the audio device.
+//
+// Every sound is decoded whole at load time: WAV files with integer PCM, and
+// Ogg Vorbis files through stb_vorbis (16-bit). The host's LoadAudioData opens
+// the file through its own path mapping and hands the open file to
+// DecodeAudioFile; LoadAudioFile is the same for a plain file-system path.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "host/text.h"
+
+// Interleaved PCM frames: 8-bit unsigned or 16-bit signed little-endian.
+struct AudioData {
+    std::vector<std::uint8_t> data;
+    int length = 0;          // sample frames
+    int channelCount = 0;    // 1 or 2 for anything the device can play
+    int bytesPerSample = 0;  // 1 or 2 for anything the device can play
+    int sampleRate = 0;      // Hz
+};
+
+// Reads a RIFF/WAVE file of integer PCM from the current position of `file`.
+// The format chunk must come first; other chunks before "data" are skipped.
+std::optional<AudioData> ReadWav(std::FILE* file);
+// Decodes a whole Ogg Vorbis stream (the rest of `file`, from its current
+// position) into 16-bit frames.
+std::optional<AudioData> ReadOgg(std::FILE* file);
+// Chooses the reader by the path's extension (".wav" or ".ogg", any case);
+// nothing for any other extension. Does not close the file.
+std::optional<AudioData> DecodeAudioFile(std::FILE* file, StringView path);
+// Opens `path` as given (no data-path mapping), decodes it and closes it.
+std::optional<AudioData> LoadAudioFile(StringView path);
