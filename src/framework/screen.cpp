@@ -1,0 +1,7 @@
+// screen.cpp — see screen.h.
+#include "framework/screen.h"
+
+GameScreen& Screen() {
+    static GameScreen screen;
+    return screen;
+}

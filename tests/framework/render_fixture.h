@@ -1,0 +1,72 @@
+// render_fixture.h — draws framework objects into the GL recorder.
+//
+//   RecordedFrame frame;          // 640 × 480 target
+//   frame.Begin();
+//   node->Render();
+//   frame.End();                  // flushes: frame.gl.draws holds the result
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/color_stack.h"
+#include "framework/screen.h"
+#include "graphics/gl_api.h"
+#include "graphics/gl_recorder.h"
+#include "graphics/graphics_context.h"
+
+class RecordedFrame {
+public:
+    explicit RecordedFrame(int width = 640, int height = 480) {
+        gl.targetWidth = width;
+        gl.targetHeight = height;
+        if (ContextGeneration() == 0) BumpContextGeneration();
+        device = New<gxtkGraphics>();
+        SetGraphicsDevice(device);
+        Screen() = GameScreen{};
+    }
+    ~RecordedFrame() {
+        SetGraphicsDevice(nullptr);
+        device.reset();
+        Screen() = GameScreen{};
+    }
+    RecordedFrame(const RecordedFrame&) = delete;
+    RecordedFrame& operator=(const RecordedFrame&) = delete;
+
+    void Begin() {
+        device->BeginFrame();
+        BeginDrawing();
+        gl.draws.clear();
+        gl.ResetCounters();
+    }
+    void End() {
+        EndDrawing();
+        device->EndFrame();
+    }
+
+    // Every vertex drawn, in order.
+    std::vector<GlRecorder::Vertex> Vertices() const {
+        std::vector<GlRecorder::Vertex> all;
+        for (const auto& d : gl.draws) all.insert(all.end(), d.vertices.begin(), d.vertices.end());
+        return all;
+    }
+
+    GlRecorder gl;
+    GlApiScope seam{gl};
+    Ref<gxtkGraphics> device;
+};
+
+// The bounding box of some vertices.
+struct Box {
+    float x0, y0, x1, y1;
+};
+inline Box BoundsOf(const std::vector<GlRecorder::Vertex>& v, std::size_t first, std::size_t count) {
+    Box b{1e9f, 1e9f, -1e9f, -1e9f};
+    for (std::size_t i = first; i < first + count && i < v.size(); ++i) {
+        b.x0 = std::min(b.x0, v[i].x);
+        b.y0 = std::min(b.y0, v[i].y);
+        b.x1 = std::max(b.x1, v[i].x);
+        b.y1 = std::max(b.y1, v[i].y);
+    }
+    return b;
+}
