@@ -1,12 +1,43 @@
-// entry.cpp — program set-up (temporary until the host loop lands).
+// entry.cpp — program set-up: GLFW, the host, the application, the loop.
 #include "host/entry.h"
 
 #include <clocale>
+#include <cstdlib>
 
+#include "host/glfw_platform.h"
+#include "host/rnd.h"
+#include "host/rt_glfw_game.h"
 #include "host/runtime_error.h"
 
-int OrbelMain(int, char**) {
-    InstallFaultHandlers();
-    if (!std::setlocale(LC_CTYPE, "en_US.UTF-8")) std::setlocale(LC_CTYPE, "");
+namespace {
+int savedArgc = 0;
+char** savedArgv = nullptr;
+}  // namespace
+
+int ProgramArgc() { return savedArgc; }
+char** ProgramArgv() { return savedArgv; }
+
+int OrbelMain(int argc, char** argv) {
+    if (!GlfwPlatform::Init()) {
+        Print(u"glfwInit failed");
+        return -1;
+    }
+    RtCobaltGame host(std::make_unique<GlfwPlatform>());
+    try {
+        savedArgc = argc;
+        savedArgv = argv;
+        InstallFaultHandlers();
+        if (!std::setlocale(LC_CTYPE, "en_US.UTF-8")) std::setlocale(LC_CTYPE, "");
+        rnd::Seed() = rnd::kInitialSeed;
+    } catch (const Ref<ThrowableObject>& error) {
+        GlfwPlatform::Terminate();
+        host.ReportUncaughtError(error);
+    }
+    if (host.GetDelegate() && !host.Run()) {
+        Print(u"Failed to open the game window");
+        GlfwPlatform::Terminate();
+        return -1;
+    }
+    GlfwPlatform::Terminate();
     return 0;
 }

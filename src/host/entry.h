@@ -4,3 +4,7 @@
 // Initialises the host, constructs the application and runs the main loop.
 // Returns the process exit code.
 int OrbelMain(int argc, char** argv);
+
+// The command line as main received it.
+int ProgramArgc();
+char** ProgramArgv();

@@ -2,7 +2,10 @@
 // the print routines and the processor-fault translator.
 #include "host/runtime_error.h"
 
+#include <pthread.h>
+
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,20 +96,41 @@ void DebuggerStop() {
 
 namespace {
 
+// The main thread's stack, recorded when the handlers are installed. The
+// handler runs on its own alternate stack, so it cannot judge a faulting
+// address against its own locals.
+std::uintptr_t stackLow = 0;
+std::uintptr_t stackHigh = 0;
+// A frame may step this far below the stack's lowest page in one go (a
+// large local array) before touching memory.
+constexpr std::uintptr_t kStackOverflowSlack = 1u << 20;
+
+void RecordMainStack() {
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return;
+    void* base = nullptr;
+    std::size_t size = 0;
+    if (pthread_attr_getstack(&attr, &base, &size) == 0) {
+        stackLow = reinterpret_cast<std::uintptr_t>(base);
+        stackHigh = stackLow + size;
+    }
+    pthread_attr_destroy(&attr);
+}
+
+bool IsStackOverflow(const void* faultAddress) {
+    auto addr = reinterpret_cast<std::uintptr_t>(faultAddress);
+    if (stackHigh == 0 || addr == 0) return false;
+    std::uintptr_t low = stackLow > kStackOverflowSlack ? stackLow - kStackOverflowSlack : 0;
+    return addr >= low && addr < stackHigh;
+}
+
 void FaultHandler(int sig, siginfo_t* info, void*) {
     const char* message = "Unknown exception";
     switch (sig) {
     case SIGSEGV:
-    case SIGBUS: {
-        // A fault on the guard page below the stack pointer is a stack overflow.
-        message = "Memory access violation";
-        static char probe;
-        (void)probe;
-        char here;
-        auto addr = reinterpret_cast<char*>(info ? info->si_addr : nullptr);
-        if (addr && addr < &here + 65536 && addr > &here - (64l << 20)) message = "Stack overflow";
+    case SIGBUS:
+        message = IsStackOverflow(info ? info->si_addr : nullptr) ? "Stack overflow" : "Memory access violation";
         break;
-    }
     case SIGILL: message = "Illegal instruction"; break;
     case SIGFPE: message = (info && info->si_code == FPE_INTDIV) ? "Integer divide by zero" : "Unknown exception"; break;
     default: break;
@@ -125,8 +149,12 @@ void InstallFaultHandlers() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    // An alternate stack lets the handler run when the fault is a stack overflow.
-    static std::size_t size = 1 << 16;
+    RecordMainStack();
+    // An alternate stack lets the handler run when the fault is a stack
+    // overflow (the thread's own stack is used up then).
+    // The report allocates and formats text, so it gets room to do so (more
+    // than the minimum: sanitizer builds have much larger frames).
+    static std::size_t size = 1 << 18;
     static void* altStack = std::malloc(size);
     stack_t ss{};
     ss.ss_sp = altStack;

@@ -1,0 +1,43 @@
+// gl_context.h — what the renderer needs to know about the GL context: its
+// generation (raised each time the host opens a window, so textures made
+// under an older context are re-created) and the entry points the host
+// looked up for it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Incremented by every window opening (successful or not).
+int GlContextGeneration();
+void BumpGlContextGeneration();
+
+// Entry points beyond OpenGL 1.1, looked up under the names the context's
+// version offers (null when the driver lacks them).
+struct GlEntryPoints {
+    void* activeTexture = nullptr;
+    void* clientActiveTexture = nullptr;
+    void* compressedTexImage2D = nullptr;
+    void* compressedTexSubImage2D = nullptr;
+    void* multiTexCoord4f = nullptr;
+    void* sampleCoverage = nullptr;
+    void* pointParameterf = nullptr;
+    void* genBuffers = nullptr;
+    void* deleteBuffers = nullptr;
+    void* bufferData = nullptr;
+    void* bufferSubData = nullptr;
+    void* bindBuffer = nullptr;
+    void* isBuffer = nullptr;
+    void* getBufferParameteriv = nullptr;
+};
+
+// 10 * major + minor from a GL_VERSION text ("2.1 Mesa ..." gives 21); 0
+// for a missing or too short text.
+int GlVersionNumber(const char* version);
+// The names looked up for a version: below 1.3 the multitexture group takes
+// "ARB" names, below 1.4 glPointParameterfARB, and up to 1.4 the buffer
+// group takes "ARB" names. In the order of GlEntryPoints' fields.
+std::vector<std::string> GlEntryPointNames(int version);
+GlEntryPoints LookUpGlEntryPoints(int version, const std::function<void*(const char*)>& lookup);
+// The entry points of the current context (filled when a window opens).
+GlEntryPoints& GlProcs();

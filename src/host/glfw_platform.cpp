@@ -1,0 +1,158 @@
+// glfw_platform.cpp — see glfw_platform.h.
+#include "host/glfw_platform.h"
+
+#include <GLFW/glfw3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+PlatformEvents* SinkOf(GLFWwindow* window) { return static_cast<PlatformEvents*>(glfwGetWindowUserPointer(window)); }
+
+void OnKey(GLFWwindow* w, int key, int, int action, int) { SinkOf(w)->OnKey(key, action); }
+void OnChar(GLFWwindow* w, unsigned codepoint) { SinkOf(w)->OnChar(codepoint); }
+void OnMouseButton(GLFWwindow* w, int button, int action, int) { SinkOf(w)->OnMouseButton(button, action); }
+void OnCursorPos(GLFWwindow* w, double x, double y) { SinkOf(w)->OnCursorPos(x, y); }
+void OnClose(GLFWwindow* w) {
+    // The application decides whether the program ends; the window stays.
+    glfwSetWindowShouldClose(w, GLFW_FALSE);
+    SinkOf(w)->OnCloseRequest();
+}
+
+RtGlfwVideoMode FromGlfw(const GLFWvidmode& m) { return {m.width, m.height, m.redBits, m.greenBits, m.blueBits}; }
+
+}  // namespace
+
+bool GlfwPlatform::Init() {
+    glfwSetErrorCallback([](int code, const char* description) {
+        std::fprintf(stderr, "GLFW error %d: %s\n", code, description);
+    });
+    return glfwInit() == GLFW_TRUE;
+}
+
+void GlfwPlatform::Terminate() { glfwTerminate(); }
+
+GlfwPlatform::~GlfwPlatform() { DestroyWindow(); }
+
+double GlfwPlatform::Now() { return glfwGetTime(); }
+
+void GlfwPlatform::Sleep(double seconds) {
+    if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+bool GlfwPlatform::CreateWindow(const WindowSpec& spec, PlatformEvents& events) {
+    DestroyWindow();
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_RED_BITS, spec.redBits);
+    glfwWindowHint(GLFW_GREEN_BITS, spec.greenBits);
+    glfwWindowHint(GLFW_BLUE_BITS, spec.blueBits);
+    glfwWindowHint(GLFW_ALPHA_BITS, spec.alphaBits);
+    glfwWindowHint(GLFW_DEPTH_BITS, spec.depthBits);
+    glfwWindowHint(GLFW_STENCIL_BITS, spec.stencilBits);
+    GLFWmonitor* monitor = spec.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
+    window_ = glfwCreateWindow(spec.width, spec.height, "", monitor, nullptr);
+    if (!window_) return false;
+    events_ = &events;
+    glfwSetWindowUserPointer(window_, events_);
+    glfwMakeContextCurrent(window_);
+    glfwSetKeyCallback(window_, OnKey);
+    glfwSetCharCallback(window_, OnChar);
+    glfwSetMouseButtonCallback(window_, OnMouseButton);
+    glfwSetCursorPosCallback(window_, OnCursorPos);
+    glfwSetWindowCloseCallback(window_, OnClose);
+    return true;
+}
+
+void GlfwPlatform::DestroyWindow() {
+    if (!window_) return;
+    glfwDestroyWindow(window_);
+    window_ = nullptr;
+    events_ = nullptr;
+}
+
+void GlfwPlatform::ShowWindow() {
+    if (window_) glfwShowWindow(window_);
+}
+
+void GlfwPlatform::SetWindowPos(int x, int y) {
+    if (window_) glfwSetWindowPos(window_, x, y);
+}
+
+void GlfwPlatform::SetWindowTitle(const char* utf8) {
+    if (window_) glfwSetWindowTitle(window_, utf8);
+}
+
+void GlfwPlatform::GetWindowSize(int& width, int& height) {
+    width = height = 0;
+    if (window_) glfwGetFramebufferSize(window_, &width, &height);
+}
+
+void GlfwPlatform::GetCursorPos(double& x, double& y) {
+    x = y = 0;
+    if (window_) glfwGetCursorPos(window_, &x, &y);
+}
+
+void GlfwPlatform::SetCursorVisible(bool visible) {
+    if (window_) glfwSetInputMode(window_, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+}
+
+bool GlfwPlatform::IsWindowActive() { return window_ && glfwGetWindowAttrib(window_, GLFW_FOCUSED) == GLFW_TRUE; }
+
+void GlfwPlatform::SwapBuffers() {
+    if (window_) glfwSwapBuffers(window_);
+}
+
+void GlfwPlatform::PollEvents() { glfwPollEvents(); }
+void GlfwPlatform::WaitEvents() { glfwWaitEvents(); }
+
+const char* GlfwPlatform::GlVersion() {
+    if (!window_) return nullptr;
+    // glGetString is OpenGL 1.0 and exported by every libGL, but going
+    // through the lookup keeps this file free of GL headers.
+    using GetString = const unsigned char* (*)(unsigned);
+    auto getString = reinterpret_cast<GetString>(glfwGetProcAddress("glGetString"));
+    constexpr unsigned kGlVersion = 0x1F02;
+    return getString ? reinterpret_cast<const char*>(getString(kGlVersion)) : nullptr;
+}
+
+void* GlfwPlatform::GetProcAddress(const char* name) {
+    return window_ ? reinterpret_cast<void*>(glfwGetProcAddress(name)) : nullptr;
+}
+
+bool GlfwPlatform::HasSwapControl() {
+    if (!window_) return false;
+    return glfwExtensionSupported("GLX_EXT_swap_control") || glfwExtensionSupported("GLX_MESA_swap_control") ||
+           glfwExtensionSupported("GLX_SGI_swap_control");
+}
+
+void GlfwPlatform::SetSwapInterval(int interval) {
+    if (window_) glfwSwapInterval(interval);
+}
+
+std::vector<RtGlfwVideoMode> GlfwPlatform::VideoModes() {
+    std::vector<RtGlfwVideoMode> modes;
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    int count = 0;
+    const GLFWvidmode* list = monitor ? glfwGetVideoModes(monitor, &count) : nullptr;
+    for (int i = 0; list && i < count; ++i) modes.push_back(FromGlfw(list[i]));
+    return modes;
+}
+
+RtGlfwVideoMode GlfwPlatform::DesktopMode() {
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    return mode ? FromGlfw(*mode) : RtGlfwVideoMode{};
+}
+
+bool GlfwPlatform::ReadJoystick(int port, std::vector<float>& axes, std::vector<unsigned char>& buttons) {
+    if (port < GLFW_JOYSTICK_1 || port > GLFW_JOYSTICK_LAST || !glfwJoystickPresent(port)) return false;
+    int axisCount = 0, buttonCount = 0;
+    const float* a = glfwGetJoystickAxes(port, &axisCount);
+    const unsigned char* b = glfwGetJoystickButtons(port, &buttonCount);
+    axes.assign(a, a + (a ? axisCount : 0));
+    buttons.assign(b, b + (b ? buttonCount : 0));
+    return true;
+}

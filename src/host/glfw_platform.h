@@ -1,0 +1,52 @@
+// glfw_platform.h — the real platform: a GLFW 3 window with its GL context,
+// GLFW's clock and joysticks, and real sleeping.
+#pragma once
+
+#include "host/platform.h"
+
+struct GLFWwindow;
+
+class GlfwPlatform final : public HostPlatform {
+public:
+    // glfwInit with an error callback that prints GLFW's complaints to
+    // standard error; false when the window system cannot be reached.
+    static bool Init();
+    static void Terminate();
+
+    GlfwPlatform() = default;
+    ~GlfwPlatform() override;
+    GlfwPlatform(const GlfwPlatform&) = delete;
+    GlfwPlatform& operator=(const GlfwPlatform&) = delete;
+
+    double Now() override;
+    void Sleep(double seconds) override;
+
+    bool CreateWindow(const WindowSpec& spec, PlatformEvents& events) override;
+    void DestroyWindow() override;
+    bool IsWindowOpen() override { return window_ != nullptr; }
+    void ShowWindow() override;
+    void SetWindowPos(int x, int y) override;
+    void SetWindowTitle(const char* utf8) override;
+    void GetWindowSize(int& width, int& height) override;
+    void GetCursorPos(double& x, double& y) override;
+    void SetCursorVisible(bool visible) override;
+    bool IsWindowActive() override;
+    void SwapBuffers() override;
+    void PollEvents() override;
+    void WaitEvents() override;
+
+    const char* GlVersion() override;
+    void* GetProcAddress(const char* name) override;
+    bool HasSwapControl() override;
+    void SetSwapInterval(int interval) override;
+
+    std::vector<RtGlfwVideoMode> VideoModes() override;
+    RtGlfwVideoMode DesktopMode() override;
+    bool ReadJoystick(int port, std::vector<float>& axes, std::vector<unsigned char>& buttons) override;
+
+    GLFWwindow* Window() const { return window_; }
+
+private:
+    GLFWwindow* window_ = nullptr;
+    PlatformEvents* events_ = nullptr;
+};

@@ -1,0 +1,87 @@
+// platform.h — the seam between the host loop and the window system.
+//
+// RtGlfwGame runs its main loop, timing and event translation against this
+// interface only. GlfwPlatform (glfw_platform.h) is the real window, clock
+// and joysticks; ScriptedPlatform (scripted_platform.h) is a clock that moves
+// only when told and a window whose events a test queues, so the same loop
+// and catch-up code runs frame by frame in tests without sleeping.
+//
+// Events are raw window-system events (GLFW key codes and actions); the
+// platform delivers them to its PlatformEvents sink from inside PollEvents
+// and WaitEvents, as GLFW does.
+#pragma once
+
+#include <vector>
+
+// A video mode: size and colour bits.
+struct RtGlfwVideoMode {
+    int width = 0;
+    int height = 0;
+    int redBits = 0;
+    int greenBits = 0;
+    int blueBits = 0;
+};
+
+// What the host asks for when it opens a window.
+struct WindowSpec {
+    int width = 0;
+    int height = 0;
+    int redBits = 8, greenBits = 8, blueBits = 8, alphaBits = 0;
+    int depthBits = 32, stencilBits = 0;
+    bool fullscreen = false;
+};
+
+// Receives the window's events; actions are GLFW_PRESS, GLFW_RELEASE and
+// GLFW_REPEAT.
+class PlatformEvents {
+public:
+    virtual void OnKey(int glfwKey, int action) = 0;
+    virtual void OnChar(unsigned codepoint) = 0;
+    virtual void OnMouseButton(int button, int action) = 0;
+    virtual void OnCursorPos(double x, double y) = 0;
+    virtual void OnCloseRequest() = 0;
+
+protected:
+    ~PlatformEvents() = default;
+};
+
+class HostPlatform {
+public:
+    virtual ~HostPlatform() = default;
+
+    // Clock: seconds, monotonic.
+    virtual double Now() = 0;
+    virtual void Sleep(double seconds) = 0;
+
+    // Window. CreateWindow makes it hidden and with its GL context current;
+    // ShowWindow maps it once placed. Events go to `events` from then on.
+    virtual bool CreateWindow(const WindowSpec& spec, PlatformEvents& events) = 0;
+    virtual void DestroyWindow() = 0;
+    virtual bool IsWindowOpen() = 0;
+    virtual void ShowWindow() = 0;
+    virtual void SetWindowPos(int x, int y) = 0;
+    virtual void SetWindowTitle(const char* utf8) = 0;
+    // Client-area size in pixels (0 x 0 without a window).
+    virtual void GetWindowSize(int& width, int& height) = 0;
+    virtual void GetCursorPos(double& x, double& y) = 0;
+    virtual void SetCursorVisible(bool visible) = 0;
+    // True while the window has the input focus.
+    virtual bool IsWindowActive() = 0;
+    virtual void SwapBuffers() = 0;
+    // Delivers pending events and returns.
+    virtual void PollEvents() = 0;
+    // Blocks until an event arrives, then delivers pending events.
+    virtual void WaitEvents() = 0;
+
+    // OpenGL: the GL_VERSION text (null without a context), entry-point
+    // lookup and swap control.
+    virtual const char* GlVersion() = 0;
+    virtual void* GetProcAddress(const char* name) = 0;
+    virtual bool HasSwapControl() = 0;
+    virtual void SetSwapInterval(int interval) = 0;
+
+    // Displays and joysticks (ports 0-15; false when nothing is attached).
+    virtual std::vector<RtGlfwVideoMode> VideoModes() = 0;
+    virtual RtGlfwVideoMode DesktopMode() = 0;
+    virtual bool ReadJoystick(int port, std::vector<float>& axes, std::vector<unsigned char>& buttons) = 0;
+};

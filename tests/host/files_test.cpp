@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "host/files.h"
+#include "host/scramble.h"
+#include "host/streams.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+TEST(Paths, FixAndMap) {
+    struct Case {
+        const char16_t *in, *fixed, *mapped;
+    };
+    const Case cases[] = {
+        {u"title.png", u"cobalt://data/title.png", u"./data/title.png"},
+        {u"maps/a.tmx", u"cobalt://data/maps/a.tmx", u"./data/maps/a.tmx"},
+        {u"./.cobaltstate", u"./.cobaltstate", u"./.cobaltstate"},
+        {u"/abs/x", u"/abs/x", u"/abs/x"},
+        {u"cobalt://internal/x", u"cobalt://internal/x", u"./internal/x"},
+        {u"cobalt://external/x", u"cobalt://external/x", u"./external/x"},
+        {u"cobalt://other/x", u"cobalt://other/x", u""},
+        // ":/" only names a scheme when it holds the first "/".
+        {u"a/b:/c", u"cobalt://data/a/b:/c", u"./data/a/b:/c"},
+        {u"cobalt://Data/x", u"cobalt://Data/x", u""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FixDataPath(c.in), c.fixed) << ToUtf8(c.in);
+        EXPECT_EQ(MapDataPath(FixDataPath(c.in)), c.mapped) << ToUtf8(c.in);
+    }
+    EXPECT_EQ(OpenFile(u"cobalt://other/x", "rb"), nullptr);
+}
+
+TEST(TextDecoding, EncodingsAndFallback) {
+    struct Case {
+        std::string bytes;
+        String text;
+        bool invalid;
+    };
+    const Case cases[] = {
+        {"plain\r\n", u"plain\r\n", false},
+        {"\xEF\xBB\xBFhi", u"hi", false},
+        {"\xC3\xA9\xE2\x82\xAC", u"\u00E9\u20AC", false},
+        {std::string("\xFF\xFE", 2), u"", false},
+        {std::string("\xFF\xFEh\0i\0x", 7), u"hi", false},
+        {std::string("\xFE\xFF\0h\0i", 6), u"hi", false},
+        {"\xC3" "A", u"\u00C3A", true},
+        {"ok\xE2\x82", u"ok\u00E2\u0082", true},
+        {"\xF0\x9F\x98\x80", u"\u00F0\u009F\u0098\u0080", true},
+    };
+    for (const Case& c : cases) {
+        LastTextDecodingError().clear();
+        EXPECT_EQ(DecodeText(c.bytes), c.text);
+        EXPECT_EQ(LastTextDecodingError(), c.invalid ? u"Invalid UTF-8" : u"");
+    }
+}
+
+TEST(Files, LoadDataAndText) {
+    ScopedTempDir dir;
+    std::string big(10000, 'x');
+    big[4095] = 'a';
+    big[4096] = 'b';
+    dir.Write("data/big.bin", big);
+    dir.Write("data/empty.txt", "");
+    dir.Write("data/exact.bin", std::string(4096, 'z'));
+    long long before = LoadedByteCount();
+
+    auto data = LoadData(u"cobalt://data/big.bin");
+    ASSERT_TRUE(data);
+    EXPECT_EQ(std::string(data->begin(), data->end()), big);
+    EXPECT_EQ(LoadedByteCount() - before, 10000);
+    EXPECT_EQ(LoadData(u"cobalt://data/exact.bin")->size(), 4096u);
+    EXPECT_EQ(LoadData(u"cobalt://data/empty.txt")->size(), 0u);
+    EXPECT_FALSE(LoadData(u"cobalt://data/missing"));
+
+    dir.Write("data/trans.txt", "\xEF\xBB\xBFHola|Hello\n");
+    EXPECT_EQ(LoadText(u"trans.txt"), u"Hola|Hello\n");
+    EXPECT_EQ(LoadString(u"cobalt://data/missing.txt"), u"");
+}
+
+TEST(StateFile, SavesAtomicallyAndKeepsOldContentOnFailure) {
+    ScopedTempDir dir;
+    EXPECT_EQ(LoadState(), u"");
+    EXPECT_EQ(SaveState(u"caf\u00E9 \u20AC"), 0);
+    EXPECT_EQ(dir.Read(".cobaltstate"), "caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(LoadState(), u"caf\u00E9 \u20AC");
+
+    // Block the temporary file's name: the save fails and the old state stays.
+    std::filesystem::create_directory(".cobaltstate.tmp" + std::to_string(::getpid()));
+    EXPECT_EQ(SaveState(u"new"), -1);
+    EXPECT_EQ(LoadState(), u"caf\u00E9 \u20AC");
+    std::filesystem::remove(".cobaltstate.tmp" + std::to_string(::getpid()));
+
+    EXPECT_EQ(SaveState(u""), 0);
+    EXPECT_EQ(dir.Read(".cobaltstate"), "");
+    // Nothing but the state file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
+}
+
+TEST(StateFile, ShortWriteIsReportedAndOldContentSurvives) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    ScopedTempDir dir;
+    ASSERT_EQ(SaveState(u"3|996"), 0);
+    // The temporary file is a link to a device that is always full.
+    std::filesystem::create_symlink("/dev/full", ".cobaltstate.tmp" + std::to_string(::getpid()));
+    EXPECT_EQ(SaveState(u"something longer"), -2);
+    EXPECT_EQ(LoadState(), u"3|996");
+}
+
+TEST(Streams, FileStreamModesAndBounds) {
+    ScopedTempDir dir;
+    dir.Write("data/s.bin", "\x01\x80\xFFxyz");
+    EXPECT_EQ(RtFileStream::Open(u"cobalt://data/none", u"r"), nullptr);
+    EXPECT_EQ(RtFileStream::Open(u"cobalt://data/s.bin", u"x"), nullptr);
+
+    auto stream = RtFileStream::Open(u"cobalt://data/s.bin", u"r");
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->Length(), 6);
+    EXPECT_EQ(stream->Eof(), 0);
+    auto buffer = New<c_DataBuffer>();
+    buffer->Allocate(4);
+    // Ranges reaching outside the buffer are clipped, never overrun.
+    EXPECT_EQ(stream->Read(*buffer, 2, 100), 2);
+    EXPECT_EQ(stream->Read(*buffer, -1, 2), 0);
+    EXPECT_EQ(stream->Read(*buffer, 4, 1), 0);
+    EXPECT_EQ(stream->Position(), 2);
+    EXPECT_EQ(stream->Seek(6), 6);
+    EXPECT_EQ(stream->Eof(), 1);
+    stream->Close();
+    EXPECT_EQ(stream->Eof(), -1);
+    EXPECT_EQ(stream->Read(*buffer, 0, 1), 0);
+
+    // "u" creates a missing file; writes extend the length.
+    auto update = RtFileStream::Open(u"./made.bin", u"u");
+    ASSERT_TRUE(update);
+    EXPECT_EQ(update->Write(*buffer, 0, 4), 4);
+    EXPECT_EQ(update->Length(), 4);
+    update->Close();
+    EXPECT_EQ(dir.Read("made.bin").size(), 4u);
+
+    auto input = New<c_FileInputStream>(u"cobalt://data/s.bin");
+    EXPECT_EQ(ReadByte(*input), 1);
+    EXPECT_EQ(ReadByte(*input), -128);
+    EXPECT_EQ(ReadByte(*input), -1);
+}
+
+TEST(Streams, ReadPastEndThrowsReadError) {
+    ScopedTempDir dir;
+    dir.Write("data/one.bin", "A");
+    auto input = New<c_FileInputStream>(u"cobalt://data/one.bin");
+    EXPECT_EQ(ReadByte(*input), 'A');
+    try {
+        ReadByte(*input);
+        FAIL() << "no error";
+    } catch (const Ref<ThrowableObject>& error) {
+        auto readError = std::dynamic_pointer_cast<c_StreamReadError>(error);
+        ASSERT_TRUE(readError);
+        EXPECT_EQ(readError->GetStream(), input->StreamRef());
+    }
+}
+
+TEST(Streams, RuntimeErrors) {
+    ScopedTempDir dir;
+    struct Case {
+        std::function<void()> body;
+        const char* message;
+    };
+    const Case cases[] = {
+        {[] { New<c_FileInputStream>(u"cobalt://data/missing.bin"); }, "Failed to open stream"},
+        {[] { New<c_DataBuffer>()->Allocate(2)->Allocate(2); }, "Allocate DataBuffer failed"},
+        {[] { LoadScrambled(u"cobalt://data/missing.imx"); }, "Failed to open stream"},
+    };
+    for (const Case& c : cases) {
+        ChildResult r = RunInChild(c.body);
+        EXPECT_EQ(r.out.substr(0, r.out.find('\n')), std::string("Cobalt Runtime Error : ") + c.message);
+        EXPECT_EQ(r.exitCode, 255);
+    }
+}
+
+TEST(Scrambled, LoadsOnlyIntactFiles) {
+    ScopedTempDir dir;
+    std::string plain = "\x89PNG payload bytes";
+    std::string good = ScrambleFile(plain);
+    std::string badCheck = good;
+    badCheck[2] = static_cast<char>(badCheck[2] ^ 1);
+    std::string badHeader = good;
+    badHeader[1] = 'z';
+    dir.Write("data/good.imx", good);
+    dir.Write("data/check.imx", badCheck);
+    dir.Write("data/header.imx", badHeader);
+    dir.Write("data/short.imx", "eZ");
+    dir.Write("data/empty.imx", ScrambleFile(""));
+
+    auto buffer = LoadScrambled(u"cobalt://data/good.imx");
+    ASSERT_TRUE(buffer);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer->Data()), buffer->Length()), plain);
+    EXPECT_FALSE(LoadScrambled(u"cobalt://data/check.imx"));
+    EXPECT_FALSE(LoadScrambled(u"cobalt://data/header.imx"));
+    EXPECT_FALSE(LoadScrambled(u"cobalt://data/short.imx"));
+    ASSERT_TRUE(LoadScrambled(u"cobalt://data/empty.imx"));
+    EXPECT_EQ(LoadScrambled(u"cobalt://data/empty.imx")->Length(), 0);
+
+    // The seed is the game's to set; a file made under another seed fails its check.
+    std::uint32_t saved = ScrambleSeed();
+    ScrambleSeed() = saved + 1;
+    EXPECT_FALSE(LoadScrambled(u"cobalt://data/good.imx"));
+    ScrambleSeed() = saved;
+}

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "host/runtime_error.h"
+#include "support/child_process.h"
+
+namespace {
+
+constexpr const char* kReport = "Cobalt Runtime Error : Broken\n\n";
+
+// Deep enough recursion to use up any stack; the volatile buffer keeps
+// every frame alive.
+volatile bool keepGoing = true;
+int Recurse(int depth) {
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(depth);
+    return keepGoing ? Recurse(depth + 1) + frame[0] : 0;
+}
+
+// A real integer division fault, not one the sanitizer reports first.
+volatile int zero = 0;
+volatile int seven = 7;
+__attribute__((noinline, no_sanitize_undefined)) int Divide() { return seven / zero; }
+
+}  // namespace
+
+TEST(RuntimeErrorReport, TextAndExitCodes) {
+    struct Case {
+        std::function<void()> body;
+        std::string out;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {[] { RuntimeError(u"Broken"); }, kReport, 255},
+        {[] { RuntimeError(u""); }, "", 0},
+        {[] { EndApp(); }, "", 0},
+        {[] { ReportUncaughtError(); }, "Cobalt Runtime Error : Uncaught Cobalt Exception\n", 255},
+        {[] { Print(u"caf\u00E9"); }, "caf\xC3\xA9\n", 0},
+    };
+    for (const Case& c : cases) {
+        ChildResult r = RunInChild(c.body);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+    }
+    // With no debugger on standard input the protocol line is written and
+    // end of input ends the process.
+    ChildResult r = RunInChild([] { RuntimeError(u"Broken"); });
+    EXPECT_EQ(r.err, "{{~~~~}}\n");
+
+    r = RunInChild([] { DebugLog(u"d\u0141x"); });
+    EXPECT_EQ(r.err, "dAx\n");
+}
+
+TEST(RuntimeErrorReport, DebuggerProtocol) {
+    struct Case {
+        std::string input;
+        std::string out;
+        std::string err;
+        int exitCode;
+    };
+    const std::string stop = "{{~~~~}}\n";
+    const Case cases[] = {
+        // q ends with 0.
+        {"q\n", kReport, stop, 0},
+        // r, s, e, l return, and the report and the stop come again.
+        {"r\nq\n", std::string(kReport) + kReport, stop + stop, 0},
+        {"s\ne\nl\nq\n", std::string(kReport) + kReport + kReport + kReport, stop + stop + stop + stop, 0},
+        // ? and @ read on; @ answers with an empty line for what it cannot show.
+        {"?\n@0x0\nq\n", kReport, stop + "\n", 0},
+        // Anything else is refused.
+        {"zap\n", std::string(kReport) + "????? zap ?????\n", stop, 255},
+        // A line without its newline, or end of input.
+        {"q", kReport, stop, 255},
+        {"", kReport, stop, 255},
+        {std::string(300, 'r') + "\n", kReport, stop, 255},
+    };
+    for (const Case& c : cases) {
+        ChildResult r = RunInChild([] { RuntimeError(u"Broken"); }, c.input);
+        EXPECT_EQ(r.out, c.out) << c.input;
+        EXPECT_EQ(r.err, c.err) << c.input;
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.input;
+    }
+}
+
+TEST(RuntimeErrorReport, ProcessorFaults) {
+    struct Case {
+        std::function<void()> body;
+        const char* message;
+    };
+    const Case cases[] = {
+        {[] { *static_cast<volatile int*>(nullptr) = 1; }, "Memory access violation"},
+        {[] { std::printf("%d", Divide()); }, "Integer divide by zero"},
+        {[] { std::printf("%d", Recurse(0)); }, "Stack overflow"},
+        {[] { __builtin_trap(); }, "Illegal instruction"},
+        {[] { std::raise(SIGFPE); }, "Unknown exception"},
+    };
+    for (const Case& c : cases) {
+        ChildResult r = RunInChild([&] {
+            InstallFaultHandlers();
+            c.body();
+        });
+        EXPECT_EQ(r.out, std::string("Cobalt Runtime Error : ") + c.message + "\n\n");
+        EXPECT_EQ(r.exitCode, 255) << c.message << " signal " << r.signal << "\n" << r.err;
+    }
+}
