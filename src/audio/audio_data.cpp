@@ -9,6 +9,8 @@
 #define STB_VORBIS_HEADER_ONLY
 #include "stb_vorbis.h"
 
+#include "host/files.h"
+
 namespace {
 
 // A short read leaves the rest zero, so a truncated tag compares unequal to
@@ -157,7 +159,7 @@ std::optional<AudioData> DecodeAudioFile(std::FILE* file, StringView path) {
 }
 
 std::optional<AudioData> LoadAudioFile(StringView path) {
-    std::FILE* file = std::fopen(ToUtf8(path).c_str(), "rb");
+    std::FILE* file = OpenFile(path, "rb");
     if (!file) return std::nullopt;
     auto audio = DecodeAudioFile(file, path);
     std::fclose(file);

@@ -1,9 +1,8 @@
 // audio_data.h — decoding sound files into PCM for the audio device.
 //
 // Every sound is decoded whole at load time: WAV files with integer PCM, and
-// Ogg Vorbis files through stb_vorbis (16-bit). The host's LoadAudioData opens
-// the file through its own path mapping and hands the open file to
-// DecodeAudioFile; LoadAudioFile is the same for a plain file-system path.
+// Ogg Vorbis files through stb_vorbis (16-bit). LoadAudioFile is the host's
+// LoadAudioData: it opens the path through the host's "cobalt:" mapping.
 #pragma once
 
 #include <cstdint>
@@ -31,5 +30,6 @@ std::optional<AudioData> ReadOgg(std::FILE* file);
 // Chooses the reader by the path's extension (".wav" or ".ogg", any case);
 // nothing for any other extension. Does not close the file.
 std::optional<AudioData> DecodeAudioFile(std::FILE* file, StringView path);
-// Opens `path` as given (no data-path mapping), decodes it and closes it.
+// Opens `path` (mapped by the host's OpenFile), decodes it and closes it.
+// Nothing when the file cannot be opened or decoded.
 std::optional<AudioData> LoadAudioFile(StringView path);

@@ -52,12 +52,11 @@ public:
     static constexpr int kEffectChannels = 32;
     static constexpr int kMusicChannel = 32;
 
-    // Decodes a (mapped) path; the host's LoadAudioData.
+    // Decodes a path of the data folder (LoadAudioFile by default).
     using AudioLoader = std::function<std::optional<AudioData>(StringView path)>;
 
     // Opens the OpenAL device (by name, or the default one when null) and
-    // registers itself as the process-wide device. Without a loader, paths
-    // are opened as plain file-system paths. A positive sourceLimit makes
+    // registers itself as the process-wide device. A positive sourceLimit makes
     // the device ask OpenAL for no more sources than that, as if OpenAL had
     // run out (the game leaves the limit to OpenAL).
     explicit gxtkAudio(AudioLoader loader = {}, const char* deviceName = nullptr, int sourceLimit = 0);

@@ -13,6 +13,12 @@ public:
     Ref<gxtkSample> sample;
 };
 
+// Loads a sound from the data folder (the name is mapped by FixDataPath);
+// null when the file cannot be loaded or there is no device.
+Ref<c_Sound> LoadSound(StringView path);
 // Plays the sound on a channel of the process-wide device; nothing when the
 // sound or its sample is missing, or when there is no device.
 void PlaySound(const Ref<c_Sound>& sound, int channel, int flags);
+// Plays a file from the data folder as music (any non-zero flags loop).
+// -1 when it cannot be loaded or there is no device.
+int PlayMusic(StringView path, int flags);

@@ -1,0 +1,228 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "audio/audio_manager.h"
+#include "audio_fixtures.h"
+
+using namespace audio_test;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs the rest of a test in another working directory.
+struct WorkingDirectory {
+    explicit WorkingDirectory(const fs::path& dir) : previous(fs::current_path()) { fs::current_path(dir); }
+    ~WorkingDirectory() { fs::current_path(previous); }
+    fs::path previous;
+};
+
+class SoundManager : public testing::Test {
+protected:
+    void SetUp() override { AudioManager::Init(); }
+    void TearDown() override { AudioManager::Shutdown(); }
+
+    static String Wav(const char* name, int milliseconds) {
+        return S(WriteTempFile(name, MakeWav({1, 1, 16, 22050, 16, {}, SinePcm16(1, 22050, milliseconds)})));
+    }
+    // Output of a call, as printed to standard output.
+    template <class F>
+    static std::string Printed(F&& call) {
+        testing::internal::CaptureStdout();
+        call();
+        return testing::internal::GetCapturedStdout();
+    }
+
+    gxtkAudio audio_;
+    String tone_ = Wav("tone.wav", 300);
+    String blip_ = Wav("blip.wav", 20);
+};
+
+TEST_F(SoundManager, RegistrationKeepsTheFirstFileAndWarnsOnMismatch) {
+    String other = Wav("other.wav", 50);
+    EXPECT_EQ(Printed([&] {
+                  AudioManager::PreloadSFX(tone_, u"A", false);
+                  AudioManager::PreloadSFX(tone_, u"A", false);
+              }),
+              "");
+    Ref<c_SFX> first = AudioManager::FindSFX(u"A");
+    ASSERT_TRUE(first && first->sound);
+
+    std::string t = ToUtf8(tone_), o = ToUtf8(other);
+    EXPECT_EQ(Printed([&] { AudioManager::PreloadSFX(other, u"A", true); }),
+              "AudioManager::PreloadSFX WARNING!: Source mismatch for 'A'. Requested:'" + o + "' Existent: '" + t +
+                  "'\n"
+                  "AudioManager::PreloadSFX WARNING!: Persistence mismatch for 'A'. Requested:'True' Existent: "
+                  "'False'\n");
+    EXPECT_EQ(AudioManager::FindSFX(u"A"), first);
+    EXPECT_EQ(first->path, tone_);
+    EXPECT_FALSE(first->persistent);
+
+    EXPECT_EQ(Printed([] { AudioManager::PreloadSFX(u"/nonexistent/x.wav", u"X", false); }),
+              "Discarding sample\n"
+              "AudioManager::PreloadSFX ERROR: Failed to load '/nonexistent/x.wav' as 'X'\n");
+    EXPECT_EQ(AudioManager::FindSFX(u"X"), nullptr);
+    EXPECT_EQ(AudioManager::PlaySFX(u"X"), -1);
+    EXPECT_EQ(AudioManager::PlaySFX(u"NEVER"), -1);
+}
+
+TEST_F(SoundManager, ChannelSearchSkipsChannelZeroAndSparesLoops) {
+    AudioManager::PreloadSFX(tone_, u"TONE", false);
+    for (int c = 1; c < 32; ++c) EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), c);
+    EXPECT_EQ(AudioManager::ChannelId(0), u"");
+    EXPECT_EQ(AudioManager::ChannelId(31), u"TONE");
+
+    // All busy with one-shots: the first is cut off. Channel 0 stays free.
+    EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), 1);
+    AudioManager::PlaySFX(u"TONE", 1, true);
+    EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), 2);
+    for (int c = 1; c < 32; ++c) AudioManager::PlaySFX(u"TONE", c, true);
+    EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), -1);
+
+    AudioManager::StopSFX(5);
+    EXPECT_EQ(AudioManager::ChannelId(5), u"");
+    EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), 5);
+    EXPECT_EQ(AudioManager::PlaySFX(u"TONE", 0), 0);  // named explicitly it is used
+    EXPECT_EQ(AudioManager::PlaySFX(u"TONE", 32), -1);
+    EXPECT_EQ(AudioManager::ChannelId(32), u"");
+    EXPECT_EQ(AudioManager::ChannelId(-1), u"");
+}
+
+TEST_F(SoundManager, ChannelSettingsAreClamped) {
+    struct Case {
+        void (*set)(int, float);
+        float given, stored;
+        float c_PlaybackInfo::*field;
+    };
+    const Case cases[] = {
+        {AudioManager::SetChannelRate, 3, 2, &c_PlaybackInfo::rate},
+        {AudioManager::SetChannelRate, 0.1f, 0.5f, &c_PlaybackInfo::rate},
+        {AudioManager::SetChannelPan, -5, -1, &c_PlaybackInfo::pan},
+        {AudioManager::SetChannelPan, 0.25f, 0.25f, &c_PlaybackInfo::pan},
+        {AudioManager::SetChannelVolume, 7, 1, &c_PlaybackInfo::volume},
+        {AudioManager::SetChannelVolume, -1, 0, &c_PlaybackInfo::volume},
+    };
+    for (const Case& c : cases) {
+        c.set(4, c.given);
+        EXPECT_EQ(AudioManager::ChannelInfo(4)->*c.field, c.stored) << c.given;
+    }
+    AudioManager::SetChannelRate(32, 1.5f);  // ignored, nothing to store it in
+    EXPECT_EQ(AudioManager::ChannelInfo(32), nullptr);
+
+    AudioManager::PreloadSFX(tone_, u"TONE", false);
+    ASSERT_EQ(AudioManager::PlaySFX(u"TONE", 3, true, nullptr, 9, 0), 3);
+    EXPECT_EQ(AudioManager::ChannelInfo(3)->pan, 1);
+    EXPECT_EQ(AudioManager::ChannelInfo(3)->rate, 0.5f);
+    EXPECT_EQ(AudioManager::ChannelInfo(3)->volume, 1);
+}
+
+TEST_F(SoundManager, SoundSwitchSilencesAtNextUpdateAndRestoresTheFades) {
+    AudioManager::PreloadSFX(tone_, u"TONE", false);
+    auto fadeIn = New<c_Tween>(c_LinearEase::Shared(), 0.0f, 1.0f, 200);
+    ASSERT_EQ(AudioManager::PlaySFX(u"TONE", 2, true, fadeIn), 2);
+    AudioManager::PlayMusic(tone_, true);
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 1);
+    EXPECT_EQ(audio_.MusicState(), 1);
+
+    AudioManager::Update(100);
+    EXPECT_FLOAT_EQ(AudioManager::ChannelInfo(2)->volume, 0.5f);
+
+    AudioManager::SetSoundOn(false);
+    EXPECT_FALSE(AudioManager::IsSoundOn());
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 1);  // not before the update
+    AudioManager::Update(50);
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 0);
+    EXPECT_EQ(AudioManager::ChannelInfo(2)->volume, 0);
+    EXPECT_EQ(audio_.MusicState(), 1);  // silenced, not stopped
+    EXPECT_EQ(audio_.ChannelState(2), 1);
+
+    AudioManager::SetSoundOn(true);
+    AudioManager::Update(10);
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 1);
+    EXPECT_FLOAT_EQ(AudioManager::ChannelInfo(2)->volume, 0.8f);  // the fade went on meanwhile
+
+    AudioManager::FadeChannelVolume(2, 1, 0);
+    AudioManager::Update(100);
+    EXPECT_EQ(AudioManager::ChannelInfo(2)->volume, 0);
+    AudioManager::FadeMusicVolume(0.5f, 0, 1000);
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 0.5f);
+    AudioManager::Update(500);
+    EXPECT_FLOAT_EQ(AudioManager::MusicInfo().volume, 0.25f);
+}
+
+TEST_F(SoundManager, MusicByIdFadesInToHalfOverOneSecondAndLoops) {
+    // The music table names files of the data folder under the working directory.
+    fs::path dir = fs::path(ToUtf8(tone_)).parent_path() / "game";
+    fs::create_directories(dir / "data" / "sfx");
+    WriteTempFile("game/data/sfx/orbel_level_bgm.ogg", MakeOgg(1, 22050, 4000));
+    WorkingDirectory inGame(dir);
+
+    AudioManager::PlayMusicById(u"LEVEL_BGM");
+    EXPECT_EQ(AudioManager::MusicInfo().id, u"sfx/orbel_level_bgm.ogg");
+    EXPECT_TRUE(AudioManager::MusicInfo().loop);
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 0);
+    EXPECT_EQ(audio_.MusicState(), 1);
+    for (int i = 0; i < 5; ++i) AudioManager::Update(100);
+    EXPECT_FLOAT_EQ(AudioManager::MusicInfo().volume, 0.25f);
+    for (int i = 0; i < 5; ++i) AudioManager::Update(100);
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 0.5f);
+    AudioManager::Update(100);
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 0.5f);
+    std::this_thread::sleep_for(300ms);  // longer than the file: it loops
+    EXPECT_EQ(audio_.MusicState(), 1);
+
+    AudioManager::PlayMusicById(u"NO_SUCH_MUSIC");
+    EXPECT_EQ(audio_.MusicState(), 0);
+    AudioManager::Update(16);
+    EXPECT_EQ(AudioManager::MusicInfo().id, u"");
+    EXPECT_EQ(AudioManager::MusicFile(u"INTRO_BGM"), u"sfx/orbel_intro_bgm.ogg");
+    EXPECT_EQ(AudioManager::MusicFile(u"CREDITS_BGM"), u"sfx/orbel_credits_bgm.ogg");
+}
+
+TEST_F(SoundManager, EndedEffectsFreeTheirChannelAndResumeAllRestartsPaused) {
+    AudioManager::PreloadSFX(blip_, u"BLIP", false);
+    AudioManager::PreloadSFX(tone_, u"TONE", false);
+    int blip = AudioManager::PlaySFX(u"BLIP");
+    int loop = AudioManager::PlaySFX(u"TONE", -1, true);
+    EXPECT_EQ(blip, 1);
+    EXPECT_EQ(loop, 2);
+    for (auto deadline = std::chrono::steady_clock::now() + 5s;
+         audio_.ChannelState(blip) != 0 && std::chrono::steady_clock::now() < deadline;)
+        std::this_thread::sleep_for(5ms);
+    AudioManager::Update(16);
+    EXPECT_EQ(AudioManager::ChannelId(blip), u"");
+    EXPECT_EQ(AudioManager::ChannelId(loop), u"TONE");
+
+    audio_.PauseChannel(loop);
+    AudioManager::ResumeAll();
+    EXPECT_EQ(audio_.ChannelState(loop), 1);
+}
+
+TEST_F(SoundManager, StageEffectsGoAtStageEndPersistentOnesStay) {
+    const char* level[] = {"STEPS", "BOXFALL", "DOOR", "JUMP"};
+    for (const char* id : level) AudioManager::PreloadSFX(tone_, S(id), false);
+    AudioManager::PreloadSFX(blip_, u"MENU", true);
+    ASSERT_EQ(AudioManager::PlaySFX(u"STEPS", 1, true), 1);
+    Ref<c_SFX> steps = AudioManager::FindSFX(u"STEPS");
+    std::uint32_t playingBuffer = steps->sound->sample->buffer;
+
+    AudioManager::ReleaseStageSFX();
+    for (const char* id : level) EXPECT_EQ(AudioManager::FindSFX(S(id)), nullptr) << id;
+    EXPECT_EQ(steps->sound, nullptr);
+    EXPECT_THAT(gxtkAudio::DiscardList(), testing::Contains(playingBuffer));
+    ASSERT_TRUE(AudioManager::FindSFX(u"MENU"));
+    EXPECT_TRUE(AudioManager::FindSFX(u"MENU")->sound);
+
+    // The next level registers them again without a word.
+    EXPECT_EQ(Printed([&] {
+                  for (const char* id : level) AudioManager::PreloadSFX(tone_, S(id), false);
+              }),
+              "");
+    for (const char* id : level) EXPECT_TRUE(AudioManager::FindSFX(S(id))) << id;
+}
+
+}  // namespace
