@@ -7,19 +7,13 @@
 
 #include "audio/audio_manager.h"
 #include "audio_fixtures.h"
+#include "working_directory.h"
 
 using namespace audio_test;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs the rest of a test in another working directory.
-struct WorkingDirectory {
-    explicit WorkingDirectory(const fs::path& dir) : previous(fs::current_path()) { fs::current_path(dir); }
-    ~WorkingDirectory() { fs::current_path(previous); }
-    fs::path previous;
-};
 
 class SoundManager : public testing::Test {
 protected:

@@ -5,17 +5,11 @@
 #include <unistd.h>
 
 #include "stages/translation.h"
+#include "working_directory.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs the rest of a test in another working directory.
-struct WorkingDirectory {
-    explicit WorkingDirectory(const fs::path& dir) : previous(fs::current_path()) { fs::current_path(dir); }
-    ~WorkingDirectory() { fs::current_path(previous); }
-    fs::path previous;
-};
 
 class Translation : public testing::Test {
 protected:
