@@ -163,5 +163,6 @@ std::optional<AudioData> LoadAudioFile(StringView path) {
     if (!file) return std::nullopt;
     auto audio = DecodeAudioFile(file, path);
     std::fclose(file);
+    if (audio) LoadedByteCount().fetch_add(static_cast<long long>(audio->data.size()));
     return audio;
 }
