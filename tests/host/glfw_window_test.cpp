@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "host/gl_context.h"
+#include "host/glfw_platform.h"
+#include "host/rt_glfw_game.h"
+#include "support/child_process.h"
+#include "support/x11_window.h"
+
+namespace {
+
+class CloseWatcher final : public RtGameDelegate {
+public:
+    int starts = 0, renders = 0;
+    std::vector<std::pair<int, int>> keys;
+    void StartGame() override { ++starts; }
+    void RenderGame() override { ++renders; }
+    void KeyEvent(int event, int data) override { keys.emplace_back(event, data); }
+};
+
+}  // namespace
+
+// The real window on the real window system (Xvfb in CI).
+TEST(GlfwWindow, OpensTitledCentredAndTurnsTheCloseBoxIntoKey432) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    ASSERT_TRUE(GlfwPlatform::Init());
+    {
+        RtCobaltGame host(std::make_unique<GlfwPlatform>());
+        auto game = New<CloseWatcher>();
+        host.SetDelegate(game);
+        int generation = GlContextGeneration();
+        ASSERT_TRUE(host.BeginRun());
+        EXPECT_EQ(game->starts, 1);
+        EXPECT_EQ(GlContextGeneration(), generation + 1);
+        EXPECT_NE(GlProcs().activeTexture, nullptr);
+        EXPECT_EQ(host.GetDeviceWidth(), 960);
+        EXPECT_EQ(host.GetDeviceHeight(), 540);
+
+        // Found by title the way a desktop tool finds it.
+        ChildResult search =
+            RunProgram({"xdotool", "search", "--pid", std::to_string(::getpid()), "--name", "^Orbel DEMO$"});
+        ASSERT_EQ(search.exitCode, 0) << search.err;
+        unsigned long window = std::strtoul(search.out.c_str(), nullptr, 10);
+        ASSERT_NE(window, 0u);
+
+        X11Rect screen = X11ScreenRect();
+        X11Rect rect = X11WindowRect(window);
+        EXPECT_EQ(rect.width, 960);
+        EXPECT_EQ(rect.height, 540);
+        EXPECT_EQ(rect.x, (screen.width - 960) / 2);
+        EXPECT_EQ(rect.y, (screen.height - 540) / 2);
+
+        host.RunFrame();
+        EXPECT_EQ(game->renders, 1);
+        // Other tests' windows on the same display may take the focus and
+        // suspend this host; the close request still wakes it.
+        ASSERT_TRUE(SendX11DeleteRequest(window));
+        for (int i = 0; i < 100 && game->keys.empty(); ++i) {
+            usleep(10000);
+            host.RunFrame();
+        }
+        EXPECT_EQ(game->keys, (std::vector<std::pair<int, int>>{{1, 432}, {2, 432}}));
+        EXPECT_TRUE(host.IsWindowOpen()) << "closing is the game's decision";
+    }
+    GlfwPlatform::Terminate();
+}
