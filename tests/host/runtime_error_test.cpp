@@ -23,6 +23,9 @@ volatile int zero = 0;
 volatile int seven = 7;
 __attribute__((noinline, no_sanitize_undefined)) int Divide() { return seven / zero; }
 
+volatile int* volatile nowhere = nullptr;
+__attribute__((noinline, no_sanitize_undefined, no_sanitize_address)) void WriteNowhere() { *nowhere = 1; }
+
 }  // namespace
 
 TEST(RuntimeErrorReport, TextAndExitCodes) {
@@ -89,7 +92,7 @@ TEST(RuntimeErrorReport, ProcessorFaults) {
         const char* message;
     };
     const Case cases[] = {
-        {[] { *static_cast<volatile int*>(nullptr) = 1; }, "Memory access violation"},
+        {[] { WriteNowhere(); }, "Memory access violation"},
         {[] { std::printf("%d", Divide()); }, "Integer divide by zero"},
         {[] { std::printf("%d", Recurse(0)); }, "Stack overflow"},
         {[] { __builtin_trap(); }, "Illegal instruction"},
