@@ -4,6 +4,8 @@
 //   frame.Begin();
 //   node->Render();
 //   frame.End();                  // flushes: frame.gl.draws holds the result
+//
+// Textures left in the cache are discarded when the frame object goes.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 
 #include "framework/color_stack.h"
 #include "framework/screen.h"
+#include "framework/texture.h"
 #include "graphics/gl_api.h"
 #include "graphics/gl_recorder.h"
 #include "graphics/graphics_context.h"
@@ -26,6 +29,13 @@ public:
         Screen() = GameScreen{};
     }
     ~RecordedFrame() {
+        // Textures are cached process-wide; none may outlive the recorder
+        // that holds their GL names.
+        while (!TextureCache().empty()) {
+            Ref<c_Texture> texture = TextureCache().begin()->second;
+            texture->keep = false;
+            texture->Discard();
+        }
         SetGraphicsDevice(nullptr);
         device.reset();
         Screen() = GameScreen{};
