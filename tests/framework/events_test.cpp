@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "framework/async_events.h"
 #include "framework/events.h"
 
 namespace {
@@ -119,4 +120,44 @@ TEST_F(EventRegistry, AListenerDroppedByItsOwnerInsideOnEventSurvivesTheCall) {
     RaiseEvent(s.get(), 1, nullptr);
     EXPECT_EQ(listener, nullptr);
     EXPECT_EQ(ListenerCount(), 0);
+}
+
+namespace {
+
+class Source final : public Object, public c_IAsyncEventSource {
+public:
+    std::vector<int>* log = nullptr;
+    int tag = 0;
+    bool leave = false;
+    bool reenter = false;
+    void UpdateAsyncEvents() override {
+        log->push_back(tag);
+        EXPECT_EQ(CurrentAsyncEventSource(), this);
+        if (reenter) ProcessAsyncEvents();  // ignored while serving
+        if (leave) RemoveAsyncEventSource(this);
+    }
+};
+
+}  // namespace
+
+TEST(AsyncEvents, EverySourceIsServedOnceEvenWhenOneLeaves) {
+    std::vector<int> log;
+    std::vector<Ref<Source>> sources;
+    for (int tag : {1, 2, 3}) {
+        auto s = New<Source>();
+        s->log = &log;
+        s->tag = tag;
+        AddAsyncEventSource(s);
+        sources.push_back(s);
+    }
+    sources[0]->leave = true;
+    sources[1]->reenter = true;
+    ProcessAsyncEvents();
+    EXPECT_EQ(log, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(CurrentAsyncEventSource(), nullptr);
+    log.clear();
+    sources[2].reset();  // held weakly: a dead source is dropped
+    ProcessAsyncEvents();
+    EXPECT_EQ(log, (std::vector<int>{2}));
+    RemoveAsyncEventSource(sources[1].get());
 }

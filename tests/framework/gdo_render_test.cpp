@@ -2,11 +2,10 @@
 // alpha, visibility and culling; and the colour stack's limits.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <unistd.h>
-
 #include "framework/rectangle_gdo.h"
+#include "host/runtime_error.h"
 #include "render_fixture.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -27,10 +26,9 @@ TEST(GdoRender, TransformIsTranslateScaleRotate) {
     node->position.Set(100, 50);
     node->scale.Set(2, 2);
     node->rotation = 90;  // anticlockwise on the y-down screen
-    frame.Begin();
-    EXPECT_TRUE(node->Render());
-    frame.End();
-    auto v = frame.Vertices();
+    bool drawn = false;
+    auto v = frame.RenderOnce(*node, &drawn);
+    EXPECT_TRUE(drawn);
     ASSERT_EQ(v.size(), kQuad);
     Box b = BoundsOf(v, 0, kQuad);
     EXPECT_NEAR(b.x0, 96, 1e-3);
@@ -149,10 +147,9 @@ TEST(GdoRender, CullingByBoundingCircle) {
     auto far = Rect(6, 8);
     far->position.Set(-1000, -1000);
     far->alwaysDraw = true;
-    frame.Begin();
-    EXPECT_TRUE(far->Render());
-    frame.End();
-    EXPECT_EQ(frame.Vertices().size(), kQuad);
+    bool drawn = false;
+    EXPECT_EQ(frame.RenderOnce(*far, &drawn).size(), kQuad);
+    EXPECT_TRUE(drawn);
 }
 
 TEST(GdoRender, OutlineRectangleDrawsFourEdges) {
@@ -160,10 +157,7 @@ TEST(GdoRender, OutlineRectangleDrawsFourEdges) {
     auto outline = New<c_RectangleGDO>(10, 6);
     outline->position.Set(50, 50);
     outline->outlineOnly = true;
-    frame.Begin();
-    outline->Render();
-    frame.End();
-    auto v = frame.Vertices();
+    auto v = frame.RenderOnce(*outline);
     ASSERT_EQ(v.size(), 8u);
     EXPECT_EQ(frame.gl.draws[0].mode, gl::kLines);
     Box b = BoundsOf(v, 0, v.size());
@@ -172,29 +166,24 @@ TEST(GdoRender, OutlineRectangleDrawsFourEdges) {
     EXPECT_EQ(v[0].r, 0);  // black unless tinted
 }
 
-namespace {
+TEST(ColorStack, OverflowAndUnderflowEndTheRun) {
+    ChildResult overflow = RunInChild([] {
+        for (int i = 0; i < colorstack::kCapacity; ++i) colorstack::PushColor();
+        Print("32 pushes fit");
+        colorstack::PushColor();
+    });
+    EXPECT_EQ(overflow.exitCode, 255);
+    EXPECT_TRUE(StartsWith(FromUtf8(overflow.out), u"32 pushes fit\nCobalt Runtime Error : RGB Stack overflow!\n"))
+        << overflow.out;
 
-void InChild(void (*body)()) {
-    dup2(2, 1);
-    if (!std::freopen("/dev/null", "r", stdin)) return;
-    body();
-}
-
-}  // namespace
-
-TEST(ColorStackDeathTest, OverflowAndUnderflowEndTheRun) {
-    EXPECT_EXIT(InChild([] {
-                    for (int i = 0; i < colorstack::kCapacity; ++i) colorstack::PushColor();
-                    std::fputs("32 pushes fit\n", stderr);
-                    colorstack::PushColor();
-                }),
-                ::testing::ExitedWithCode(255), "32 pushes fit\nCobalt Runtime Error : RGB Stack overflow!");
-    EXPECT_EXIT(InChild([] {
-                    colorstack::PushColor();
-                    colorstack::PopColor();
-                    colorstack::PopColor();
-                }),
-                ::testing::ExitedWithCode(255), "Cobalt Runtime Error : RGB Stack is empty. Nothing to Pop\\(\\)!");
+    ChildResult underflow = RunInChild([] {
+        colorstack::PushColor();
+        colorstack::PopColor();
+        colorstack::PopColor();
+    });
+    EXPECT_EQ(underflow.exitCode, 255);
+    EXPECT_TRUE(StartsWith(FromUtf8(underflow.out), u"Cobalt Runtime Error : RGB Stack is empty. Nothing to Pop()!\n"))
+        << underflow.out;
 }
 
 TEST(ColorStack, ClampsAndRestores) {

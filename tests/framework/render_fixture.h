@@ -5,6 +5,8 @@
 //   node->Render();
 //   frame.End();                  // flushes: frame.gl.draws holds the result
 //
+// or, for one node alone, auto vertices = frame.RenderOnce(*node).
+//
 // Textures left in the cache are discarded when the frame object goes.
 #pragma once
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "framework/color_stack.h"
+#include "framework/gdo.h"
 #include "framework/screen.h"
 #include "framework/texture.h"
 #include "graphics/gl_api.h"
@@ -52,6 +55,16 @@ public:
     void End() {
         EndDrawing();
         device->EndFrame();
+    }
+
+    // Draws one node (and its subtree) in a frame of its own and returns
+    // the vertices.
+    std::vector<GlRecorder::Vertex> RenderOnce(c_GDO& node, bool* drawn = nullptr) {
+        Begin();
+        bool result = node.Render();
+        End();
+        if (drawn) *drawn = result;
+        return Vertices();
     }
 
     // Every vertex drawn, in order.

@@ -1,9 +1,6 @@
 // Textures, tile sets, sprites and static images.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <unistd.h>
-
 #include "framework/events.h"
 #include "framework/sprite.h"
 #include "framework/static_image.h"
@@ -11,6 +8,7 @@
 #include "host/scramble.h"
 #include "image_files.h"
 #include "render_fixture.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -97,10 +95,7 @@ TEST_F(Sprites, SpriteDrawsItsCellCentredThroughTheTree) {
     sprite->AddSequence(u"idle", {6}, false);
     sprite->Play(u"idle");
     sprite->position.Set(100, 100);
-    frame.Begin();
-    sprite->Render();
-    frame.End();
-    auto v = frame.Vertices();
+    auto v = frame.RenderOnce(*sprite);
     ASSERT_EQ(v.size(), 6u);
     Box b = BoundsOf(v, 0, 6);
     EXPECT_EQ(b.x0, 92);
@@ -234,6 +229,18 @@ TEST_F(Sprites, TextureCacheSharesByPathAndFrameCount) {
     EXPECT_EQ(GetTexture(path, 0), GetTexture(path, 1));  // at least one frame
     EXPECT_EQ(TextureCache().size(), 3u);
 
+    // New textures are drawn once, frame by frame, to reach the device.
+    frame.Begin();
+    WarmUpNewTextures();
+    frame.End();
+    EXPECT_EQ(frame.gl.drawCalls, 3);  // one batch per texture: 4 + 2 + 1 frames
+    EXPECT_EQ(frame.Vertices().size(), 6u * 7u);
+    EXPECT_FALSE(a->loaded);
+    frame.Begin();
+    WarmUpNewTextures();
+    frame.End();
+    EXPECT_EQ(frame.gl.drawCalls, 0);
+
     a->keep = true;
     a->Discard();
     EXPECT_NE(a->image, nullptr);
@@ -274,28 +281,22 @@ TEST_F(Sprites, ScrambledModeReadsTheScrambledFile) {
     EXPECT_EQ(GetTexture(folder.PathOf("logo.png"), 2)->image, nullptr);  // plain file: none
 }
 
-namespace {
+TEST_F(Sprites, MissingImagesEndTheRunWhereTheyMust) {
+    ChildResult tileSet = RunInChild([] {
+        RecordedFrame frame;
+        New<c_TileSet>(GetTexture(u"/nonexistent/tiles.png"), 16, 16);
+    });
+    EXPECT_EQ(tileSet.exitCode, 255);
+    EXPECT_TRUE(StartsWith(FromUtf8(tileSet.out), u"Cobalt Runtime Error : TileSet::Couldn't retrieve texture's image\n"))
+        << tileSet.out;
 
-void InChild(void (*body)()) {
-    dup2(2, 1);
-    if (!std::freopen("/dev/null", "r", stdin)) return;
-    body();
-}
-
-}  // namespace
-
-TEST(SpritesDeathTest, MissingImagesEndTheRunWhereTheyMust) {
-    EXPECT_EXIT(InChild([] {
-                    RecordedFrame frame;
-                    New<c_TileSet>(GetTexture(u"/nonexistent/tiles.png"), 16, 16);
-                }),
-                ::testing::ExitedWithCode(255), "Cobalt Runtime Error : TileSet::Couldn't retrieve texture's image");
-    EXPECT_EXIT(InChild([] {
-                    RecordedFrame frame;
-                    EnableScrambledImages(true);
-                    GetTexture(u"/nonexistent/tiles.png");
-                }),
-                ::testing::ExitedWithCode(255), "Cobalt Runtime Error : Failed to open stream");
+    ChildResult scrambled = RunInChild([] {
+        RecordedFrame frame;
+        EnableScrambledImages(true);
+        GetTexture(u"/nonexistent/tiles.png");
+    });
+    EXPECT_EQ(scrambled.exitCode, 255);
+    EXPECT_TRUE(StartsWith(FromUtf8(scrambled.out), u"Cobalt Runtime Error : Failed to open stream\n")) << scrambled.out;
 }
 
 TEST_F(Sprites, StaticImageFrameByName) {
@@ -318,10 +319,7 @@ TEST_F(Sprites, StaticImageFrameByName) {
 
     picture->SetFloat(u"textureframe", 1);
     picture->position.Set(10, 10);
-    frame.Begin();
-    picture->Render();
-    frame.End();
-    auto v = frame.Vertices();
+    auto v = frame.RenderOnce(*picture);
     ASSERT_EQ(v.size(), 6u);
     Box b = BoundsOf(v, 0, 6);
     EXPECT_EQ(b.x0, 10);  // the handle is the top-left by default
