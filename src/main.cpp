@@ -1,4 +1,6 @@
 // main.cpp — program entry. All game code lives in the orbel_game library.
 #include "host/entry.h"
 
-int main(int argc, char** argv) { return OrbelMain(argc, argv); }
+int main(int argc, char** argv) {
+    return OrbelMain(argc, argv, [] { return New<c_App>(); });
+}

@@ -17,27 +17,33 @@ char** savedArgv = nullptr;
 int ProgramArgc() { return savedArgc; }
 char** ProgramArgv() { return savedArgv; }
 
-int OrbelMain(int argc, char** argv) {
+int OrbelMain(int argc, char** argv, const AppFactory& makeApp) {
     if (!GlfwPlatform::Init()) {
         Print(u"glfwInit failed");
         return -1;
     }
-    RtCobaltGame host(std::make_unique<GlfwPlatform>());
-    try {
-        savedArgc = argc;
-        savedArgv = argv;
-        InstallFaultHandlers();
-        if (!std::setlocale(LC_CTYPE, "en_US.UTF-8")) std::setlocale(LC_CTYPE, "");
-        rnd::Seed() = rnd::kInitialSeed;
-    } catch (const Ref<ThrowableObject>& error) {
-        GlfwPlatform::Terminate();
-        host.ReportUncaughtError(error);
-    }
-    if (host.GetDelegate() && !host.Run()) {
-        Print(u"Failed to open the game window");
-        GlfwPlatform::Terminate();
-        return -1;
+    int exitCode = 0;
+    {
+        RtCobaltGame host(std::make_unique<GlfwPlatform>());
+        Ref<c_App> app;
+        try {
+            savedArgc = argc;
+            savedArgv = argv;
+            InstallFaultHandlers();
+            if (!std::setlocale(LC_CTYPE, "en_US.UTF-8")) std::setlocale(LC_CTYPE, "");
+            rnd::Seed() = rnd::kInitialSeed;
+            app = makeApp();
+        } catch (const Ref<ThrowableObject>& error) {
+            GlfwPlatform::Terminate();
+            host.ReportUncaughtError(error);
+        }
+        if (host.GetDelegate() && !host.Run()) {
+            Print(u"Failed to open the game window");
+            exitCode = -1;
+        }
+        // The devices go while their GL context and OpenAL still exist.
+        ResetAppLayer();
     }
     GlfwPlatform::Terminate();
-    return 0;
+    return exitCode;
 }

@@ -1,13 +1,6 @@
 // gl_context.cpp — see gl_context.h.
 #include "host/gl_context.h"
 
-namespace {
-int generation = 0;
-}
-
-int GlContextGeneration() { return generation; }
-void BumpGlContextGeneration() { ++generation; }
-
 int GlVersionNumber(const char* version) {
     if (!version || !version[0] || !version[1] || !version[2]) return 0;
     return 10 * (version[0] - '0') + (version[2] - '0');

@@ -1,16 +1,11 @@
-// gl_context.h — what the renderer needs to know about the GL context: its
-// generation (raised each time the host opens a window, so textures made
-// under an older context are re-created) and the entry points the host
-// looked up for it.
+// gl_context.h — the OpenGL entry points beyond 1.1 that the host looks up
+// whenever it opens a window (the context generation that tells the renderer
+// to re-create its textures lives with the renderer, graphics/gl_api.h).
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
-
-// Incremented by every window opening (successful or not).
-int GlContextGeneration();
-void BumpGlContextGeneration();
 
 // Entry points beyond OpenGL 1.1, looked up under the names the context's
 // version offers (null when the driver lacks them).

@@ -143,3 +143,22 @@ bool ActionDown(const c_InputDevice& input, int action) {
 bool ActionHit(const c_InputDevice& input, int action) {
     return AnyKey(action, [&](int code) { return input.KeyHit(code) != 0; });
 }
+
+// ---- the game's input device --------------------------------------------------
+
+namespace {
+Ref<c_InputDevice>& Device() {
+    static Ref<c_InputDevice> device;
+    return device;
+}
+}  // namespace
+
+void SetInputDevice(Ref<c_InputDevice> device) { Device() = std::move(device); }
+c_InputDevice* GetInputDevice() { return Device().get(); }
+bool KeyDown(int code) { return Device() && Device()->KeyDown(code); }
+int KeyHit(int code) { return Device() ? Device()->KeyHit(code) : 0; }
+int GetChar() { return Device() ? Device()->GetChar() : 0; }
+float MouseX() { return Device() ? Device()->MouseX() : 0.0f; }
+float MouseY() { return Device() ? Device()->MouseY() : 0.0f; }
+bool ActionDown(int action) { return Device() && ActionDown(*Device(), action); }
+bool ActionHit(int action) { return Device() && ActionHit(*Device(), action); }

@@ -89,3 +89,16 @@ private:
 // Enter; any other action is never down.
 bool ActionDown(const c_InputDevice& input, int action);
 bool ActionHit(const c_InputDevice& input, int action);
+
+// ---- the game's input device --------------------------------------------------
+// The application layer makes the one device at start-up; game code reads it
+// through these (false/0 while there is none).
+void SetInputDevice(Ref<c_InputDevice> device);
+c_InputDevice* GetInputDevice();
+bool KeyDown(int code);
+int KeyHit(int code);
+int GetChar();
+float MouseX();
+float MouseY();
+bool ActionDown(int action);
+bool ActionHit(int action);

@@ -49,11 +49,8 @@ String RtGame::MapDataPath(StringView path) { return String(path); }
 std::FILE* RtGame::OpenFile(StringView path, const char* mode) { return ::OpenFile(path, mode); }
 std::optional<std::vector<std::uint8_t>> RtGame::LoadData(StringView path) { return ::LoadData(path); }
 
-std::optional<std::vector<std::uint8_t>> RtGame::LoadImageData(StringView, int&, int&, int&) { return std::nullopt; }
-
-std::optional<std::vector<std::uint8_t>> RtGame::LoadAudioData(StringView, int&, int&, int&, int&) {
-    return std::nullopt;
-}
+ImageData RtGame::LoadImageData(StringView) { return {}; }
+std::optional<AudioData> RtGame::LoadAudioData(StringView) { return std::nullopt; }
 
 void RtGame::ReportUncaughtError(const Ref<ThrowableObject>&) { ::ReportUncaughtError(); }
 

@@ -12,6 +12,8 @@
 #include <span>
 #include <vector>
 
+#include "audio/audio_data.h"
+#include "graphics/image_data.h"
 #include "host/object.h"
 #include "host/rt_game_delegate.h"
 #include "host/text.h"
@@ -84,12 +86,12 @@ public:
     virtual String MapDataPath(StringView path);
     virtual std::FILE* OpenFile(StringView path, const char* mode);
     virtual std::optional<std::vector<std::uint8_t>> LoadData(StringView path);
-    // Decoded pixels (depth bytes per pixel) or nothing.
-    virtual std::optional<std::vector<std::uint8_t>> LoadImageData(StringView path, int& width, int& height, int& depth);
-    // Decoded samples or nothing; length in sample frames, format in bytes
-    // per sample (1 or 2).
-    virtual std::optional<std::vector<std::uint8_t>> LoadAudioData(StringView path, int& length, int& channels, int& format,
-                                                                   int& hertz);
+    // Decoded pixels with their size and depth (empty when the file is
+    // missing or does not decode).
+    virtual ImageData LoadImageData(StringView path);
+    // Decoded samples with their length, channels, format and rate, or
+    // nothing.
+    virtual std::optional<AudioData> LoadAudioData(StringView path);
     [[noreturn]] virtual void ReportUncaughtError(const Ref<ThrowableObject>& error);
     virtual void CollectGarbage();
 

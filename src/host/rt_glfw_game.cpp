@@ -5,6 +5,9 @@
 
 #include <cerrno>
 
+#include "audio/audio_data.h"
+#include "graphics/gl_api.h"
+#include "graphics/image_data.h"
 #include "host/files.h"
 #include "host/gl_context.h"
 #include "host/glfw_keys.h"
@@ -14,11 +17,15 @@ RtGlfwGame* RtGlfwGame::glfwInstance_ = nullptr;
 
 RtGlfwGame::RtGlfwGame(std::unique_ptr<HostPlatform> platform) : platform_(std::move(platform)) {
     glfwInstance_ = this;
+    SetImageDataLoader([this](StringView path) { return LoadImageData(path); });
 }
 
 RtGlfwGame::~RtGlfwGame() {
     platform_->DestroyWindow();
-    if (glfwInstance_ == this) glfwInstance_ = nullptr;
+    if (glfwInstance_ == this) {
+        glfwInstance_ = nullptr;
+        SetImageDataLoader({});
+    }
 }
 
 double RtGlfwGame::Now() { return platform_->Now(); }
@@ -99,6 +106,8 @@ std::vector<RtDisplayMode> RtGlfwGame::GetDisplayModes() {
 
 std::optional<RtDisplayMode> RtGlfwGame::GetDesktopMode() {
     RtGlfwVideoMode m = GetDesktopVideoMode();
+    // Without a monitor GLFW has no desktop mode to report.
+    if (m.width <= 0 || m.height <= 0) return std::nullopt;
     return RtDisplayMode{m.width, m.height};
 }
 
@@ -115,6 +124,16 @@ bool RtGlfwGame::ApplyDriverSwapInterval(int interval) {
 
 String RtGlfwGame::MapDataPath(StringView path) { return ::MapDataPath(path); }
 
+ImageData RtGlfwGame::LoadImageData(StringView path) {
+    String mapped = MapDataPath(path);
+    if (mapped.empty()) return {};
+    ImageData image = DecodeImageFile(ToUtf8(mapped));
+    if (image) LoadedByteCount().fetch_add(static_cast<long long>(image.ByteSize()));
+    return image;
+}
+
+std::optional<AudioData> RtGlfwGame::LoadAudioData(StringView path) { return LoadAudioFile(path); }
+
 RtGlfwVideoMode RtGlfwGame::GetDesktopVideoMode() { return platform_->DesktopMode(); }
 std::vector<RtGlfwVideoMode> RtGlfwGame::GetVideoModes() { return platform_->VideoModes(); }
 
@@ -125,7 +144,7 @@ bool RtGlfwGame::OpenWindow(int width, int height, int redBits, int greenBits, i
     platform_->DestroyWindow();
     WindowSpec spec{width, height, redBits, greenBits, blueBits, alphaBits, depthBits, stencilBits, fullscreen};
     bool opened = platform_->CreateWindow(spec, *this);
-    BumpGlContextGeneration();
+    BumpContextGeneration();
     if (!opened) return false;
     if (!fullscreen) {
         RtGlfwVideoMode desktop = platform_->DesktopMode();

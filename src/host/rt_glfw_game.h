@@ -42,6 +42,10 @@ public:
     std::optional<RtDisplayMode> GetDesktopMode() override;
     void SetSwapInterval(int interval) override;
     String MapDataPath(StringView path) override;
+    // Decode files of the mapped path; the renderer's image loading goes
+    // through LoadImageData while this host exists.
+    ImageData LoadImageData(StringView path) override;
+    std::optional<AudioData> LoadAudioData(StringView path) override;
 
     // Opens (or re-opens) the window, centred on the desktop when windowed,
     // and installs the event callbacks. False when no window could be made.

@@ -37,15 +37,22 @@ void DebugLog(StringView text) {
     std::fflush(stderr);
 }
 
-[[noreturn]] void EndApp() {
+namespace {
+// Ends the process at once. The game's objects are not torn down: the
+// devices live until the process ends, and a half-finished frame or a fault
+// is no state to run destructors from.
+[[noreturn]] void EndProcess(int code) {
     std::fflush(stdout);
     std::fflush(stderr);
-    std::exit(0);
+    std::_Exit(code);
 }
+}  // namespace
+
+[[noreturn]] void EndApp() { EndProcess(0); }
 
 [[noreturn]] void ReportUncaughtError() {
     Print(u"Cobalt Runtime Error : Uncaught Cobalt Exception");
-    std::exit(-1);
+    EndProcess(-1);
 }
 
 void DebuggerStop() {
@@ -54,17 +61,17 @@ void DebuggerStop() {
     std::fflush(stderr);
     for (;;) {
         char line[257];
-        if (!std::fgets(line, sizeof line, stdin)) std::exit(-1);
+        if (!std::fgets(line, sizeof line, stdin)) EndProcess(-1);
         std::size_t len = std::strlen(line);
         // A line that did not fit (or end of input without a newline) is not
         // a command the debugger can have meant.
-        if (len == 0 || line[len - 1] != '\n') std::exit(-1);
+        if (len == 0 || line[len - 1] != '\n') EndProcess(-1);
         switch (line[0]) {
         case 'r': DebuggerStepMode() = 0; return;
         case 's':
         case 'e': DebuggerStepMode() = line[0]; return;
         case 'l': DebuggerStepMode() = 0; return;
-        case 'q': std::exit(0);
+        case 'q': EndProcess(0);
         case '@': {
             // Object addresses are never dereferenced from outside input: an
             // address cannot be validated, so the answer is the empty line.
@@ -77,7 +84,7 @@ void DebuggerStop() {
             line[len - 1] = 0;
             std::printf("????? %s ?????\n", line);
             std::fflush(stdout);
-            std::exit(-1);
+            EndProcess(-1);
         }
         }
     }

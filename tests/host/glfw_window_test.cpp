@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "graphics/gl_api.h"
 #include "host/gl_context.h"
 #include "host/glfw_platform.h"
 #include "host/rt_glfw_game.h"
@@ -30,10 +31,10 @@ TEST(GlfwWindow, OpensTitledCentredAndTurnsTheCloseBoxIntoKey432) {
         RtCobaltGame host(std::make_unique<GlfwPlatform>());
         auto game = New<CloseWatcher>();
         host.SetDelegate(game);
-        int generation = GlContextGeneration();
+        int generation = ContextGeneration();
         ASSERT_TRUE(host.BeginRun());
         EXPECT_EQ(game->starts, 1);
-        EXPECT_EQ(GlContextGeneration(), generation + 1);
+        EXPECT_EQ(ContextGeneration(), generation + 1);
         EXPECT_NE(GlProcs().activeTexture, nullptr);
         EXPECT_EQ(host.GetDeviceWidth(), 960);
         EXPECT_EQ(host.GetDeviceHeight(), 540);

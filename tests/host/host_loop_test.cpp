@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "graphics/gl_api.h"
 #include "host/gl_context.h"
 #include "host/rt_glfw_game.h"
 #include "host/runtime_error.h"
@@ -188,9 +189,9 @@ TEST_F(LoopTest, ServicesOfTheWindowSystem) {
     EXPECT_EQ(platform.DriverSwapInterval(), 1);
     EXPECT_TRUE(g.ApplyDriverSwapInterval(0));
     EXPECT_EQ(platform.DriverSwapInterval(), 0);
-    int generation = GlContextGeneration();
+    int generation = ContextGeneration();
     g.SetDeviceWindow(640, 480, 0);
-    EXPECT_EQ(GlContextGeneration(), generation + 1);
+    EXPECT_EQ(ContextGeneration(), generation + 1);
     EXPECT_EQ(platform.DriverSwapInterval(), 1);
     EXPECT_EQ(g.GetDeviceWidth(), 640);
     EXPECT_EQ(platform.WindowX(), (1280 - 640) / 2);
