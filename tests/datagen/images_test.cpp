@@ -1,0 +1,294 @@
+// The generated pictures and fonts in build/data: every image the game asks
+// for exists in the form it reads (scrambled, or plain for the default font
+// strip), decodes, and has the frame size and count the game cuts it into;
+// both fonts describe a readable page and cover every character the game's
+// texts use; and the generator writes the same bytes on every run.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/scramble.h"
+#include "host/text.h"
+#include "stb_image.h"
+
+namespace {
+namespace fs = std::filesystem;
+const fs::path kBuild = ORBEL_BINARY_DIR;
+const fs::path kData = kBuild / "data";
+const fs::path kPreview = kBuild / "preview";
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Size {
+    int w = 0, h = 0;
+};
+
+std::optional<Size> Decode(const std::string& bytes) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                                  static_cast<int>(bytes.size()), &w, &h, &n, 4);
+    if (!pixels) return std::nullopt;
+    stbi_image_free(pixels);
+    return Size{w, h};
+}
+
+// The picture of an image name as the game reads it with scrambling on.
+std::optional<Size> LoadScrambledImage(const std::string& pngName) {
+    std::string imx = pngName.substr(0, pngName.size() - 3) + "imx";
+    auto plain = UnscrambleFile(ReadFile(kData / imx));
+    if (!plain) return std::nullopt;
+    return Decode(*plain);
+}
+
+struct ImageSpec {
+    const char* name;
+    int frameW, frameH, frames;  // frames 0: a picture of free size
+};
+
+// Frame sizes and counts the game cuts each image into.
+const ImageSpec kImages[] = {
+    {"char1_spritesheet.png", 16, 25, 21}, {"char2_spritesheet.png", 16, 25, 21},
+    {"arrow_mark.png", 9, 9, 4},           {"box.png", 16, 16, 1},
+    {"box_break.png", 77, 23, 9},          {"door.png", 28, 44, 11},
+    {"key.png", 19, 17, 8},                {"key_icon.png", 18, 18, 2},
+    {"noise.png", 320, 90, 4},             {"flower_1.png", 9, 10, 3},
+    {"waterfall_top.png", 16, 16, 5},      {"waterfall_body.png", 16, 16, 5},
+    {"waterfall_bottom.png", 16, 16, 5},   {"leaf_1.png", 26, 39, 33},
+    {"flags.png", 16, 14, 10},             {"title.png", 320, 180, 1},
+    {"outro.png", 320, 180, 1},            {"oxbrook.png", 0, 0, 0},
+    {"vintor.png", 0, 0, 0},               {"bubble.png", 0, 0, 0},
+    {"snow.png", 0, 0, 0},                 {"snowdust.png", 0, 0, 0},
+    {"background1_parallax.png", 0, 0, 0}, {"background2_parallax.png", 0, 0, 0},
+    {"alt_background1_parallax.png", 0, 0, 0}, {"alt_background2_parallax.png", 0, 0, 0},
+};
+
+TEST(GeneratedImages, EveryImageLoadsScrambledWithItsFrames) {
+    for (const ImageSpec& spec : kImages) {
+        SCOPED_TRACE(spec.name);
+        auto size = LoadScrambledImage(spec.name);
+        ASSERT_TRUE(size);
+        if (spec.frames == 0) {
+            EXPECT_GT(size->w, 0);
+            EXPECT_GT(size->h, 0);
+        } else {
+            // the frames lie side by side in one strip
+            EXPECT_EQ(size->w, spec.frameW * spec.frames);
+            EXPECT_EQ(size->h, spec.frameH);
+        }
+    }
+}
+
+TEST(GeneratedImages, WorldVariantsAndTileGridsHaveTheirShapes) {
+    for (const std::string prefix : {"", "alt_"}) {
+        SCOPED_TRACE(prefix);
+        auto tiles = LoadScrambledImage(prefix + "tileset.png");
+        ASSERT_TRUE(tiles);
+        EXPECT_EQ(tiles->w % 16, 0);
+        EXPECT_EQ(tiles->h % 16, 0);
+        EXPECT_GE((tiles->w / 16) * (tiles->h / 16), 40);  // the indices documented for the maps
+        for (int i = 1; i <= 4; ++i) {
+            // the map objects of one tree set share one tile size
+            auto tree = LoadScrambledImage(prefix + "tree" + std::to_string(i) + ".png");
+            ASSERT_TRUE(tree);
+            EXPECT_EQ(tree->w, 40);
+            EXPECT_EQ(tree->h, 56);
+            EXPECT_TRUE(LoadScrambledImage(prefix + "parallaxtree" + std::to_string(i) + ".png"));
+        }
+    }
+    // 3 x 3 map tiles: three snow depths per half tile
+    auto snow = LoadScrambledImage("snowset.png");
+    ASSERT_TRUE(snow);
+    EXPECT_EQ(snow->w, 48);
+    EXPECT_EQ(snow->h, 48);
+}
+
+TEST(GeneratedImages, ScrambledFilesRoundTripToTheirPngAndRefuseAWrongCheck) {
+    for (const char* name : {"door.png", "noise.png", "title.png", "tileset.png"}) {
+        SCOPED_TRACE(name);
+        std::string png = ReadFile(kPreview / name);
+        std::string file = ReadFile(kData / (std::string(name, std::strlen(name) - 3) + "imx"));
+        ASSERT_FALSE(png.empty());
+        auto plain = UnscrambleFile(file);
+        ASSERT_TRUE(plain);
+        EXPECT_EQ(*plain, png);
+        file[2] = static_cast<char>(file[2] ^ 0x01);
+        EXPECT_FALSE(UnscrambleFile(file));
+    }
+    // No preview and no plain PNG of a texture lands in the data folder.
+    for (const auto& entry : fs::directory_iterator(kData)) {
+        if (entry.path().extension() == ".png") {
+            EXPECT_EQ(entry.path().filename(), "vela_font.png");
+        }
+    }
+}
+
+TEST(GeneratedImages, DefaultFontStripIsPlainWith96Cells) {
+    std::string bytes = ReadFile(kData / "vela_font.png");
+    ASSERT_GE(bytes.size(), 8u);
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    auto size = Decode(bytes);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->w % 96, 0);
+    EXPECT_GE(size->w / 96, 3);  // room for the spare column on each side
+}
+
+// ---- fonts ------------------------------------------------------------
+
+struct FntChar {
+    int x, y, w, h, xadvance;
+};
+
+struct Fnt {
+    int lineHeight = 0, scaleW = 0, scaleH = 0;
+    std::string page;
+    std::map<int, FntChar> chars;
+    std::map<std::pair<int, int>, int> kernings;
+};
+
+// The BMFont text format as the game reads it: tag, then key=value tokens.
+Fnt ParseFnt(const std::string& text) {
+    Fnt f;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream tokens(line);
+        std::string tag, token;
+        tokens >> tag;
+        std::map<std::string, std::string> kv;
+        while (tokens >> token) {
+            auto eq = token.find('=');
+            if (eq != std::string::npos) kv[token.substr(0, eq)] = token.substr(eq + 1);
+        }
+        auto num = [&](const char* k) { return std::atoi(kv[k].c_str()); };
+        if (tag == "common") {
+            f.lineHeight = num("lineHeight");
+            f.scaleW = num("scaleW");
+            f.scaleH = num("scaleH");
+        } else if (tag == "page") {
+            f.page = kv["file"];
+            if (f.page.size() >= 2 && f.page.front() == '"' && f.page.back() == '"') f.page = f.page.substr(1, f.page.size() - 2);
+        } else if (tag == "char") {
+            f.chars[num("id")] = {num("x"), num("y"), num("width"), num("height"), num("xadvance")};
+        } else if (tag == "kerning") {
+            f.kernings[{num("first"), num("second")}] = num("amount");
+        }
+    }
+    return f;
+}
+
+// Every text the game shows by itself (menus, prompts, what the characters
+// say, door labels), before translation.
+const char* const kGameTexts[] = {
+    "PRESS ENTER TO START", "PRESS ENTER", "Thanks for playing this Demo!", "DEVELOPED BY", "GAME DESIGN",
+    "LEVEL DESIGN", "ART", "ENVIRONMENTAL AND VISUAL EFFECTS", "PROGRAMMING", "MUSIC & SFX",
+    "MODER DOS 437 FONT", "COBALT-X", "SPECIAL THANKS", "THANKS FOR PLAYING", "- PAUSE -", "RESUME GAME",
+    "RESET STAGE", "SOUND", "TITLE SCREEN", "ENGLISH", "ESPA\xc3\xb1OL", "DISCONNECTED!",
+    "I already have a key...", "I need the key...", "It's not opening.\nAm I missing something?",
+    "- Level 0123456789 -\nPress DOWN to enter", "Beat Lv 0123456789 to unlock"};
+
+// The texts of the level maps ("msg" properties) and both sides of the
+// translation table, when the data folder has them.
+std::vector<std::string> DataTexts() {
+    std::vector<std::string> texts;
+    std::string table = ReadFile(kData / "trans_desktop.txt");
+    if (!table.empty()) texts.push_back(table);
+    for (const auto& entry : fs::directory_iterator(kData))
+        if (entry.path().extension() == ".tmx") {
+            std::string map = ReadFile(entry.path());
+            for (std::size_t at = map.find("value=\""); at != std::string::npos; at = map.find("value=\"", at + 1)) {
+                auto end = map.find('"', at + 7);
+                if (end != std::string::npos) texts.push_back(map.substr(at + 7, end - at - 7));
+            }
+        }
+    return texts;
+}
+
+TEST(GeneratedFonts, BothFontsDescribeTheirPageAndCoverTheGamesTexts) {
+    std::vector<std::string> texts(std::begin(kGameTexts), std::end(kGameTexts));
+    for (const auto& t : DataTexts()) texts.push_back(t);
+    std::set<char16_t> needed;
+    for (char16_t c = 32; c < 127; ++c) needed.insert(c);
+    for (char16_t c : std::u16string(u"áéíóúüñÁÉÍÓÚÜÑ¿¡")) needed.insert(c);
+    for (const auto& t : texts)
+        for (char16_t c : FromUtf8(t))
+            if (c >= 32) needed.insert(c);
+
+    for (const char* name : {"moder_dos_437.fnt", "v5_loxica.fnt"}) {
+        SCOPED_TRACE(name);
+        std::string text = ReadFile(kData / name);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.find('\r'), std::string::npos);  // lines end in "\n" only
+        Fnt f = ParseFnt(text);
+        EXPECT_GT(f.lineHeight, 0);
+        // the page is read through the texture path, so it is scrambled
+        ASSERT_FALSE(f.page.empty());
+        auto page = LoadScrambledImage(f.page);
+        ASSERT_TRUE(page);
+        EXPECT_EQ(page->w, f.scaleW);
+        EXPECT_EQ(page->h, f.scaleH);
+        for (char16_t c : needed) {
+            auto it = f.chars.find(c);
+            ASSERT_NE(it, f.chars.end()) << "no glyph for code " << static_cast<int>(c);
+            const FntChar& g = it->second;
+            EXPECT_GT(g.xadvance, 0);
+            EXPECT_LE(g.x + g.w, page->w);
+            EXPECT_LE(g.y + g.h, page->h);
+            if (c != u' ') {
+                EXPECT_GT(g.w * g.h, 0) << "empty glyph for code " << static_cast<int>(c);
+            }
+        }
+        EXPECT_GE(f.kernings.size(), 3u);
+        for (const auto& [pair, amount] : f.kernings) {
+            EXPECT_TRUE(f.chars.count(pair.first) && f.chars.count(pair.second));
+            EXPECT_LT(amount, 0);
+        }
+    }
+}
+
+// ---- determinism --------------------------------------------------------
+
+std::map<std::string, std::string> ReadTree(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = ReadFile(entry.path());
+    return files;
+}
+
+TEST(DataGenerator, TwoRunsWriteIdenticalFiles) {
+    fs::path work = kBuild / "datagen_twice";
+    fs::remove_all(work);
+    for (const char* run : {"a", "b"}) {
+        std::string cmd = "\"" + (kBuild / "orbel_datagen").string() + "\" \"" + (fs::path(ORBEL_SOURCE_DIR) / "assets").string() +
+                          "\" \"" + (work / run / "data").string() + "\" \"" + (work / run / "preview").string() +
+                          "\" > /dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    }
+    auto a = ReadTree(work / "a"), b = ReadTree(work / "b");
+    EXPECT_GT(a.size(), 40u);
+    ASSERT_EQ(a.size(), b.size());
+    for (const auto& [name, bytes] : a) EXPECT_TRUE(b.count(name) && b[name] == bytes) << name << " differs";
+    // and the same as the data the build made
+    for (const auto& [name, bytes] : a) {
+        if (name.rfind("data/", 0) == 0) {
+            EXPECT_EQ(ReadFile(kData / name.substr(5)), bytes) << name << " differs from build/data";
+        }
+    }
+    fs::remove_all(work);
+}
+
+}  // namespace

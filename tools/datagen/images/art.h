@@ -1,0 +1,36 @@
+// art.h — the parts of the image generator. Each draws one family of the
+// game's pictures and hands them to the ImageOutput; the sprite book holds
+// the hand-drawn pixel art of assets/images.
+#pragma once
+
+#include <filesystem>
+
+#include "datagen/images/bitmap_font.h"
+#include "datagen/images/image_output.h"
+#include "datagen/images/sprite_book.h"
+
+namespace datagen {
+
+struct GameFonts {
+    BitmapFont title;  // "moder_dos_437.fnt"
+    BitmapFont text;   // "v5_loxica.fnt"
+};
+
+// Reads both glyph sources from the folder; false after printing why.
+bool LoadFonts(const std::filesystem::path& folder, GameFonts& fonts);
+// The two .fnt files with their pages, and the default font strip.
+void MakeFonts(const GameFonts& fonts, ImageOutput& out);
+// "char1_spritesheet.png", "char2_spritesheet.png".
+void MakeCharacters(const SpriteBook& book, ImageOutput& out);
+// The level tile sets and "snowset.png".
+void MakeTiles(const SpriteBook& book, ImageOutput& out);
+// Boxes, door, keys, markers, flowers, waterfalls, bubble, static, snow.
+void MakeObjects(const SpriteBook& book, ImageOutput& out);
+// Trees and the parallax layers of both worlds.
+void MakeScenery(const SpriteBook& book, ImageOutput& out);
+// Title, outro, studio logos, the falling leaf and the flags.
+void MakeFrontEnd(const SpriteBook& book, const GameFonts& fonts, ImageOutput& out);
+// One review picture of everything written so far.
+void MakeContactSheet(const GameFonts& fonts, ImageOutput& out);
+
+}  // namespace datagen
