@@ -17,9 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "framework/render_fixture.h"
+#include "framework/texture.h"
+#include "framework/tile_set.h"
+#include "graphics/image.h"
 #include "host/scramble.h"
 #include "host/text.h"
-#include "stb_image.h"
+#include "working_directory.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -38,22 +42,26 @@ struct Size {
     int w = 0, h = 0;
 };
 
-std::optional<Size> Decode(const std::string& bytes) {
-    int w = 0, h = 0, n = 0;
-    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                                  static_cast<int>(bytes.size()), &w, &h, &n, 4);
-    if (!pixels) return std::nullopt;
-    stbi_image_free(pixels);
-    return Size{w, h};
-}
 
-// The picture of an image name as the game reads it with scrambling on.
-std::optional<Size> LoadScrambledImage(const std::string& pngName) {
-    std::string imx = pngName.substr(0, pngName.size() - 3) + "imx";
-    auto plain = UnscrambleFile(ReadFile(kData / imx));
-    if (!plain) return std::nullopt;
-    return Decode(*plain);
-}
+// Loads images the way the game does: through the texture cache with
+// scrambled images on, from the build folder's data folder.
+class GameImages : public ::testing::Test {
+protected:
+    void SetUp() override { EnableScrambledImages(true); }
+    void TearDown() override { EnableScrambledImages(false); }
+
+    // The whole picture (one frame), or nothing when it does not load.
+    std::optional<Size> Load(const std::string& pngName) {
+        // A missing scrambled file ends the game's run; here it fails the test.
+        if (!fs::exists(kData / ToUtf8(ScrambledImagePath(FromUtf8(pngName))))) return std::nullopt;
+        auto texture = GetTexture(FromUtf8(pngName), 1);
+        if (!texture->image) return std::nullopt;
+        return Size{texture->image->Width(), texture->image->Height()};
+    }
+
+    WorkingDirectory cwd{kBuild};
+    RecordedFrame frame;
+};
 
 struct ImageSpec {
     const char* name;
@@ -77,44 +85,43 @@ const ImageSpec kImages[] = {
     {"alt_background1_parallax.png", 0, 0, 0}, {"alt_background2_parallax.png", 0, 0, 0},
 };
 
-TEST(GeneratedImages, EveryImageLoadsScrambledWithItsFrames) {
+TEST_F(GameImages, EveryImageLoadsScrambledWithItsFrames) {
     for (const ImageSpec& spec : kImages) {
         SCOPED_TRACE(spec.name);
-        auto size = LoadScrambledImage(spec.name);
-        ASSERT_TRUE(size);
-        if (spec.frames == 0) {
-            EXPECT_GT(size->w, 0);
-            EXPECT_GT(size->h, 0);
-        } else {
-            // the frames lie side by side in one strip
-            EXPECT_EQ(size->w, spec.frameW * spec.frames);
-            EXPECT_EQ(size->h, spec.frameH);
-        }
+        auto whole = Load(spec.name);
+        ASSERT_TRUE(whole);
+        EXPECT_GT(whole->w, 0);
+        EXPECT_GT(whole->h, 0);
+        if (spec.frames == 0) continue;
+        // the frames lie side by side in one strip, nothing left over
+        EXPECT_EQ(whole->w, spec.frameW * spec.frames);
+        EXPECT_EQ(whole->h, spec.frameH);
+        auto texture = GetTexture(FromUtf8(spec.name), spec.frames);  // as the game cuts it
+        ASSERT_TRUE(texture->image);
+        EXPECT_EQ(texture->image->Frames(), spec.frames);
+        EXPECT_EQ(texture->image->Width(), spec.frameW);
+        EXPECT_EQ(texture->image->Height(), spec.frameH);
     }
 }
 
-TEST(GeneratedImages, WorldVariantsAndTileGridsHaveTheirShapes) {
+TEST_F(GameImages, WorldVariantsAndTileGridsHaveTheirShapes) {
     for (const std::string prefix : {"", "alt_"}) {
         SCOPED_TRACE(prefix);
-        auto tiles = LoadScrambledImage(prefix + "tileset.png");
-        ASSERT_TRUE(tiles);
-        EXPECT_EQ(tiles->w % 16, 0);
-        EXPECT_EQ(tiles->h % 16, 0);
-        EXPECT_GE((tiles->w / 16) * (tiles->h / 16), 40);  // the indices documented for the maps
+        // the indices documented for the maps
+        auto tiles = New<c_TileSet>(GetTexture(FromUtf8(prefix + "tileset.png")), 16, 16);
+        EXPECT_EQ(tiles->columns, 8);
+        EXPECT_GE(tiles->tileCount, 40);
         for (int i = 1; i <= 4; ++i) {
             // the map objects of one tree set share one tile size
-            auto tree = LoadScrambledImage(prefix + "tree" + std::to_string(i) + ".png");
+            auto tree = Load(prefix + "tree" + std::to_string(i) + ".png");
             ASSERT_TRUE(tree);
             EXPECT_EQ(tree->w, 40);
             EXPECT_EQ(tree->h, 56);
-            EXPECT_TRUE(LoadScrambledImage(prefix + "parallaxtree" + std::to_string(i) + ".png"));
+            EXPECT_TRUE(Load(prefix + "parallaxtree" + std::to_string(i) + ".png"));
         }
     }
     // 3 x 3 map tiles: three snow depths per half tile
-    auto snow = LoadScrambledImage("snowset.png");
-    ASSERT_TRUE(snow);
-    EXPECT_EQ(snow->w, 48);
-    EXPECT_EQ(snow->h, 48);
+    EXPECT_EQ(New<c_TileSet>(GetTexture(u"snowset.png"), 16, 16)->tileCount, 9);
 }
 
 TEST(GeneratedImages, ScrambledFilesRoundTripToTheirPngAndRefuseAWrongCheck) {
@@ -137,14 +144,16 @@ TEST(GeneratedImages, ScrambledFilesRoundTripToTheirPngAndRefuseAWrongCheck) {
     }
 }
 
-TEST(GeneratedImages, DefaultFontStripIsPlainWith96Cells) {
+TEST_F(GameImages, DefaultFontStripIsPlainWith96Cells) {
     std::string bytes = ReadFile(kData / "vela_font.png");
     ASSERT_GE(bytes.size(), 8u);
     EXPECT_EQ(bytes.substr(1, 3), "PNG");
-    auto size = Decode(bytes);
-    ASSERT_TRUE(size);
-    EXPECT_EQ(size->w % 96, 0);
-    EXPECT_GE(size->w / 96, 3);  // room for the spare column on each side
+    // as the drawing layer loads it at start-up
+    auto strip = LoadImage(u"vela_font.png", 96, c_Image::PadX);
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->Frames(), 96);
+    EXPECT_GE(strip->Width(), 5);  // a glyph cell with the spare columns taken off
+    EXPECT_EQ(strip->Height(), 10);
 }
 
 // ---- fonts ------------------------------------------------------------
@@ -218,7 +227,7 @@ std::vector<std::string> DataTexts() {
     return texts;
 }
 
-TEST(GeneratedFonts, BothFontsDescribeTheirPageAndCoverTheGamesTexts) {
+TEST_F(GameImages, BothFontsDescribeTheirPageAndCoverTheGamesTexts) {
     std::vector<std::string> texts(std::begin(kGameTexts), std::end(kGameTexts));
     for (const auto& t : DataTexts()) texts.push_back(t);
     std::set<char16_t> needed;
@@ -237,7 +246,7 @@ TEST(GeneratedFonts, BothFontsDescribeTheirPageAndCoverTheGamesTexts) {
         EXPECT_GT(f.lineHeight, 0);
         // the page is read through the texture path, so it is scrambled
         ASSERT_FALSE(f.page.empty());
-        auto page = LoadScrambledImage(f.page);
+        auto page = Load(f.page);
         ASSERT_TRUE(page);
         EXPECT_EQ(page->w, f.scaleW);
         EXPECT_EQ(page->h, f.scaleH);
