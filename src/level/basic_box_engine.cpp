@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "framework/events.h"
+#include "level/tile_map.h"
 
 namespace {
 
@@ -217,4 +218,16 @@ void MergeSolidCells(const int* cells, int width, int height,
             emit(column, row, right - column, below - row);
         }
     }
+}
+
+void BuildStaticBoxes(c_BasicBoxEngine& engine, const c_TileMap& tileMap, float offsetX, float offsetY) {
+    const int wide = tileMap.tilesWide, high = tileMap.tilesHigh;
+    if (static_cast<long long>(wide) * high > static_cast<long long>(tileMap.tiles.size())) return;
+    const float tw = static_cast<float>(tileMap.tileWidth), th = static_cast<float>(tileMap.tileHeight);
+    const float originX = tileMap.position.x + offsetX, originY = tileMap.position.y + offsetY;
+    const float left = originX - wide * tw / 2, top = originY - high * th / 2;
+    MergeSolidCells(tileMap.tiles.data(), wide, high, [&](int column, int row, int columns, int rows) {
+        float w = columns * tw, h = rows * th;
+        engine.AddStatic(New<c_StaticBox>(left + column * tw + w / 2, top + row * th + h / 2, w, h));
+    });
 }

@@ -28,6 +28,8 @@
 #include "framework/cog.h"
 #include "level/collision_box.h"
 
+class c_TileMap;
+
 inline constexpr int kCollisionEventObstacle = 100;
 inline constexpr int kCollisionEventStatic = 101;
 
@@ -104,3 +106,7 @@ private:
 void MergeSolidCells(const int* cells, int width, int height,
                      const std::function<void(int column, int row, int columns, int rows)>& emit);
 
+
+// Adds the merged solid cells of a tile layer as static boxes, placed where
+// the layer draws them (centred on its position) plus the offset.
+void BuildStaticBoxes(c_BasicBoxEngine& engine, const c_TileMap& tileMap, float offsetX, float offsetY);

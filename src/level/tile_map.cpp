@@ -1,0 +1,85 @@
+// tile_map.cpp — layer set-up and chunk-culled drawing.
+#include "level/tile_map.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "graphics/graphics_context.h"
+
+void c_TileMap::Setup(Ref<c_TileSet> frames, int wide, int high) {
+    tileSet = std::move(frames);
+    tileWidth = tileSet ? static_cast<int>(tileSet->GetWidth()) : 0;
+    tileHeight = tileSet ? static_cast<int>(tileSet->GetHeight()) : 0;
+    wide = std::max(wide, 0);
+    high = std::max(high, 0);
+    std::size_t cells = static_cast<std::size_t>(wide) * static_cast<std::size_t>(high);
+    if (cells == tiles.size())
+        std::fill(tiles.begin(), tiles.end(), -1);
+    else
+        tiles = std::vector<int>(cells, -1);
+    tilesWide = wide;
+    tilesHigh = high;
+    chunkCols = std::min(tilesWide, kMaxChunks);
+    chunkRows = std::min(tilesHigh, kMaxChunks);
+    chunkTilesWide = chunkCols > 0 ? (tilesWide + chunkCols - 1) / chunkCols : 0;
+    chunkTilesHigh = chunkRows > 0 ? (tilesHigh + chunkRows - 1) / chunkRows : 0;
+}
+
+int c_TileMap::TileAt(int column, int row) const {
+    if (column < 0 || row < 0 || column >= tilesWide || row >= tilesHigh) return -1;
+    std::size_t index = static_cast<std::size_t>(row) * tilesWide + column;
+    return index < tiles.size() ? tiles[index] : -1;
+}
+
+void c_TileMap::Draw() {
+    if (!tileSet || !tileSet->texture || tileWidth <= 0 || tileHeight <= 0) return;
+    c_Image* image = tileSet->texture->image.get();
+    if (!image) return;
+    // `tiles` is public: a caller that resized it by hand draws nothing
+    // rather than reading past its end.
+    if (tiles.size() < static_cast<std::size_t>(tilesWide) * static_cast<std::size_t>(tilesHigh)) return;
+
+    const auto m = ::GetMatrix();  // a, b, c, d, e, f
+    const float left = -GetWidth() / 2, top = -GetHeight() / 2;
+    const float chunkW = static_cast<float>(chunkTilesWide) * tileWidth;
+    const float chunkH = static_cast<float>(chunkTilesHigh) * tileHeight;
+
+    // One radius for every chunk: the longer transformed half-diagonal.
+    const float hx = chunkW / 2, hy = chunkH / 2;
+    const float r1 = std::hypot(hx * m[0] + hy * m[2], hx * m[1] + hy * m[3]);
+    const float r2 = std::hypot(hx * m[0] - hy * m[2], hx * m[1] - hy * m[3]);
+    cullCircle.radius = std::max(r1, r2);
+
+    const auto scissor = ::GetScissor();  // x, y, w, h in target pixels
+    const float halfW = scissor[2] / 2, halfH = scissor[3] / 2;
+    const float clipX = scissor[0] + halfW, clipY = scissor[1] + halfH;
+    const float clipRadius = std::hypot(halfW, halfH);
+
+    image->SetImageHandle(tileWidth * 0.5f, tileHeight * 0.5f);
+    for (int chunkRow = 0; chunkRow < chunkRows; ++chunkRow) {
+        for (int chunkCol = 0; chunkCol < chunkCols; ++chunkCol) {
+            const float localX = left + chunkCol * chunkW + hx, localY = top + chunkRow * chunkH + hy;
+            cullCircle.center.x = localX * m[0] + localY * m[2] + m[4];
+            cullCircle.center.y = localX * m[1] + localY * m[3] + m[5];
+            const float cx = cullCircle.center.x, cy = cullCircle.center.y, r = cullCircle.radius;
+            if (cx + r < clipX - halfW || cx - r > clipX + halfW || cy + r < clipY - halfH || cy - r > clipY + halfH)
+                continue;
+            const float dx = cx - clipX, dy = cy - clipY;
+            if (dx * dx + dy * dy >= (r + clipRadius) * (r + clipRadius)) continue;
+
+            const int row0 = chunkRow * chunkTilesHigh, col0 = chunkCol * chunkTilesWide;
+            const int row1 = std::min(row0 + chunkTilesHigh, tilesHigh);
+            const int col1 = std::min(col0 + chunkTilesWide, tilesWide);
+            for (int row = row0; row < row1; ++row) {
+                const int* line = tiles.data() + static_cast<std::size_t>(row) * tilesWide;
+                const float y = top + (row + 0.5f) * tileHeight;
+                for (int col = col0; col < col1; ++col) {
+                    if (line[col] == -1) continue;
+                    tileSet->SelectFrame(line[col]);
+                    DrawImagePart(image, left + (col + 0.5f) * tileWidth, y, tileSet->sourceX, tileSet->sourceY,
+                                  tileWidth, tileHeight, 0);
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,50 @@
+// tile_map.h — c_TileMap, one tile layer of a level: a grid of cells, each a
+// frame of one tile set (-1 = empty), drawn centred on the layer's origin.
+//
+// The map loader fills `tiles` directly (row-major, index = row × tilesWide
+// + column); the collision engine and the snow read it. Drawing culls per
+// chunk: the layer is cut into at most 4 × 4 chunks, and a chunk whose
+// bounding circle misses the scissor rectangle costs nothing.
+#pragma once
+
+#include <vector>
+
+#include "framework/gdo.h"
+#include "framework/tile_set.h"
+
+class c_TileMap : public c_GDO {
+public:
+    // Most chunks per axis.
+    static constexpr int kMaxChunks = 4;
+
+    int tilesWide = 0;
+    int tilesHigh = 0;
+    std::vector<int> tiles;
+    int chunkCols = 0;
+    int chunkRows = 0;
+    int chunkTilesWide = 0;
+    int chunkTilesHigh = 0;
+    Ref<c_TileSet> tileSet;
+    // The tile set's frame size, copied when it is assigned (0 without one).
+    int tileWidth = 0;
+    int tileHeight = 0;
+    // Scratch circle of the chunk visibility test.
+    c_Circle cullCircle;
+
+    String ToString() const override { return u"c_TileMap"; }
+
+    // Assigns the tile set, sizes `tiles` (the same array is kept when the
+    // size does not change) with every cell empty, and works out the chunks.
+    // Negative sizes count as 0.
+    void Setup(Ref<c_TileSet> frames, int wide, int high);
+
+    // The layer's size in pixels (0 × 0 without a tile set).
+    float GetWidth() override { return static_cast<float>(tileWidth) * tilesWide; }
+    float GetHeight() override { return static_cast<float>(tileHeight) * tilesHigh; }
+
+    // The cell's frame, or -1 for an empty cell or one outside the map.
+    int TileAt(int column, int row) const;
+
+    // Draws the cells of the visible chunks in the current local space.
+    void Draw() override;
+};
