@@ -1,7 +1,11 @@
 // main.cpp — the data generator: orbel_datagen ASSETS_DIR DATA_DIR [PREVIEW_DIR]
 // Turns the readable sources under assets/ into the files the game reads.
 // The output is deterministic: the same bytes on every run and machine.
+// ORBEL_DATAGEN_ONLY=audio (or images, levels; comma-separated) runs only
+// those parts, for tests that check one part's output.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "datagen/generators.h"
@@ -16,8 +20,11 @@ int main(int argc, char** argv) {
     fs::path preview = argc > 3 ? fs::path(argv[3]) : data.parent_path() / "preview";
     fs::create_directories(data);
     fs::create_directories(preview);
-    bool ok = datagen::GenerateImages(assets, data, preview);
-    ok = datagen::GenerateAudio(assets, data, preview) && ok;
-    ok = datagen::GenerateLevels(assets, data, preview) && ok;
+    const char* only = std::getenv("ORBEL_DATAGEN_ONLY");
+    auto wanted = [only](const char* part) { return only == nullptr || std::strstr(only, part) != nullptr; };
+    bool ok = true;
+    if (wanted("images")) ok = datagen::GenerateImages(assets, data, preview) && ok;
+    if (wanted("audio")) ok = datagen::GenerateAudio(assets, data, preview) && ok;
+    if (wanted("levels")) ok = datagen::GenerateLevels(assets, data, preview) && ok;
     return ok ? 0 : 1;
 }

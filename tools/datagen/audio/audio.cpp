@@ -42,8 +42,8 @@ const SongFile kSongs[] = {
 // Music sits well below the effects' peaks: the game also plays it at half
 // volume. Vorbis may overshoot the source by a little, hence the peak margin.
 constexpr double kMusicRmsDb = -16.0;
-constexpr double kMusicPeak = 0.84;
-constexpr float kVorbisQuality = 0.3f;  // about 112 kbit/s for stereo at 44.1 kHz
+constexpr double kMusicPeak = 0.75;
+constexpr float kVorbisQuality = 0.4f;  // about 128 kbit/s for stereo at 44.1 kHz
 
 uint64_t Fnv1a(const std::string& bytes, uint64_t hash = 0xCBF29CE484222325ull) {
     for (unsigned char c : bytes) {
