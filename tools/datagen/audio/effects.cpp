@@ -83,7 +83,8 @@ void AddBell(Buffer& out, double start, double midi, double amp, double decay, R
     Instrument bell;
     bell.wave = Wave::Fm;
     bell.fmRatio = 3.5;
-    bell.fmIndex = 1.6;
+    bell.fmIndex = 0.9;
+    bell.cutoff = 7000;  // a glassy ring, not a hiss
     bell.fmDecay = 0.08;
     bell.fmSustain = 0.1;
     bell.attack = 0.002;
@@ -168,7 +169,7 @@ Buffer BoxFall() {
 Buffer BoxBreak() {
     Rng rng(0xB4EA);
     Buffer out = Silence(0.8);
-    AddNoise(out, 0, {.kind = Noise::High, .from = 1500, .to = 900, .glide = 0.02, .attack = 0.0005, .decay = 0.015, .amp = 0.9}, rng);
+    AddNoise(out, 0, {.kind = Noise::Band, .from = 2600, .to = 1200, .glide = 0.02, .resonance = 0.1, .attack = 0.0005, .decay = 0.015, .amp = 0.9}, rng);
     AddTone(out, 0, {.from = 170, .to = 70, .glide = 0.03, .attack = 0.002, .decay = 0.06, .amp = 0.7});
     for (int c = 0; c < 12; ++c) {
         double at = 0.005 + rng.Unit() * rng.Unit() * 0.22;
@@ -235,13 +236,14 @@ Buffer Door() {
     return out;
 }
 
-// A key picked up: a quick sparkle of three bells going up.
+// A key picked up: a quick sparkle of bells going up an E major chord.
 Buffer Key() {
     Rng rng(0x4E7);
     Buffer out = Silence(0.9);
-    AddBell(out, 0.0, 88, 0.5, 0.12, rng);   // E6
-    AddBell(out, 0.06, 92, 0.5, 0.14, rng);  // G#6
-    AddBell(out, 0.12, 95, 0.6, 0.22, rng);  // B6
+    AddBell(out, 0.0, 76, 0.5, 0.12, rng);    // E5
+    AddBell(out, 0.06, 80, 0.5, 0.14, rng);   // G#5
+    AddBell(out, 0.12, 83, 0.6, 0.22, rng);   // B5
+    AddBell(out, 0.18, 88, 0.25, 0.25, rng);  // E6, the glint on top
     AddRoom(out, 0.35);
     FadeOut(out, 0.1);
     Level(out, -5.0);
