@@ -5,18 +5,17 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#define STB_VORBIS_HEADER_ONLY
-#include "stb_vorbis.h"  // the game's Ogg decoder (implementation in libstb)
+#include "audio/audio_data.h"
+#include "host/text.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -25,7 +24,7 @@ namespace fs = std::filesystem;
 const fs::path kSfx = fs::path(ORBEL_BINARY_DIR) / "data" / "sfx";
 
 struct Pcm {
-    int formatCode = 0, channels = 0, rate = 0, bits = 0;
+    int channels = 0, rate = 0, bytesPerSample = 0;
     std::vector<int16_t> samples;  // interleaved
     size_t Frames() const { return channels ? samples.size() / channels : 0; }
 };
@@ -35,44 +34,20 @@ std::vector<uint8_t> ReadBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-uint32_t Le(const std::vector<uint8_t>& b, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | b.at(at + i);
-    return v;
-}
-
-// Reads a WAV the way the game does: RIFF, WAVE, "fmt " first, then chunks
-// up to "data".
-bool ReadWav(const fs::path& path, Pcm& pcm) {
-    std::vector<uint8_t> b = ReadBytes(path);
-    auto tag = [&](size_t at) { return at + 4 <= b.size() ? std::string(b.begin() + at, b.begin() + at + 4) : ""; };
-    if (tag(0) != "RIFF" || tag(8) != "WAVE" || tag(12) != "fmt ") return false;
-    uint32_t fmtSize = Le(b, 16, 4);
-    pcm.formatCode = Le(b, 20, 2);
-    pcm.channels = Le(b, 22, 2);
-    pcm.rate = Le(b, 24, 4);
-    pcm.bits = Le(b, 34, 2);
-    for (size_t at = 20 + fmtSize; at + 8 <= b.size();) {
-        uint32_t size = Le(b, at + 4, 4);
-        if (tag(at) == "data") {
-            if (at + 8 + size > b.size() || pcm.bits != 16) return false;
-            for (size_t i = 0; i + 1 < size; i += 2)
-                pcm.samples.push_back(static_cast<int16_t>(Le(b, at + 8 + i, 2)));
-            return true;
-        }
-        at += 8 + size;
-    }
-    return false;
-}
-
-bool ReadOgg(const fs::path& path, Pcm& pcm) {
-    short* output = nullptr;
-    int frames = stb_vorbis_decode_filename(path.c_str(), &pcm.channels, &pcm.rate, &output);
-    if (frames <= 0 || output == nullptr) return false;
-    pcm.formatCode = 1;
-    pcm.bits = 16;
-    pcm.samples.assign(output, output + static_cast<size_t>(frames) * pcm.channels);
-    std::free(output);
+// Decodes a file with the game's own readers.
+bool Decode(const fs::path& path, Pcm& pcm) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    std::optional<AudioData> audio = DecodeAudioFile(file, S(path.string()));
+    std::fclose(file);
+    if (!audio) return false;
+    pcm.channels = audio->channelCount;
+    pcm.rate = audio->sampleRate;
+    pcm.bytesPerSample = audio->bytesPerSample;
+    if (pcm.bytesPerSample != 2) return true;
+    pcm.samples.resize(audio->data.size() / 2);
+    for (size_t i = 0; i < pcm.samples.size(); ++i)
+        pcm.samples[i] = static_cast<int16_t>(audio->data[2 * i] | (audio->data[2 * i + 1] << 8));
     return true;
 }
 
@@ -99,10 +74,7 @@ const Expected kSounds[] = {
     {"orbel_credits_bgm.ogg", 2, 40, 90, true, -6},
 };
 
-bool Load(const Expected& e, Pcm& pcm) {
-    fs::path path = kSfx / e.file;
-    return fs::path(e.file).extension() == ".wav" ? ReadWav(path, pcm) : ReadOgg(path, pcm);
-}
+bool Load(const Expected& e, Pcm& pcm) { return Decode(kSfx / e.file, pcm); }
 
 double Db(double v) { return 20.0 * std::log10(std::fmax(v, 1e-9)); }
 
@@ -111,8 +83,7 @@ TEST(SoundFiles, FormatLengthAndLevels) {
         SCOPED_TRACE(e.file);
         Pcm pcm;
         ASSERT_TRUE(Load(e, pcm));
-        EXPECT_EQ(pcm.formatCode, 1);
-        EXPECT_EQ(pcm.bits, 16);
+        EXPECT_EQ(pcm.bytesPerSample, 2);
         EXPECT_EQ(pcm.rate, 44100);
         EXPECT_EQ(pcm.channels, e.channels);
         double seconds = static_cast<double>(pcm.Frames()) / pcm.rate;
@@ -157,42 +128,29 @@ TEST(SoundFiles, LoopsJoinAndOneShotsStartAndEndQuietly) {
     }
 }
 
-class Generator : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("orbel_sound_" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+// Runs the generator's sound part from `assets` into `out`/data.
+ChildResult GenerateSound(const fs::path& assets, const fs::path& out) {
+    // Rendering minutes of music is slow under the sanitizers and on a busy machine.
+    constexpr int kTimeoutSeconds = 600;
+    return RunProgram({"/usr/bin/env", "ORBEL_DATAGEN_ONLY=audio", std::string(ORBEL_BINARY_DIR) + "/orbel_datagen",
+                       assets.string(), (out / "data").string(), (out / "preview").string()},
+                      kTimeoutSeconds);
+}
 
-    // Runs the generator's sound part from `assets` into dir_/data; returns
-    // its exit code, with standard error in `errors`.
-    int Run(const fs::path& assets, std::string& errors) {
-        std::string command = "ORBEL_DATAGEN_ONLY=audio '" + std::string(ORBEL_BINARY_DIR) + "/orbel_datagen' '" +
-                              assets.string() + "' '" + (dir_ / "data").string() + "' '" +
-                              (dir_ / "preview").string() + "' > /dev/null 2> '" + (dir_ / "errors.txt").string() + "'";
-        int status = std::system(command.c_str());
-        std::vector<uint8_t> err = ReadBytes(dir_ / "errors.txt");
-        errors.assign(err.begin(), err.end());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    fs::path dir_;
-};
-
-TEST_F(Generator, SecondRunGivesIdenticalFiles) {
-    std::string errors;
-    ASSERT_EQ(Run(fs::path(ORBEL_SOURCE_DIR) / "assets", errors), 0) << errors;
+TEST(SoundGenerator, SecondRunGivesIdenticalFiles) {
+    ScopedTempDir dir;
+    ChildResult run = GenerateSound(fs::path(ORBEL_SOURCE_DIR) / "assets", dir.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     for (const Expected& e : kSounds) {
         SCOPED_TRACE(e.file);
-        std::vector<uint8_t> fresh = ReadBytes(dir_ / "data" / "sfx" / e.file);
+        std::vector<uint8_t> fresh = ReadBytes(dir.Path() / "data" / "sfx" / e.file);
         EXPECT_FALSE(fresh.empty());
         EXPECT_TRUE(fresh == ReadBytes(kSfx / e.file));
     }
 }
 
 // A faulty song names its file and line and fails the run.
-TEST_F(Generator, SongErrorsNameTheLine) {
+TEST(SoundGenerator, SongErrorsNameTheLine) {
     struct Case {
         const char* song;
         const char* message;
@@ -206,12 +164,11 @@ TEST_F(Generator, SongErrorsNameTheLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.song);
-        fs::path assets = dir_ / "assets";
-        fs::create_directories(assets / "sound");
-        std::ofstream(assets / "sound" / "hub.song", std::ios::trunc) << c.song;
-        std::string errors;
-        EXPECT_NE(Run(assets, errors), 0);
-        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
+        ScopedTempDir dir;
+        dir.Write("assets/sound/hub.song", c.song);
+        ChildResult run = GenerateSound(dir.Path() / "assets", dir.Path());
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
 }
 
