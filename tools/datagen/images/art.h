@@ -30,6 +30,8 @@ void MakeObjects(const SpriteBook& book, ImageOutput& out);
 void MakeScenery(const SpriteBook& book, ImageOutput& out);
 // Title, outro, studio logos, the falling leaf and the flags.
 void MakeFrontEnd(const SpriteBook& book, const GameFonts& fonts, ImageOutput& out);
+// Review pictures of the art as play shows it (preview folder only).
+void MakeMockups(const GameFonts& fonts, ImageOutput& out);
 // One review picture of everything written so far.
 void MakeContactSheet(const GameFonts& fonts, ImageOutput& out);
 

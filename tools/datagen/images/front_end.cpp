@@ -103,7 +103,7 @@ Canvas Title(const ImageOutput& out, const GameFonts& fonts) {
     Canvas c(320, 180);
     // Two windows, as in play: the cool world above, the warm one below.
     Canvas top = WorldStrip(out, false, 66, 1.0f);
-    Canvas bottom = WorldStrip(out, true, 56, 0.42f);
+    Canvas bottom = WorldStrip(out, true, 48, 0.42f);
     // dressing of the upper world
     top.Blit(Written(out, "tree2.png"), 6, 66 - 56);
     top.Blit(Written(out, "tree1.png"), 36, 66 - 56);
@@ -112,10 +112,10 @@ Canvas Title(const ImageOutput& out, const GameFonts& fonts) {
     top.Blit(Written(out, "box.png"), 236, 50);
     top.Blit(Frame(out, "char1_spritesheet.png", 0, 16, 25), 150, 66 - 25);
     // dressing of the lower world
-    bottom.Blit(Written(out, "alt_tree1.png"), 258, 56 - 56);
-    bottom.Blit(Frame(out, "alt_tileset.png", 32, 16, 16), 238, 40);
-    bottom.Blit(Written(out, "alt_tree3.png"), 100, 0);
-    bottom.Blit(Frame(out, "char2_spritesheet.png", 0, 16, 25), 64, 56 - 25);
+    bottom.Blit(Written(out, "alt_tree1.png"), 258, 48 - 56);
+    bottom.Blit(Frame(out, "alt_tileset.png", 32, 16, 16), 238, 32);
+    bottom.Blit(Written(out, "alt_tree3.png"), 100, 48 - 56);
+    bottom.Blit(Frame(out, "char2_spritesheet.png", 0, 16, 25), 64, 48 - 25);
     bottom.Blit(Frame(out, "key.png", 0, 19, 17), 40, 20);
     c.Paste(top, 0, 0);
     c.Paste(bottom, 0, 90);
@@ -238,7 +238,7 @@ Canvas Leaf() {
     for (int f = 0; f < 33; ++f) {
         float t = f / 32.0f;
         Canvas c(26, 39);
-        float cx = 13 + 7 * Sin(t * 2 * kPi * 1.5f), cy = 4 + t * 29;
+        float cx = 13 + 5 * Sin(t * 2 * kPi * 1.5f), cy = 5 + t * 28;
         float tilt = 0.7f * Cos(t * 2 * kPi * 1.5f);  // rocking
         float turn = Cos(t * 2 * kPi * 2.0f);         // turning over
         float sx = std::max(0.25f, std::abs(turn));
@@ -252,7 +252,7 @@ Canvas Leaf() {
         const int n = 14;
         for (int i = 0; i < n; ++i) {
             float a = 2 * kPi * i / n;
-            float lx = 5.0f * Cos(a), ly = 3.0f * Sin(a) * (1 - 0.35f * Cos(a));
+            float lx = 6.5f * Cos(a), ly = 3.8f * Sin(a) * (1 - 0.35f * Cos(a));
             lx *= sx;
             float rx = lx * Cos(tilt) - ly * Sin(tilt), ry = lx * Sin(tilt) + ly * Cos(tilt);
             shape.push_back(cx + rx);
@@ -260,7 +260,7 @@ Canvas Leaf() {
         }
         c.FillPolygon(shape, turn >= 0 ? body : Shade(body, 0.8f));
         // midrib and stalk
-        float ex = 5.5f * sx;
+        float ex = 7.0f * sx;
         c.Line(Round(cx - ex * Cos(tilt)), Round(cy - ex * Sin(tilt)), Round(cx + (ex - 1) * Cos(tilt)),
                Round(cy + (ex - 1) * Sin(tilt)), vein);
         c.Set(Round(cx - 2 * Cos(tilt)), Round(cy - 2 * Sin(tilt) - 1), lit);
@@ -271,41 +271,38 @@ Canvas Leaf() {
 }
 
 // 10 cells of 16 x 14: a Spanish flag waving (cells 0-4) and a British one
-// (cells 5-9), each on a little pole.
+// (cells 5-9), each on a little pole. The cloths are 13 x 9 pixel designs,
+// rippled column by column.
 Canvas Flags() {
+    const char* const spain[] = {
+        "RRRRRRRRRRRRR", "RRRRRRRRRRRRR", "YYYYYYYYYYYYY", "YYYYYYYYYYYYY", "YYYCCYYYYYYYY",
+        "YYYCCYYYYYYYY", "YYYYYYYYYYYYY", "RRRRRRRRRRRRR", "RRRRRRRRRRRRR"};
+    const char* const uk[] = {
+        "RWBBBWRWBBBWR", "WRWBBWRWBBWRW", "BWRWBWRWBWRWB", "WWWWWWRWWWWWW", "RRRRRRRRRRRRR",
+        "WWWWWWRWWWWWW", "BWRWBWRWBWRWB", "WRWBBWRWBBWRW", "RWBBBWRWBBBWR"};
+    auto colour = [](char c) {
+        switch (c) {
+        case 'R': return Hex("d01c34");
+        case 'Y': return Hex("ffc72c");
+        case 'C': return Hex("a8452a");
+        case 'W': return Hex("f6f4f0");
+        default: return Hex("1f3f95");
+        }
+    };
     std::vector<Canvas> cells;
-    auto spain = [](float, float v) {
-        return (v < 0.25f || v >= 0.75f) ? Hex("c8102e") : Hex("ffc627");
-    };
-    auto uk = [](float u, float v) {
-        const float W = 12, H = 8;
-        float x = u * W, y = v * H;
-        float dx = std::abs(x - W / 2), dy = std::abs(y - H / 2);
-        if (dx < 0.8f || dy < 0.8f) return Hex("c8102e");
-        if (dx < 1.8f || dy < 1.6f) return Hex("ffffff");
-        // diagonals
-        float d1 = std::abs(y * W - x * H) / std::sqrt(W * W + H * H);
-        float d2 = std::abs((H - y) * W - x * H) / std::sqrt(W * W + H * H);
-        float d = std::min(d1, d2);
-        if (d < 0.5f) return Hex("c8102e");
-        if (d < 1.3f) return Hex("ffffff");
-        return Hex("1a3a8a");
-    };
     for (int flag = 0; flag < 2; ++flag)
         for (int f = 0; f < 5; ++f) {
             Canvas c(16, 14);
-            // pole
-            c.FillRect(1, 1, 1, 13, Hex("d8d0c0"));
-            c.Set(1, 0, Hex("f6c443"));
-            const int cw = 12, ch = 8;
-            for (int i = 0; i < cw; ++i) {
+            c.FillRect(0, 1, 1, 13, Hex("d8d0c0"));  // pole
+            c.Set(0, 0, Hex("f6c443"));
+            for (int i = 0; i < 13; ++i) {
                 float phase = 2 * kPi * f / 5 - i * 0.55f;
-                float amp = 0.4f + i * 0.09f;
+                float amp = 0.3f + i * 0.07f;
                 int off = Round(amp * Sin(phase));
-                float light = 1.0f + 0.18f * Cos(phase);
-                for (int j = 0; j < ch; ++j) {
-                    Rgba col = flag == 0 ? spain((i + 0.5f) / cw, (j + 0.5f) / ch) : uk((i + 0.5f) / cw, (j + 0.5f) / ch);
-                    c.Set(3 + i, 2 + j + off, Shade(col, light));
+                float light = 1.0f + 0.16f * Cos(phase);
+                for (int j = 0; j < 9; ++j) {
+                    char code = (flag == 0 ? spain : uk)[j][i];
+                    c.Set(2 + i, 3 + j + off, Shade(colour(code), light));
                 }
             }
             c.Outline(kInk);

@@ -17,6 +17,7 @@ bool GenerateImages(const fs::path& assets, const fs::path& data, const fs::path
     MakeObjects(book, out);
     MakeScenery(book, out);
     MakeFrontEnd(book, fonts, out);
+    MakeMockups(fonts, out);
     MakeContactSheet(fonts, out);
     return out.Ok() && !book.Failed();
 }
