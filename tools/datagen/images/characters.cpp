@@ -120,6 +120,14 @@ Pose Step(int index, int count, int stride, int lift, int swing, int lean, bool 
         return Point{ax, kAnkleY - up};
     };
     Point front = foot(s, c), back = foot(-s, -c);
+    // A run has a moment in the air: both feet off the ground while the
+    // legs pass each other.
+    bool flight = run && s * s < 0.3f;
+    if (flight) {
+        p.bodyY = -1;
+        front.y = std::min(front.y, kAnkleY - 2);
+        back.y = std::min(back.y, kAnkleY - 2);
+    }
     int hipY = kHipY + p.bodyY;
     p.front = MakeLeg(hipX + 1, hipY, front.x, front.y, c > 0 ? 1 + lift / 2 : 0);
     p.back = MakeLeg(hipX, hipY, back.x, back.y, c < 0 ? 1 + lift / 2 : 0);

@@ -30,12 +30,17 @@ Canvas Frame(const ImageOutput& out, const std::string& name, int index, int fw,
     return c.Crop((index % cols) * fw, (index / cols) * fh, fw, fh);
 }
 
-void VerticalGradient(Canvas& c, int y0, int y1, Rgba top, Rgba bottom) {
+void VerticalGradient(Canvas& c, int y0, int y1, Rgba top, Rgba bottom, int bands = 8) {
+    // Banded, the way a small palette would show it, with an ordered dither
+    // where one band meets the next.
+    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     for (int y = y0; y < y1; ++y) {
-        float t = static_cast<float>(y - y0) / std::max(1, y1 - y0 - 1);
-        // banded, the way a small palette would show it
-        t = std::floor(t * 8) / 8;
-        for (int x = 0; x < c.Width(); ++x) c.Set(x, y, Mix(top, bottom, t));
+        float t = static_cast<float>(y - y0) / std::max(1, y1 - y0 - 1) * bands;
+        for (int x = 0; x < c.Width(); ++x) {
+            float threshold = (bayer[y % 4][x % 4] + 0.5f) / 16.0f;
+            float band = std::floor(t + threshold - 0.5f);
+            c.Set(x, y, Mix(top, bottom, std::clamp(band / bands, 0.0f, 1.0f)));
+        }
     }
 }
 
@@ -131,7 +136,7 @@ Canvas Title(const ImageOutput& out, const GameFonts& fonts) {
 
 Canvas Outro(const ImageOutput& out) {
     Canvas c(320, 180);
-    VerticalGradient(c, 0, 180, Hex("221c44"), Hex("f08a5a"));
+    VerticalGradient(c, 0, 180, Hex("221c44"), Hex("f08a5a"), 12);
     // stars in the upper sky
     Random r(303);
     for (int i = 0; i < 70; ++i) {

@@ -174,8 +174,8 @@ void MakeMockups(const GameFonts& fonts, ImageOutput& out) {
     out.Preview("mock_title.png", title);
     Canvas outro = Written(out, "outro.png").Scaled(kScreen);
     const std::string thanks = "Thanks for playing this Demo!";
-    w = fonts.text.TextWidth(thanks) * fonts.text.Block() / 3.0f;
-    ScaledText(outro, fonts.text, std::trunc(160 - 80 - w / 2), std::trunc(90 - 24 - 6), thanks, 1.0f / 3,
+    w = fonts.text.TextWidth(thanks) * fonts.text.Block() * 0.25f;
+    ScaledText(outro, fonts.text, std::trunc(160 - 80 - w / 2), std::trunc(90 - 24 - 5), thanks, 0.25f,
                {255, 255, 255, 255});
     w = fonts.title.TextWidth("PRESS ENTER") * fonts.title.Block() / 3.0f;
     ScaledText(outro, fonts.title, std::trunc(160 - 54 - w / 2), std::trunc(90 + 52 - 5), "PRESS ENTER", 1.0f / 3,
