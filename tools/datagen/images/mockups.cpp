@@ -88,6 +88,17 @@ Canvas World(const ImageOutput& out, bool warm) {
     map.Blit(Cell(out, warm ? "char2_spritesheet.png" : "char1_spritesheet.png", warm ? 9 : 16, 16, 25), 150,
              128 - 25);
     map.Blit(Cell(out, "arrow_mark.png", 0, 9, 9), 154, 128 - 25 - 12);
+    if (!warm) {
+        // snow: caps of mixed depths on the ground, flakes in the air
+        for (int col = 0; col < 13; ++col)
+            map.Blit(Cell(out, "snowset.png", (col * 5 + 1) % 9, 16, 16), col * 16, 8 * 16);
+        for (int col = 13; col < 20; ++col)
+            map.Blit(Cell(out, "snowset.png", (col * 4 + 3) % 9, 16, 16), col * 16, 7 * 16);
+        Random r(5);
+        for (int i = 0; i < 40; ++i) map.Blit(Written(out, "snow.png"), r.Range(0, 319), r.Range(top, 150));
+        map.Blit(Written(out, "snowdust.png"), 146, 124);
+        map.Blit(Written(out, "snowdust.png"), 141, 121);
+    }
     // the other world's character, as the translucent ghost
     Canvas ghost = Cell(out, warm ? "char1_spritesheet.png" : "char2_spritesheet.png", 0, 16, 25);
     for (int y = 0; y < 25; ++y)
