@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 namespace datagen {
@@ -37,7 +38,11 @@ bool GlyphCode(const std::string& token, char32_t& code) {
         return true;
     }
     if (token.size() > 2 && token[0] == 'U' && token[1] == '+') {
-        code = static_cast<char32_t>(std::stoul(token.substr(2), nullptr, 16));
+        std::string digits = token.substr(2);
+        char* end = nullptr;
+        unsigned long value = std::strtoul(digits.c_str(), &end, 16);
+        if (end != digits.c_str() + digits.size() || value == 0 || value > 0x10FFFF) return false;
+        code = static_cast<char32_t>(value);
         return true;
     }
     std::u32string s = DecodeUtf8(token);

@@ -255,7 +255,7 @@ Canvas WarmFar() {
     for (const Butte& b : buttes)
         for (int x = b.x0 - 8; x < b.x1 + 8; ++x) {
             int edge = std::min(x - (b.x0 - 8), (b.x1 + 8) - x);  // slopes 8 wide
-            int height = edge >= 8 ? b.height : b.height * edge / 8 + (b.height / 3) * (8 - edge) / 8 * 0;
+            int height = edge >= 8 ? b.height : b.height * edge / 8;
             int px = ((x % w) + w) % w;
             top[px] = std::min(top[px], h - height);
         }
