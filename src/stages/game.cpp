@@ -1,0 +1,235 @@
+// game.cpp — see game.h.
+#include "stages/game.h"
+
+#include <algorithm>
+
+#include "audio/audio_manager.h"
+#include "framework/async_events.h"
+#include "framework/screen.h"
+#include "framework/texture.h"
+#include "graphics/graphics_context.h"
+#include "host/rt_game.h"
+#include "host/runtime_error.h"
+#include "stages/stage.h"
+
+namespace {
+
+struct ManagerState {
+    c_Game* instance = nullptr;
+    GameValues values;
+    c_Vector virtualSize{-1, -1};
+    int frameCount = 0;
+    int framesPerSecond = 0;
+    int fpsTimer = 0;
+};
+
+ManagerState& State() {
+    static ManagerState state;
+    return state;
+}
+
+bool VirtualSizeSet() {
+    const c_Vector& size = State().virtualSize;
+    return size.x > 0 && size.y > 0;
+}
+
+float DeviceW() { return static_cast<float>(DeviceWidth()); }
+float DeviceH() { return static_cast<float>(DeviceHeight()); }
+
+}  // namespace
+
+c_Game* GameInstance() { return State().instance; }
+
+void RequestStage(int id) {
+    if (c_Game* game = GameInstance()) game->nextStage = id;
+}
+
+int HostMillisecs() {
+    RtGame* host = RtGame::Instance();
+    return host ? host->ElapsedMilliseconds() : 0;
+}
+
+GameValues& Game() { return State().values; }
+
+const c_Vector& VirtualSize() { return State().virtualSize; }
+
+int FramesPerSecond() { return State().framesPerSecond; }
+
+void SetVirtualResolution(float width, float height) {
+    const float scale = std::min(DeviceW() / width, DeviceH() / height);
+    GameScreen& screen = Screen();
+    screen.offset.Set((DeviceW() - scale * width) / 2, (DeviceH() - scale * height) / 2);
+    screen.scale.Set(scale, scale);
+    State().virtualSize.Set(width, height);
+}
+
+void ResetGameValues() {
+    ManagerState& state = State();
+    state.values = GameValues{};
+    state.virtualSize.Set(-1, -1);
+    state.frameCount = 0;
+    state.framesPerSecond = 0;
+    state.fpsTimer = 0;
+    Screen() = GameScreen{};
+}
+
+// ---- c_Game -----------------------------------------------------------------------
+
+c_Game::c_Game() {
+    ManagerState& state = State();
+    if (state.instance) RuntimeError(u"Only one instance of Game is allowed!");
+    state.instance = this;
+    state.frameCount = 0;
+    state.framesPerSecond = 0;
+    // The first rate then covers a whole second of this game's frames.
+    state.fpsTimer = HostMillisecs();
+    state.virtualSize.Set(-1, -1);
+    Screen().offset.Set(0, 0);
+    Screen().scale.Set(1, 1);
+}
+
+c_Game::~c_Game() {
+    if (State().instance == this) State().instance = nullptr;
+}
+
+int c_Game::OnCreate() {
+    Game().updateRate = updateRate;
+    if (RtGame* host = RtGame::Instance()) host->SetUpdateRate(updateRate);
+    AudioManager::Init();
+    return 0;
+}
+
+void c_Game::SwitchStage(int id) {
+    settleCount = settleFrames;
+    loadProgress = 0;
+    lastUpdateTime = 0;
+    stageId = id;
+    // The old stage goes before the new one loads, so its textures and
+    // sounds are not held twice.
+    if (stage) {
+        Ref<c_Stage> old = std::move(stage);
+        old->Discard();
+    }
+    stage = CreateStage(id);
+}
+
+int c_Game::OnUpdate() {
+    ProcessAsyncEvents();
+    if (nextStage != kNoStage) {
+        const int id = nextStage;
+        nextStage = kNoStage;
+        SwitchStage(id);
+        return 0;
+    }
+    if (!stage) return 0;
+    const int now = HostMillisecs();
+    elapsed = now - lastUpdateTime;
+    lastUpdateTime = now;
+    AudioManager::Update(audioStep);
+    if (loadProgress > 99) {
+        if (settleCount < 1) {
+            stage->Update(elapsed);
+        } else {
+            if (elapsed < kSettleSlowSteps * audioStep) {
+                --settleCount;
+            } else {
+                settleCount = settleFrames;
+            }
+            if (settleCount < 1) {
+                OnStageReady();
+                ProcessAsyncEvents();
+                return 0;
+            }
+        }
+    }
+    ProcessAsyncEvents();
+    return 0;
+}
+
+int c_Game::OnLoading() {
+    Clear(0, 0, 0);
+    return 0;
+}
+
+int c_Game::OnRender() {
+    ManagerState& state = State();
+    const int now = HostMillisecs();
+    ++state.frameCount;
+    if (now - state.fpsTimer >= 1000) {
+        state.framesPerSecond = static_cast<int>(1000.0 * state.frameCount / (now - state.fpsTimer));
+        state.frameCount = 0;
+        state.fpsTimer = now;
+    }
+
+    GameScreen& screen = Screen();
+    PushMatrix();
+    Translate(screen.offset.x, screen.offset.y);
+    Scale(screen.scale.x, screen.scale.y);
+    if (VirtualSizeSet()) {
+        screen.SetVisibleRect(screen.offset.x, screen.offset.y, screen.scale.x * state.virtualSize.x,
+                              screen.scale.y * state.virtualSize.y);
+    } else {
+        screen.SetVisibleRect(screen.offset.x, screen.offset.y, DeviceW(), DeviceH());
+    }
+    SetScissor(screen.visibleX, screen.visibleY, screen.visibleWidth, screen.visibleHeight);
+    screen.visibleInForce = true;
+
+    RenderStage();
+
+    SetScissor(0, 0, DeviceW(), DeviceH());
+    screen.visibleInForce = false;
+    PopMatrix();
+    return 0;
+}
+
+void c_Game::DrawLoadingOverlay() {
+    SetColor(static_cast<float>(clearColor.r), static_cast<float>(clearColor.g), static_cast<float>(clearColor.b));
+    if (VirtualSizeSet()) {
+        const c_Vector& size = State().virtualSize;
+        DrawRect(-1, -1, size.x + 2, size.y + 2);
+    } else {
+        DrawRect(-1, -1, DeviceW() + 2, DeviceH() + 2);
+    }
+}
+
+void c_Game::RenderStage() {
+    // The whole device is cleared on every frame, not only once the stage
+    // shows: letterbox bars and the screen before the first stage would
+    // otherwise keep whatever the buffer held.
+    GameScreen& screen = Screen();
+    SetScissor(0, 0, DeviceW(), DeviceH());
+    screen.visibleInForce = false;
+    Clear(static_cast<float>(clearColor.r), static_cast<float>(clearColor.g), static_cast<float>(clearColor.b));
+    // Back inside the letterbox: the overlay, views that are not windows,
+    // and culling keep to the virtual screen.
+    SetScissor(screen.visibleX, screen.visibleY, screen.visibleWidth, screen.visibleHeight);
+    screen.visibleInForce = true;
+    if (!stage) return;
+
+    if (loadProgress < 100) {
+        WarmUpNewTextures();
+        DrawLoadingOverlay();
+        if (stage->loadSteps < 1) {
+            loadProgress = 100;
+        } else if (stage->loadedSteps < stage->loadSteps) {
+            Ref<c_Stage> loading = stage;
+            loading->LoadStep(loading->loadedSteps);
+            ++loading->loadedSteps;
+            loadProgress = 100 * loading->loadedSteps / loading->loadSteps;
+        } else {
+            loadProgress = 100;
+        }
+        if (loadProgress >= 100) lastUpdateTime = HostMillisecs();
+        return;
+    }
+    if (settleCount > 0) {
+        WarmUpNewTextures();
+        DrawLoadingOverlay();
+        return;
+    }
+    stage->Render();
+}
+
+Ref<c_Stage> c_Game::CreateStage(int) { return nullptr; }
+
+void c_Game::OnStageReady() {}

@@ -1,0 +1,77 @@
+// tarn_game.cpp — see tarn_game.h.
+#include "stages/tarn_game.h"
+
+#include <algorithm>
+
+#include "audio/audio_manager.h"
+#include "framework/texture.h"
+#include "graphics/graphics_context.h"
+#include "host/progress.h"
+#include "host/rt_game.h"
+#include "host/rt_glfw_game.h"
+#include "host/scramble.h"
+#include "stages/game_fonts.h"
+#include "stages/stage.h"
+
+int c_TarnGame::OnCreate() {
+    // Vertical sync on for this run only: the host's stored interval stays
+    // as it is.
+    if (RtGlfwGame* host = RtGlfwGame::GlfwInstance()) host->ApplyDriverSwapInterval(1);
+    Game().updateRate = updateRate;
+    EnableScrambledImages(true, kScrambleSeed);
+    if (RtGame* host = RtGame::Instance()) host->SetUpdateRate(updateRate);
+    AudioManager::Init();
+    nextStage = kStageLanguage;
+    return 0;
+}
+
+int c_TarnGame::OnResume() {
+    AudioManager::ResumeAll();
+    return 0;
+}
+
+int c_TarnGame::OnUpdate() {
+    if (fadeStart >= 0) return 0;
+    return c_Game::OnUpdate();
+}
+
+void c_TarnGame::RenderStage() {
+    c_Game::RenderStage();
+    if (fadeStart < 0) return;
+    const float raw = static_cast<float>(HostMillisecs() - fadeStart) / kFadeInMs;
+    const float t = std::clamp(raw, 0.0f, 1.0f);
+    const float previousAlpha = GetAlpha();
+    SetAlpha(1 - t);
+    DrawLoadingOverlay();
+    SetAlpha(previousAlpha);
+    // Only once a whole fade has shown: the last frame drew the stage plain.
+    if (raw > 1) fadeStart = -1;
+}
+
+Ref<c_Stage> c_TarnGame::CreateStage(int id) {
+    if (firstStage_) {
+        firstStage_ = false;
+        GameValues& values = Game();
+        values.currentLevel = 0;
+        LoadGameFonts();
+        values.levelProgress = LoadProgress();
+        AudioManager::SetSoundOn(true);
+    }
+    AudioManager::StopSFX(0);
+    AudioManager::StopSFX(1);
+    if (id == kStageIntro) {
+        SetVirtualResolution(640, 360);
+    } else {
+        SetVirtualResolution(320, 180);
+    }
+    fadeIn = true;
+    switch (id) {
+        // The stages are added here as they are built.
+        default:
+            return nullptr;
+    }
+}
+
+void c_TarnGame::OnStageReady() {
+    if (fadeIn) fadeStart = HostMillisecs();
+}

@@ -1,0 +1,249 @@
+// The stage manager driven through the scripted host: timing of the first
+// second, loading, settling, fade-in, stage switches, the letterbox and the
+// frame rate.
+#include <gtest/gtest.h>
+
+#include "audio/audio_fixtures.h"
+#include "audio/audio_manager.h"
+#include "framework/screen.h"
+#include "framework/texture.h"
+#include "graphics/gl_recorder.h"
+#include "host/app.h"
+#include "host/rt_glfw_game.h"
+#include "host/scripted_platform.h"
+#include "stages/stage.h"
+#include "stages/tarn_game.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Ids from kProbeBase up make a probe stage with (id - kProbeBase) load steps.
+constexpr int kProbeBase = 100;
+
+struct Log {
+    std::vector<int> loadSteps;
+    std::vector<int> updates;
+    int discards = 0;
+};
+
+class ProbeStage final : public c_Stage {
+public:
+    ProbeStage(int steps, Log& log) : c_Stage(steps), log_(log) {}
+    void LoadStep(int index) override { log_.loadSteps.push_back(index); }
+    void Update(int ms) override {
+        log_.updates.push_back(ms);
+        c_Stage::Update(ms);
+    }
+    void Discard() override {
+        ++log_.discards;
+        c_Stage::Discard();
+    }
+
+private:
+    Log& log_;
+};
+
+// One record per OnUpdate call.
+struct UpdateRecord {
+    int hostMs;
+    int elapsed;
+    int settleCount;
+    int stageId;
+};
+
+class ProbeGame final : public c_TarnGame {
+public:
+    Log log;
+    std::vector<UpdateRecord> updates;
+    std::vector<int> createdAt;  // host ms of each CreateStage
+    int readyAtUpdate = -1;      // index into `updates`
+
+    int OnUpdate() override {
+        int r = c_TarnGame::OnUpdate();
+        updates.push_back({HostMillisecs(), elapsed, settleCount, stageId});
+        return r;
+    }
+    Ref<c_Stage> CreateStage(int id) override {
+        createdAt.push_back(HostMillisecs());
+        Ref<c_Stage> made = c_TarnGame::CreateStage(id);
+        if (id >= kProbeBase) return New<ProbeStage>(id - kProbeBase, log);
+        return made;
+    }
+    void OnStageReady() override {
+        readyAtUpdate = static_cast<int>(updates.size());
+        c_TarnGame::OnStageReady();
+    }
+};
+
+struct GameTest : testing::Test {
+    ScopedTempDir dir;  // the state file stays out of the build folder
+    GlRecorder gl;
+    GlApiScope seam{gl};
+    ScriptedHost host;
+    ScriptedPlatform& platform = host.Platform();
+    Ref<ProbeGame> game;
+
+    explicit GameTest(ScriptedPlatform::Options options = {}) : host(options) {}
+
+    void SetUp() override {
+        game = New<ProbeGame>();
+        ASSERT_TRUE(host.Start());
+    }
+    void TearDown() override {
+        game.reset();
+        ResetAppLayer();
+        ResetGameValues();
+        AudioManager::Shutdown();
+        EnableScrambledImages(false);
+    }
+    // Runs frames until `done` holds (false after `limit` frames).
+    template <class F>
+    bool RunUntil(F done, int limit = 600) {
+        for (int i = 0; i < limit; ++i) {
+            if (done()) return true;
+            host.Frames(1);
+        }
+        return done();
+    }
+    // Requests a probe stage and runs until it is ready and its fade is over.
+    void ReadyProbe(int steps) {
+        game->nextStage = kProbeBase + steps;
+        game->readyAtUpdate = -1;
+        ASSERT_TRUE(RunUntil([&] { return game->readyAtUpdate >= 0 && game->fadeStart < 0; }));
+    }
+};
+
+struct EarlyClockTest : GameTest {
+    EarlyClockTest() : GameTest(ScriptedPlatform::Options{.startTime = 0.01}) {}
+};
+
+}  // namespace
+
+TEST_F(EarlyClockTest, NothingHappensInTheFirstSecondOfTheHostClock) {
+    EXPECT_EQ(game->nextStage, kStageLanguage);
+    EXPECT_EQ(game->fadeStart, 0);
+    ASSERT_TRUE(RunUntil([&] { return !game->createdAt.empty(); }));
+    EXPECT_GT(game->createdAt.front(), 1000);
+    // Updates were called all along, but none reached the manager's work.
+    for (const UpdateRecord& u : game->updates) {
+        if (u.hostMs <= 1000) {
+            EXPECT_EQ(u.stageId, kNoStage);
+        }
+    }
+    EXPECT_GT(game->updates.size(), 50u);
+}
+
+TEST_F(GameTest, StageWithoutLoadStepsIsReadyAfterOneFrameAndTheSettleWait) {
+    game->nextStage = kProbeBase;  // instead of the language selection
+    ASSERT_TRUE(RunUntil([&] { return game->stage != nullptr; }));
+    const int switchIndex = static_cast<int>(game->updates.size()) - 1;
+    EXPECT_EQ(game->loadProgress, 0);
+    EXPECT_EQ(game->settleCount, 25);
+    host.Frames(1);  // one rendered frame loads it
+    EXPECT_EQ(game->loadProgress, 100);
+    ASSERT_TRUE(RunUntil([&] { return game->readyAtUpdate >= 0; }));
+    // The ready call comes from the 25th update after the switch.
+    EXPECT_EQ(game->readyAtUpdate - switchIndex, 25);
+    EXPECT_TRUE(game->log.updates.empty());
+    // Then a one-second fade, and only then the stage's own updates.
+    EXPECT_GE(game->fadeStart, 0);
+    const int readyMs = game->fadeStart;
+    ASSERT_TRUE(RunUntil([&] { return !game->log.updates.empty(); }));
+    EXPECT_GT(game->updates.back().hostMs - readyMs, 1000);
+}
+
+TEST_F(GameTest, LoadStepsRunOnePerRenderedFrame) {
+    game->nextStage = kProbeBase + 3;
+    ASSERT_TRUE(RunUntil([&] { return game->stage != nullptr; }));
+    const std::vector<int> progress = {33, 66, 100};
+    for (int p : progress) {
+        host.Frames(1);
+        EXPECT_EQ(game->loadProgress, p);
+    }
+    EXPECT_EQ(game->log.loadSteps, (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(GameTest, SlowUpdateDuringSettlingRestartsTheWait) {
+    game->nextStage = kProbeBase;
+    ASSERT_TRUE(RunUntil([&] { return game->stage != nullptr; }));
+    host.Frames(10);
+    ASSERT_LT(game->settleCount, 25);
+    ASSERT_GT(game->settleCount, 0);
+    const int slowIndex = static_cast<int>(game->updates.size());
+    platform.Advance(0.048);
+    ASSERT_TRUE(RunUntil([&] { return game->readyAtUpdate >= 0; }));
+    ASSERT_GE(game->updates[slowIndex].elapsed, 48);
+    EXPECT_EQ(game->updates[slowIndex].settleCount, 25);
+    EXPECT_EQ(game->readyAtUpdate - slowIndex, 25);
+}
+
+TEST_F(GameTest, RequestForTheCurrentStageCreatesItAfresh) {
+    ReadyProbe(0);
+    host.Frames(3);
+    Ref<c_Stage> first = game->stage;
+    ASSERT_EQ(game->log.discards, 0);
+    game->nextStage = kProbeBase;
+    host.Frames(1);
+    EXPECT_NE(game->stage, first);
+    EXPECT_EQ(game->log.discards, 1);
+    EXPECT_EQ(game->stageId, kProbeBase);
+    EXPECT_EQ(game->loadProgress, 0);
+    EXPECT_EQ(game->settleCount, 25);
+}
+
+TEST_F(GameTest, DiscardReleasesOnlyTheStagesOwnSoundEffects) {
+    ReadyProbe(0);
+    audio_test::WavSpec blip;
+    blip.data = audio_test::SinePcm16(1, 22050, 50);
+    dir.Write("data/blip.wav", audio_test::MakeWav(blip));
+    AudioManager::PreloadSFX(u"blip.wav", u"STAGE_FX", false);
+    AudioManager::PreloadSFX(u"blip.wav", u"KEPT_FX", true);
+    ASSERT_NE(AudioManager::FindSFX(u"STAGE_FX"), nullptr);
+    game->nextStage = kProbeBase;
+    host.Frames(1);
+    EXPECT_EQ(AudioManager::FindSFX(u"STAGE_FX"), nullptr);
+    EXPECT_NE(AudioManager::FindSFX(u"KEPT_FX"), nullptr);
+}
+
+TEST_F(GameTest, UnknownStageDrawsOnlyTheClearColourAndDoesNotUpdate) {
+    game->nextStage = 42;
+    ASSERT_TRUE(RunUntil([&] { return game->stageId == 42; }));
+    host.Frames(60);
+    EXPECT_EQ(game->stage, nullptr);
+    EXPECT_EQ(game->loadProgress, 0);
+}
+
+TEST_F(GameTest, VirtualScreenIsLetterboxedIntoTheDevice) {
+    ReadyProbe(0);
+    EXPECT_EQ(Screen().scale, c_Vector(3, 3));
+    EXPECT_EQ(Screen().offset, c_Vector(0, 0));
+    game->nextStage = kStageIntro;  // 640 x 360 (no stage built for it here)
+    host.Frames(1);
+    EXPECT_EQ(Screen().scale, c_Vector(1.5f, 1.5f));
+    EXPECT_EQ(Screen().offset, c_Vector(0, 0));
+
+    host.Game().SetDeviceWindow(1280, 1024, 0);
+    ReadyProbe(0);
+    EXPECT_EQ(Screen().scale, c_Vector(4, 4));
+    EXPECT_EQ(Screen().offset, c_Vector(0, 152));
+    EXPECT_EQ(Screen().visibleY, 152);
+    EXPECT_EQ(Screen().visibleWidth, 1280);
+    EXPECT_EQ(Screen().visibleHeight, 720);
+    // The default window covers the virtual screen, centred on it.
+    EXPECT_EQ(game->stage->window->size, c_Vector(320, 180));
+    EXPECT_EQ(game->stage->window->position, c_Vector(160, 90));
+}
+
+TEST_F(GameTest, FrameRateIsFirstMeasuredAfterAWholeSecond) {
+    const int start = HostMillisecs();
+    ASSERT_TRUE(RunUntil([&] { return FramesPerSecond() != 0; }));
+    EXPECT_GE(HostMillisecs() - start, 1000);
+    EXPECT_NEAR(FramesPerSecond(), 60, 2);
+}
+
+TEST_F(GameTest, OnCreateTurnsOnVsyncScrambledImagesAndTheUpdateRate) {
+    EXPECT_EQ(platform.DriverSwapInterval(), 1);
+    EXPECT_EQ(host.Game().GetUpdateRate(), 60);
+    EXPECT_EQ(Game().updateRate, 60);
+    EXPECT_TRUE(ScrambledImagesEnabled());
+}
