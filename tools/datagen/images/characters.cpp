@@ -77,8 +77,8 @@ Canvas DrawFrame(const Look& look, const Pose& pose) {
     DrawArm(arm, pose.frontArm, P(p, 'A'), P(p, 'K'));
     for (int y = pose.frontArm.shoulder.y + 1; y < kFrameH; ++y)
         for (int x = 1; x < kFrameW; ++x)
-            if (arm.Opaque(x, y) && !arm.Opaque(x - 1, y) && c.Opaque(x - 1, y))
-                c.Set(x - 1, y, Shade(c.Get(x - 1, y), 0.6f));
+            if (arm.Opaque(x, y) && !arm.Opaque(x - 1, y) && c.Opaque(x - 1, y) && !arm.Opaque(x - 1, y - 1))
+                c.Set(x - 1, y, Shade(c.Get(x - 1, y), 0.72f));
     c.Blit(arm, 0, 0);
     c.Outline(P(p, 'O'));
     return c;
