@@ -204,6 +204,11 @@ Canvas Grid(const std::vector<Canvas>& frames, int columns) {
     return out;
 }
 
+Canvas Cell(const Canvas& sheet, int index, int w, int h) {
+    int columns = std::max(1, sheet.Width() / std::max(w, 1));
+    return sheet.Crop((index % columns) * w, (index / columns) * h, w, h);
+}
+
 float Hash01(int x, int y, std::uint32_t seed) {
     std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u +
                       seed * 2246822519u;

@@ -80,6 +80,8 @@ private:
 Canvas Strip(const std::vector<Canvas>& frames);
 // Frames laid out in rows of `columns`.
 Canvas Grid(const std::vector<Canvas>& frames, int columns);
+// Cell `index` of a sheet cut into w x h cells, row by row.
+Canvas Cell(const Canvas& sheet, int index, int w, int h);
 
 // A small deterministic random generator (the same sequence everywhere).
 class Random {

@@ -17,19 +17,6 @@ namespace datagen {
 namespace {
 const Rgba kInk = Hex("1c1a2b");
 
-const Canvas& Written(const ImageOutput& out, const std::string& name) {
-    static const Canvas empty;
-    for (const auto& w : out.Written())
-        if (w.name == name) return w.canvas;
-    return empty;
-}
-
-Canvas Frame(const ImageOutput& out, const std::string& name, int index, int fw, int fh) {
-    const Canvas& c = Written(out, name);
-    int cols = std::max(1, c.Width() / fw);
-    return c.Crop((index % cols) * fw, (index / cols) * fh, fw, fh);
-}
-
 void VerticalGradient(Canvas& c, int y0, int y1, Rgba top, Rgba bottom, int bands = 8) {
     // Banded, the way a small palette would show it, with an ordered dither
     // where one band meets the next.
@@ -84,14 +71,14 @@ Canvas WorldStrip(const ImageOutput& out, bool warm, int groundY, float darkenGr
     Canvas c(320, 90);
     Rgba sky = warm ? Rgba{251, 236, 163, 255} : Rgba{187, 218, 232, 255};
     VerticalGradient(c, 0, 90, warm ? Hex("f7dc8e") : Hex("9cc8e0"), sky);
-    const Canvas& far = Written(out, p + "background1_parallax.png");
-    const Canvas& near = Written(out, p + "background2_parallax.png");
+    const Canvas& far = out.Find(p + "background1_parallax.png");
+    const Canvas& near = out.Find(p + "background2_parallax.png");
     c.Blit(far, warm ? -150 : -40, groundY + 20 - far.Height());
     c.Blit(near, warm ? -60 : -100, groundY + 34 - near.Height());
     // ground: a row of cap tiles and fill below
     const std::string tiles = p + "tileset.png";
     for (int x = 0; x < 320; x += 16) {
-        Canvas top = Frame(out, tiles, 2, 16, 16), fill = Frame(out, tiles, (x / 16) % 5 == 2 ? 14 : 9, 16, 16);
+        Canvas top = Cell(out.Find(tiles), 2, 16, 16), fill = Cell(out.Find(tiles), (x / 16) % 5 == 2 ? 14 : 9, 16, 16);
         c.Blit(top, x, groundY);
         for (int y = groundY + 16; y < 90; y += 16) c.Blit(fill, x, y);
     }
@@ -110,18 +97,18 @@ Canvas Title(const ImageOutput& out, const GameFonts& fonts) {
     Canvas top = WorldStrip(out, false, 66, 1.0f);
     Canvas bottom = WorldStrip(out, true, 48, 0.42f);
     // dressing of the upper world
-    top.Blit(Written(out, "tree2.png"), 6, 66 - 56);
-    top.Blit(Written(out, "tree1.png"), 36, 66 - 56);
-    top.Blit(Frame(out, "tileset.png", 26, 16, 16), 80, 50);
-    top.Blit(Frame(out, "door.png", 0, 28, 44), 268, 66 - 44);
-    top.Blit(Written(out, "box.png"), 236, 50);
-    top.Blit(Frame(out, "char1_spritesheet.png", 0, 16, 25), 150, 66 - 25);
+    top.Blit(out.Find("tree2.png"), 6, 66 - 56);
+    top.Blit(out.Find("tree1.png"), 36, 66 - 56);
+    top.Blit(Cell(out.Find("tileset.png"), 26, 16, 16), 80, 50);
+    top.Blit(Cell(out.Find("door.png"), 0, 28, 44), 268, 66 - 44);
+    top.Blit(out.Find("box.png"), 236, 50);
+    top.Blit(Cell(out.Find("char1_spritesheet.png"), 0, 16, 25), 150, 66 - 25);
     // dressing of the lower world
-    bottom.Blit(Written(out, "alt_tree1.png"), 258, 48 - 56);
-    bottom.Blit(Frame(out, "alt_tileset.png", 32, 16, 16), 238, 32);
-    bottom.Blit(Written(out, "alt_tree3.png"), 100, 48 - 56);
-    bottom.Blit(Frame(out, "char2_spritesheet.png", 0, 16, 25), 64, 48 - 25);
-    bottom.Blit(Frame(out, "key.png", 0, 19, 17), 40, 20);
+    bottom.Blit(out.Find("alt_tree1.png"), 258, 48 - 56);
+    bottom.Blit(Cell(out.Find("alt_tileset.png"), 32, 16, 16), 238, 32);
+    bottom.Blit(out.Find("alt_tree3.png"), 100, 48 - 56);
+    bottom.Blit(Cell(out.Find("char2_spritesheet.png"), 0, 16, 25), 64, 48 - 25);
+    bottom.Blit(Cell(out.Find("key.png"), 0, 19, 17), 40, 20);
     c.Paste(top, 0, 0);
     c.Paste(bottom, 0, 90);
     // the seam between the two windows
@@ -169,14 +156,14 @@ Canvas Outro(const ImageOutput& out) {
     for (int x = 0; x < 320; ++x)
         for (int y = 150; y < 180; ++y) c.Set(x, y, Mix(c.Get(x, y), Hex("1a1226"), (y - 150) / 40.0f));
     // a tree of each world and the two friends
-    Canvas tree = Written(out, "tree1.png");
+    Canvas tree = out.Find("tree1.png");
     tree.Tint(Hex("2a1a34"));
     c.Blit(tree, 176, 121 - 54);
-    Canvas palm = Written(out, "alt_tree1.png");
+    Canvas palm = out.Find("alt_tree1.png");
     palm.Tint(Hex("2a1a34"));
     c.Blit(palm, 280, 124 - 54);
-    Canvas one = Frame(out, "char1_spritesheet.png", 0, 16, 25).Scaled(2);
-    Canvas two = Frame(out, "char2_spritesheet.png", 0, 16, 25);
+    Canvas one = Cell(out.Find("char1_spritesheet.png"), 0, 16, 25).Scaled(2);
+    Canvas two = Cell(out.Find("char2_spritesheet.png"), 0, 16, 25);
     Canvas twoMirrored(16, 25);
     twoMirrored.Blit(two, 0, 0, true);
     c.Blit(one, 212, 120 - 50 + 2);

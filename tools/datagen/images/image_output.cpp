@@ -67,6 +67,14 @@ void ImageOutput::Preview(const std::string& pngName, const Canvas& canvas) {
     WriteFile(preview_ / pngName, EncodePng(canvas));
 }
 
+const Canvas& ImageOutput::Find(const std::string& pngName) const {
+    static const Canvas empty;
+    for (const auto& w : written_)
+        if (w.name == pngName) return w.canvas;
+    std::fprintf(stderr, "images: %s is used before it is drawn\n", pngName.c_str());
+    return empty;
+}
+
 void ImageOutput::DataText(const std::string& name, const std::string& text) { WriteFile(data_ / name, text); }
 
 }  // namespace datagen

@@ -38,6 +38,9 @@ public:
     void DataText(const std::string& name, const std::string& text);
 
     const std::vector<WrittenImage>& Written() const { return written_; }
+    // A picture written earlier (an empty canvas when there is none), for
+    // pictures composed from others. Valid until the next picture is written.
+    const Canvas& Find(const std::string& pngName) const;
     bool Ok() const { return ok_; }
 
 private:

@@ -11,19 +11,6 @@ namespace datagen {
 namespace {
 constexpr int kScreen = 3;  // screen pixels per virtual pixel
 
-const Canvas& Written(const ImageOutput& out, const std::string& name) {
-    static const Canvas empty;
-    for (const auto& w : out.Written())
-        if (w.name == name) return w.canvas;
-    return empty;
-}
-
-Canvas Cell(const ImageOutput& out, const std::string& name, int index, int fw, int fh) {
-    const Canvas& c = Written(out, name);
-    int cols = std::max(1, c.Width() / fw);
-    return c.Crop((index % cols) * fw, (index / cols) * fh, fw, fh);
-}
-
 // Text at a label scale onto a screen-resolution canvas: each screen pixel
 // takes the font pixel under its centre, as nearest sampling does.
 void ScaledText(Canvas& screen, const BitmapFont& font, float vx, float vy, const std::string& text, float scale,
@@ -48,18 +35,18 @@ Canvas World(const ImageOutput& out, bool warm) {
     const int mapH = 160, top = mapH - 90;  // map rows shown
     Canvas map(320, mapH);
     map.FillRect(0, 0, 320, mapH, warm ? Rgba{251, 236, 163, 255} : Rgba{187, 218, 232, 255});
-    const Canvas& far = Written(out, p + "background1_parallax.png");
-    const Canvas& near = Written(out, p + "background2_parallax.png");
+    const Canvas& far = out.Find(p + "background1_parallax.png");
+    const Canvas& near = out.Find(p + "background2_parallax.png");
     map.Blit(far, 0, mapH - far.Height());
     map.Blit(near, -20, mapH - near.Height() + 32);
     int treeX = 0;
     for (int i = 0; treeX < 320; ++i) {
-        const Canvas& t = Written(out, p + "parallaxtree" + std::to_string(1 + (i * 3) % 4) + ".png");
+        const Canvas& t = out.Find(p + "parallaxtree" + std::to_string(1 + (i * 3) % 4) + ".png");
         map.Blit(t, treeX, mapH - t.Height());
         treeX += t.Width() + (i % 3) * 11;
     }
     const std::string tiles = p + "tileset.png";
-    auto tile = [&](int index, int col, int row) { map.Blit(Cell(out, tiles, index, 16, 16), col * 16, row * 16); };
+    auto tile = [&](int index, int col, int row) { map.Blit(Cell(out.Find(tiles), index, 16, 16), col * 16, row * 16); };
     // ground with a step up on the right and a floating ledge
     for (int c = 0; c < 20; ++c) {
         bool high = c >= 13;
@@ -78,29 +65,29 @@ Canvas World(const ImageOutput& out, bool warm) {
     tile(29, 11, 7);
     tile(31, 15, 6);
     tile(27, 18, 6);
-    map.Blit(Written(out, p + "tree1.png"), 40, 128 - 56);
-    map.Blit(Written(out, p + "tree2.png"), 270, 112 - 56);
-    map.Blit(Cell(out, "door.png", 0, 28, 44), 226, 112 - 44);
-    map.Blit(Written(out, "box.png"), 180, 112);
-    map.Blit(Cell(out, "box_break.png", 0, 77, 23), 104 - 38, 96 - 23);
-    map.Blit(Cell(out, "key.png", 1, 19, 17), 130, 80);
-    map.Blit(Cell(out, "flower_1.png", 1, 9, 10), 20, 118);
-    map.Blit(Cell(out, warm ? "char2_spritesheet.png" : "char1_spritesheet.png", warm ? 9 : 16, 16, 25), 150,
+    map.Blit(out.Find(p + "tree1.png"), 40, 128 - 56);
+    map.Blit(out.Find(p + "tree2.png"), 270, 112 - 56);
+    map.Blit(Cell(out.Find("door.png"), 0, 28, 44), 226, 112 - 44);
+    map.Blit(out.Find("box.png"), 180, 112);
+    map.Blit(Cell(out.Find("box_break.png"), 0, 77, 23), 104 - 38, 96 - 23);
+    map.Blit(Cell(out.Find("key.png"), 1, 19, 17), 130, 80);
+    map.Blit(Cell(out.Find("flower_1.png"), 1, 9, 10), 20, 118);
+    map.Blit(Cell(out.Find(warm ? "char2_spritesheet.png" : "char1_spritesheet.png"), warm ? 9 : 16, 16, 25), 150,
              128 - 25);
-    map.Blit(Cell(out, "arrow_mark.png", 0, 9, 9), 154, 128 - 25 - 12);
+    map.Blit(Cell(out.Find("arrow_mark.png"), 0, 9, 9), 154, 128 - 25 - 12);
     if (!warm) {
         // snow: caps of mixed depths on the ground, flakes in the air
         for (int col = 0; col < 13; ++col)
-            map.Blit(Cell(out, "snowset.png", (col * 5 + 1) % 9, 16, 16), col * 16, 8 * 16);
+            map.Blit(Cell(out.Find("snowset.png"), (col * 5 + 1) % 9, 16, 16), col * 16, 8 * 16);
         for (int col = 13; col < 20; ++col)
-            map.Blit(Cell(out, "snowset.png", (col * 4 + 3) % 9, 16, 16), col * 16, 7 * 16);
+            map.Blit(Cell(out.Find("snowset.png"), (col * 4 + 3) % 9, 16, 16), col * 16, 7 * 16);
         Random r(5);
-        for (int i = 0; i < 40; ++i) map.Blit(Written(out, "snow.png"), r.Range(0, 319), r.Range(top, 150));
-        map.Blit(Written(out, "snowdust.png"), 146, 124);
-        map.Blit(Written(out, "snowdust.png"), 141, 121);
+        for (int i = 0; i < 40; ++i) map.Blit(out.Find("snow.png"), r.Range(0, 319), r.Range(top, 150));
+        map.Blit(out.Find("snowdust.png"), 146, 124);
+        map.Blit(out.Find("snowdust.png"), 141, 121);
     }
     // the other world's character, as the translucent ghost
-    Canvas ghost = Cell(out, warm ? "char1_spritesheet.png" : "char2_spritesheet.png", 0, 16, 25);
+    Canvas ghost = Cell(out.Find(warm ? "char1_spritesheet.png" : "char2_spritesheet.png"), 0, 16, 25);
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 16; ++x) {
             Rgba g = ghost.Get(x, y);
@@ -123,7 +110,7 @@ Canvas Window(const ImageOutput& out, const GameFonts& fonts, bool warm) {
     float textW = 0;
     for (const auto& l : lines) textW = std::max(textW, fonts.text.TextWidth(l) * fonts.text.Block() * scale);
     float textH = lh * lines.size();
-    const Canvas& bubble = Written(out, "bubble.png");
+    const Canvas& bubble = out.Find("bubble.png");
     float bw = textW + 8, bh = textH + 8;
     float cx = 92, cy = 24;
     Canvas stretched = bubble.Resized(static_cast<int>(bw * kScreen), static_cast<int>(bh * kScreen));
@@ -147,7 +134,7 @@ Canvas Window(const ImageOutput& out, const GameFonts& fonts, bool warm) {
         ScaledText(screen, fonts.text, x, y, l, 0.25f, {255, 255, 255, 255});
     }
     // the key slot of the HUD at the top right
-    screen.Blit(Cell(out, "key_icon.png", warm ? 1 : 0, 18, 18).Scaled(kScreen), (304 - 9) * kScreen, (10 - 9) * kScreen);
+    screen.Blit(Cell(out.Find("key_icon.png"), warm ? 1 : 0, 18, 18).Scaled(kScreen), (304 - 9) * kScreen, (10 - 9) * kScreen);
     return screen;
 }
 
@@ -177,13 +164,13 @@ void MakeMockups(const GameFonts& fonts, ImageOutput& out) {
     Menu(screen, fonts);
     out.Preview("mock_pause.png", screen);
     // the title screen with its prompt at 1/3
-    Canvas title = Written(out, "title.png").Scaled(kScreen);
+    Canvas title = out.Find("title.png").Scaled(kScreen);
     const std::string prompt = "PRESS ENTER TO START";
     float w = fonts.title.TextWidth(prompt) * fonts.title.Block() / 3.0f;
     ScaledText(title, fonts.title, std::trunc(160 + 64 - w / 2), std::trunc(90 + 62 - 5), prompt, 1.0f / 3,
                {251, 229, 163, 255});
     out.Preview("mock_title.png", title);
-    Canvas outro = Written(out, "outro.png").Scaled(kScreen);
+    Canvas outro = out.Find("outro.png").Scaled(kScreen);
     const std::string thanks = "Thanks for playing this Demo!";
     w = fonts.text.TextWidth(thanks) * fonts.text.Block() * 0.25f;
     ScaledText(outro, fonts.text, std::trunc(160 - 80 - w / 2), std::trunc(90 - 24 - 5), thanks, 0.25f,
