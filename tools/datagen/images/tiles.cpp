@@ -159,8 +159,26 @@ Canvas Bricks(const Theme& t, Open o, bool capped) {
             else if (Hash01(x, y, t.seed + 77) < 0.08f) col = Shade(t.stone, 0.9f);
             c.Set(x, y, col);
         }
-    if (capped) PaintCap(c, t);
+    if (capped) {
+        PaintCap(c, t);
+    } else if (o.top) {
+        // a bare top: rimmed like the sides
+        for (int x = 0; x < kTile; ++x) {
+            c.Set(x, 1, Shade(t.stoneLight, 1.08f));
+            c.Set(x, 0, t.edge);
+        }
+    }
     PaintRims(c, t, o);
+    if (o.top && !capped) {  // rounded corners in the rim colour, not the cap's
+        if (o.left) {
+            c.Set(1, 0, t.edge);
+            c.Set(0, 1, t.edge);
+        }
+        if (o.right) {
+            c.Set(kTile - 2, 0, t.edge);
+            c.Set(kTile - 1, 1, t.edge);
+        }
+    }
     return c;
 }
 
