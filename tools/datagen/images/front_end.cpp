@@ -103,10 +103,11 @@ Canvas Title(const ImageOutput& out, const GameFonts& fonts) {
     top.Blit(Cell(out.Find("door.png"), 0, 28, 44), 268, 66 - 44);
     top.Blit(out.Find("box.png"), 236, 50);
     top.Blit(Cell(out.Find("char1_spritesheet.png"), 0, 16, 25), 150, 66 - 25);
-    // dressing of the lower world
-    bottom.Blit(out.Find("alt_tree1.png"), 258, 48 - 56);
-    bottom.Blit(Cell(out.Find("alt_tileset.png"), 32, 16, 16), 238, 32);
-    bottom.Blit(out.Find("alt_tree3.png"), 100, 48 - 56);
+    // dressing of the lower world (kept clear of the name and the prompt)
+    bottom.Blit(out.Find("alt_tree2.png"), 2, 48 - 56);
+    bottom.Blit(out.Find("alt_tree3.png"), 272, 48 - 56);
+    bottom.Blit(Cell(out.Find("alt_tileset.png"), 32, 16, 16), 150, 32);
+    bottom.Blit(Cell(out.Find("alt_tileset.png"), 26, 16, 16), 112, 32);
     bottom.Blit(Cell(out.Find("char2_spritesheet.png"), 0, 16, 25), 64, 48 - 25);
     bottom.Blit(Cell(out.Find("key.png"), 0, 19, 17), 40, 20);
     c.Paste(top, 0, 0);
