@@ -161,6 +161,10 @@ TEST(SoundGenerator, SongErrorsNameTheLine) {
         {"instrument lead\npattern a\n  lead | H4 |\norder a\n", "hub.song:3: not a note: 'H4'"},
         {"instrument lead wave=violin\n", "hub.song:1: unknown wave 'violin'"},
         {"instrument lead\npattern a\n  lead | C4 |\norder a b\n", "hub.song:4: no pattern named 'b'"},
+        {"instrument lead volume=9\n", "hub.song:1: volume must lie in 0..4"},
+        {"instrument lead arp=nan\n", "hub.song:1: arp is not a number: 'nan'"},
+        {"pattern a\norder a\n", "hub.song:2: the order plays no bars"},
+        {"instrument lead transpose=40\npattern a\n  lead | C8 |\norder a\n", "hub.song:3: a note lies outside"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.song);

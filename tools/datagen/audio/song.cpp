@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -10,6 +11,10 @@
 namespace datagen::audio {
 
 namespace {
+
+constexpr double kLongestSong = 600;  // seconds; keeps the render buffers in reason
+// Notes are played within the piano's range and a little beyond.
+constexpr int kLowestNote = 12, kHighestNote = 120;
 
 struct TrackLine {
     std::string track;
@@ -31,7 +36,7 @@ std::vector<std::string> Words(const std::string& line) {
 
 class Reader {
 public:
-    Reader(const std::string& source) : source_(source) {}
+    explicit Reader(const std::string& source) : source_(source) {}
 
     [[noreturn]] void Fail(int line, const std::string& what) const {
         throw SongError(source_ + ":" + std::to_string(line) + ": " + what);
@@ -40,8 +45,14 @@ public:
     double Number(const std::string& text, int line, const std::string& what) const {
         char* end = nullptr;
         double v = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end != '\0') Fail(line, what + " is not a number: '" + text + "'");
+        if (text.empty() || *end != '\0' || !std::isfinite(v)) Fail(line, what + " is not a number: '" + text + "'");
         return v;
+    }
+
+    static std::string Format(double v) {
+        std::ostringstream out;
+        out << v;
+        return out.str();
     }
 
     // "C4" → 60, "F#3" → 54, "Bb5" → 82; pitch class only when no octave is given.
@@ -104,20 +115,25 @@ public:
             {"square", Wave::Square}, {"fm", Wave::Fm},             {"pluck", Wave::Pluck},
             {"kick", Wave::Kick},     {"snare", Wave::Snare},       {"hat", Wave::Hat},
             {"shaker", Wave::Shaker}, {"wood", Wave::Wood}};
-        const std::map<std::string, double*> numbers = {
-            {"volume", &in.volume},       {"pan", &in.pan},
-            {"reverb", &in.reverb},       {"attack", &in.attack},
-            {"decay", &in.decay},         {"sustain", &in.sustain},
-            {"release", &in.release},     {"detune", &in.detune},
-            {"cutoff", &in.cutoff},       {"resonance", &in.resonance},
-            {"envcutoff", &in.envCutoff}, {"cutoffdecay", &in.cutoffDecay},
-            {"vibrato", &in.vibrato},     {"vibratorate", &in.vibratoRate},
-            {"vibratodelay", &in.vibratoDelay}, {"fmratio", &in.fmRatio},
-            {"fmindex", &in.fmIndex},     {"fmdecay", &in.fmDecay},
-            {"fmsustain", &in.fmSustain}, {"brightness", &in.brightness},
-            {"tune", &in.tune},           {"strum", &in.strum},
-            {"humanize", &in.humanize},   {"arp", &in.arpRate},
-            {"gate", &in.gate}};
+        // Each setting with the range that keeps the synthesizer sane.
+        struct Setting {
+            double* value;
+            double low, high;
+        };
+        const std::map<std::string, Setting> numbers = {
+            {"volume", {&in.volume, 0, 4}},           {"pan", {&in.pan, -1, 1}},
+            {"reverb", {&in.reverb, 0, 2}},           {"attack", {&in.attack, 0, 10}},
+            {"decay", {&in.decay, 0.001, 30}},        {"sustain", {&in.sustain, 0, 1}},
+            {"release", {&in.release, 0, 10}},        {"detune", {&in.detune, -100, 100}},
+            {"cutoff", {&in.cutoff, 20, 20000}},      {"resonance", {&in.resonance, 0, 0.98}},
+            {"envcutoff", {&in.envCutoff, 0, 20000}}, {"cutoffdecay", {&in.cutoffDecay, 0.001, 30}},
+            {"vibrato", {&in.vibrato, 0, 200}},       {"vibratorate", {&in.vibratoRate, 0, 20}},
+            {"vibratodelay", {&in.vibratoDelay, 0, 10}}, {"fmratio", {&in.fmRatio, 0, 16}},
+            {"fmindex", {&in.fmIndex, 0, 10}},        {"fmdecay", {&in.fmDecay, 0.001, 30}},
+            {"fmsustain", {&in.fmSustain, 0, 1}},     {"brightness", {&in.brightness, 0, 1}},
+            {"tune", {&in.tune, 0, 15000}},           {"strum", {&in.strum, 0, 0.5}},
+            {"humanize", {&in.humanize, 0, 0.05}},    {"arp", {&in.arpRate, 0.25, 8}},
+            {"gate", {&in.gate, 0.05, 1}}};
         if (key == "wave") {
             auto w = kWaves.find(value);
             if (w == kWaves.end()) Fail(line, "unknown wave '" + value + "'");
@@ -130,13 +146,18 @@ public:
         } else if (key == "low") {
             in.chordLow = NoteNumber(value, line);
         } else if (key == "transpose") {
-            in.transpose = static_cast<int>(Number(value, line, key));
+            double v = Number(value, line, key);
+            if (v < -48 || v > 48) Fail(line, "transpose must lie in -48..48");
+            in.transpose = static_cast<int>(v);
         } else if (key == "key") {
             if (value.size() != 1 || !std::islower(static_cast<unsigned char>(value[0])))
                 Fail(line, "a drum key is one lower-case letter, not '" + value + "'");
             in.key = value[0];
         } else if (auto n = numbers.find(key); n != numbers.end()) {
-            *n->second = Number(value, line, key);
+            double v = Number(value, line, key);
+            if (v < n->second.low || v > n->second.high)
+                Fail(line, key + " must lie in " + Format(n->second.low) + ".." + Format(n->second.high));
+            *n->second.value = v;
         } else {
             Fail(line, "unknown instrument setting '" + key + "'");
         }
@@ -206,6 +227,8 @@ public:
             for (const TrackLine& track : p->second.tracks) AddTrack(song, track, barStart, barSeconds);
             barStart += p->second.bars * barSeconds;
         }
+        if (barStart <= 0) Fail(lineNo, "the order plays no bars");
+        if (barStart > kLongestSong) Fail(lineNo, "the song lasts longer than " + Format(kLongestSong) + " seconds");
         song.loopSeconds = barStart;
         return song;
     }
@@ -247,6 +270,12 @@ private:
         return track;
     }
 
+    double Pitch(int note, const Instrument& in, int line) const {
+        int pitch = note + in.transpose;
+        if (pitch < kLowestNote || pitch > kHighestNote) Fail(line, "a note lies outside the playable range");
+        return pitch;
+    }
+
     // Velocity marks: accent and soft.
     static double TakeVelocity(std::string& token) {
         if (!token.empty() && token.back() == '!') { token.pop_back(); return 1.0; }
@@ -279,7 +308,7 @@ private:
             for (size_t i = walk.size() - 1; i-- > 1;) walk.push_back(walk[i]);
             size_t k = 0;
             for (double at = arpStart; at < end - 1e-9; at += step, ++k)
-                song.events.push_back({instrument, at, step * in.gate, double(walk[k % walk.size()] + in.transpose),
+                song.events.push_back({instrument, at, step * in.gate, Pitch(walk[k % walk.size()], in, track.line),
                                        arpVelocity * (k % 2 == 0 ? 1.0 : 0.8)});
             arpNotes.clear();
         };
@@ -321,7 +350,7 @@ private:
                     double offset = 0;
                     for (int pc : pcs) {
                         int note = in.chordLow + ((pc - in.chordLow) % 12 + 12) % 12;
-                        sounding.push_back({instrument, at + offset, 0, double(note + in.transpose), velocity});
+                        sounding.push_back({instrument, at + offset, 0, Pitch(note, in, track.line), velocity});
                         offset += in.strum;
                     }
                 } else {
@@ -330,7 +359,7 @@ private:
                         plus = token.find('+', from);
                         if (plus == std::string::npos) plus = token.size();
                         int note = NoteNumber(token.substr(from, plus - from), track.line);
-                        sounding.push_back({instrument, at, 0, double(note + in.transpose), velocity});
+                        sounding.push_back({instrument, at, 0, Pitch(note, in, track.line), velocity});
                     }
                 }
             }
