@@ -38,6 +38,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The drums come last: `IsDrum` counts on it.
 enum class Wave { Sine, Triangle, Saw, Square, Fm, Pluck, Kick, Snare, Hat, Shaker, Wood };
 
 // One voice of the synthesizer. Times are in seconds, levels 0..1.
