@@ -22,7 +22,8 @@
 //
 // With Options::glContext the platform also makes a real (unpolled) GLFW
 // window and keeps its GL context current, for tests that draw real pixels
-// under Xvfb; its own window-system events are drained and dropped.
+// under Xvfb; its own window-system events are drained and dropped. GLFW is
+// initialised for it and left initialised for the rest of the process.
 #pragma once
 
 #include <deque>

@@ -259,7 +259,8 @@ TEST(HostServices, GetDateFillsWhatTheArrayHolds) {
 TEST(HostServices, OpenUrlPassesTheUrlAsOneArgument) {
     ScopedTempDir dir;
     // A stand-in for the desktop's handler that records its arguments.
-    dir.Write("bin/xdg-open", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args\"\n");
+    dir.Write("bin/xdg-open",
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.args\"\n");
     std::filesystem::permissions(dir.Path() / "bin/xdg-open", std::filesystem::perms::owner_all);
     std::string url = "https://example.org/?a=1&b=$(touch pwned);echo `id`";
     std::string path = (dir.Path() / "bin").string() + ":" + std::getenv("PATH");
@@ -270,8 +271,8 @@ TEST(HostServices, OpenUrlPassesTheUrlAsOneArgument) {
         host.Game().OpenUrl(u"--help");  // would be an option to the handler
     });
     EXPECT_EQ(r.exitCode, 0);
-    for (int i = 0; i < 100 && !std::filesystem::exists(dir.Path() / "bin/xdg-open.args"); ++i) usleep(20000);
-    usleep(50000);
+    // The handler runs detached; wait for what it wrote.
+    for (int i = 0; i < 500 && !std::filesystem::exists(dir.Path() / "bin/xdg-open.args"); ++i) usleep(20000);
     EXPECT_EQ(dir.Read("bin/xdg-open.args"), url + "\n");
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "pwned"));
 }
