@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "support/temp_dir.h"
 #include "support/x11_window.h"
 
 namespace {
@@ -32,22 +33,22 @@ int WaitForExit(pid_t pid, double seconds) {
 TEST(OrbelBinary, OpensItsWindowAndExitsZeroOnCloseRequest) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
     std::string binary = std::string(ORBEL_BINARY_DIR) + "/orbel";
+    ScopedTempDir logDir;
+    std::string log = (logDir.Path() / "orbel.log").string();
     pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(ORBEL_BINARY_DIR) != 0) ::_exit(126);
-        // The game's own chatter (a missing sound device, for one) is not
-        // what this test looks at.
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
+        // The game's own output (a missing sound device, for one) is kept
+        // for the failure message only.
+        if (!freopen(log.c_str(), "w", stdout) || ::dup2(1, 2) < 0) ::_exit(126);
         ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ASSERT_GT(pid, 0);
     unsigned long window = WaitForX11Window("Orbel DEMO", pid, 30);
     if (!window) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-        FAIL() << "no window titled \"Orbel DEMO\" appeared";
+        int code = WaitForExit(pid, 0);
+        FAIL() << "no window titled \"Orbel DEMO\" appeared (exit code " << code << ")\n" << logDir.Read("orbel.log");
     }
     X11Rect rect = X11WindowRect(window);
     EXPECT_EQ(rect.width, 960);
