@@ -1,0 +1,97 @@
+// parallax.cpp — see parallax.h.
+#include "effects/parallax.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "framework/rectangle_gdo.h"
+#include "framework/static_image.h"
+#include "framework/texture.h"
+#include "host/rnd.h"
+
+namespace {
+
+Ref<c_ParallaxLayer> MakeLayer(float width, float factor) {
+    auto layer = New<c_ParallaxLayer>();
+    layer->scrollRange = width * factor;
+    layer->coveredWidth = static_cast<int>(std::ceil(layer->scrollRange) + kParallaxViewWidth);
+    return layer;
+}
+
+// Places a picture with its left edge at x, its bottom on the level's bottom.
+// Returns its width.
+float PlacePicture(c_ParallaxLayer& layer, StringView file, float x, float height) {
+    auto image = New<c_StaticImage>(GetTexture(file));
+    float w = image->GetWidth(), h = image->GetHeight();
+    image->position.Set(x + w / 2, (height - h) / 2);
+    layer.AddChild(image);
+    return w;
+}
+
+void AddImageLayer(c_ParallaxBackground& bg, StringView file, float width, float height, float factor) {
+    auto layer = MakeLayer(width, factor);
+    float x = 0;
+    while (x <= static_cast<float>(layer->coveredWidth)) {
+        float w = PlacePicture(*layer, file, x, height);
+        if (w <= 0) break;  // a missing picture would never cover the view
+        x += w;
+    }
+    bg.AddChild(layer);
+}
+
+void AddTreeLayer(c_ParallaxBackground& bg, StringView name, int first, int last, float width, float height,
+                  float factor) {
+    auto layer = MakeLayer(width, factor);
+    const float covered = static_cast<float>(layer->coveredWidth);
+    float x = 0;
+    while (x <= covered) {
+        double r = Rnd(0, 100);
+        if (r >= 60) {
+            x += static_cast<float>(Rnd(0, covered * 0.1));
+            continue;
+        }
+        int variant = static_cast<int>(Rnd(first, last + 1));
+        String file = String(name) + IntToString(variant) + u".png";
+        float w = PlacePicture(*layer, file, x, height);
+        // A missing picture still has to move the row on.
+        x += w > 0 ? w : 1;
+    }
+    bg.AddChild(layer);
+}
+
+}  // namespace
+
+void c_ParallaxBackground::SetProgress(float p) {
+    p = std::clamp(p, 0.0f, 1.0f);
+    for (auto& child : children) {
+        if (auto* layer = dynamic_cast<c_ParallaxLayer*>(child.get())) {
+            layer->progress = p;
+            layer->position.x = -p * layer->scrollRange;
+        }
+    }
+}
+
+void CreateParallaxBackground(c_ParallaxBackground& background, int kind, float width, float height,
+                              StringView prefix) {
+    background.alwaysDraw = true;
+    if (kind != 1) return;
+    String pre(prefix);
+
+    auto sky = New<c_ParallaxLayer>();
+    sky->scrollRange = width;
+    sky->coveredWidth = static_cast<int>(std::ceil(width) + kParallaxViewWidth);
+    auto rect = New<c_RectangleGDO>(static_cast<float>(sky->coveredWidth), height);
+    rect->position.Set(static_cast<float>(sky->coveredWidth) / 2, 0);
+    if (pre.empty())
+        rect->tint.Set(187, 218, 232);
+    else
+        rect->tint.Set(251, 236, 163);
+    sky->AddChild(rect);
+    background.AddChild(sky);
+
+    AddImageLayer(background, pre + u"background1_parallax.png", width, height, 0);
+    AddImageLayer(background, pre + u"background2_parallax.png", width, height, 0.02f);
+    background.children.back()->position.Set(0, 32);
+    AddTreeLayer(background, pre + u"parallaxtree", 1, 4, width, height, 0.05f);
+    AddTreeLayer(background, pre + u"parallaxtree", 2, 4, width, height, 0.1f);
+}
