@@ -10,6 +10,8 @@
 #include "host/rt_game.h"
 #include "host/rt_glfw_game.h"
 #include "host/scramble.h"
+#include "level/tarn_stage.h"
+#include "level/world_crossing.h"
 #include "stages/credits_stage.h"
 #include "stages/ending_stage.h"
 #include "stages/game_fonts.h"
@@ -26,6 +28,8 @@ int c_TarnGame::OnCreate() {
     EnableScrambledImages(true, kScrambleSeed);
     if (RtGame* host = RtGame::Instance()) host->SetUpdateRate(updateRate);
     AudioManager::Init();
+    // Boxes that fall out of a world ask the level now playing to move them.
+    SetWorldCrossingSource([this]() -> c_WorldCrossing* { return dynamic_cast<c_WorldCrossing*>(stage.get()); });
     nextStage = kStageLanguage;
     return 0;
 }
@@ -83,8 +87,9 @@ Ref<c_Stage> c_TarnGame::CreateStage(int id) {
         case kStageLanguage:
             fadeIn = false;
             return New<c_LangSelStage>();
+        case kStageLevel:
+            return New<c_TarnStage>();
         default:
-            // The level stage (1) joins the table when it is built.
             return nullptr;
     }
 }

@@ -1,0 +1,134 @@
+// tarn_stage.h — c_TarnStage, the stage that plays one level: two worlds
+// built from one map, each with its own character and window, linked or
+// switched play, boxes falling from one world into the other, the pause
+// menu, the exit fade and progress saving. Level 0 is the hub.
+//
+// Layout of the display tree: world 1's container at (0, 0) and world 2's at
+// (0, kWorldGap) under `root`; each holds its parallax background (first),
+// its tile layers and, inside its solid layer, the character and the
+// objects. Everything that belongs to the screen rather than to a world (the
+// noise overlays, the HUDs, "DISCONNECTED!", the fade and the pause menu)
+// sits in `windows` after the two views and is drawn over them in order.
+//
+// Ownership: the stage owns both worlds (through `root`), the engine, snow
+// and particles (through `cogs`) and the screen objects (through
+// `windows`); the fields below are extra references for quick access.
+#pragma once
+
+#include "effects/parallax.h"
+#include "effects/particle_engine.h"
+#include "effects/snow.h"
+#include "framework/collapsible_panel.h"
+#include "framework/game_menu.h"
+#include "framework/label.h"
+#include "framework/tween.h"
+#include "framework/xml_parser.h"
+#include "level/basic_box_engine.h"
+#include "level/hud.h"
+#include "level/level_host.h"
+#include "level/level_settings.h"
+#include "level/player_char.h"
+#include "level/tile_map.h"
+#include "level/world_crossing.h"
+#include "stages/stage.h"
+
+class c_TarnStage final : public c_Stage,
+                          public c_EventListener,
+                          public c_GameMenuActions,
+                          public c_WorldCrossing,
+                          public c_LevelHost {
+public:
+    static constexpr int kLoadSteps = 8;
+    // World 2 lies this far below world 1 in the one display tree.
+    static constexpr float kWorldGap = 2000;
+    // Linked characters may be at most this far apart.
+    static constexpr float kLeash = 330;
+    // The limit markers' centres lie this far from the partner.
+    static constexpr float kLimitOffset = 498;
+    static constexpr int kFixedStepMs = 16;
+    static constexpr int kSlideMs = 2000;
+    static constexpr int kRestartFadeMs = 666;
+    static constexpr int kTriggerEvent = 12321;
+
+    int exitFadeTotal = 0;
+    Ref<c_LevelSettings> levelSettings = New<c_LevelSettings>();
+    Ref<c_Tween> slideTween1;
+    Ref<c_Tween> slideTween2;
+    Ref<c_TileMap> solidLayer1;
+    Ref<c_TileMap> solidLayer2;
+    Ref<c_BasicBoxEngine> boxEngine;
+    Ref<c_PlayerChar> player1;
+    Ref<c_PlayerChar> player2;
+    Ref<c_RectangleGDO> fadeRect;
+    int exitFadeElapsed = 0;
+    Ref<c_ParallaxBackground> background1;
+    Ref<c_ParallaxBackground> background2;
+    Ref<c_Window> window1;
+    Ref<c_Window> window2;
+    Ref<c_Sprite> noise1;
+    Ref<c_Sprite> noise2;
+    Ref<c_BlinkingLabel> disconnectedLabel;
+    Ref<c_GameMenu> pauseMenu;
+    // The panel that opens and closes the pause menu.
+    Ref<c_CollapsiblePanel> pausePanel;
+    Ref<c_SnowManager> snow;
+    Ref<c_ParticleEngine> particles;
+
+    // The world containers and the HUDs.
+    Ref<c_GDO> world1;
+    Ref<c_GDO> world2;
+    Ref<c_HUD> hud1;
+    Ref<c_HUD> hud2;
+    // The level's map document, kept from step 0 to step 0's end.
+    Ref<c_XMLNode> mapRoot;
+
+    c_TarnStage();
+    ~c_TarnStage() override;
+    String ToString() const override { return u"c_TarnStage"; }
+
+    void LoadStep(int index) override;
+    void Update(int elapsedMs) override;
+    void Discard() override;
+
+    // Begins the fade to (r, g, b) after which level `nextLevel` is built
+    // (or the ending after the last level). Only one fade runs at a time.
+    void StartExit(int durationMs, int r, int g, int b, int nextLevel) override;
+
+    void OnEvent(Object* source, int eventId, Object* data) override;
+
+    void OnMenuResume() override;
+    void OnMenuResetStage() override;
+    void OnMenuToggleSound() override;
+    void OnMenuTitleScreen() override;
+
+    void CrossWorld(c_GDO& object) override;
+
+    // c_LevelHost
+    c_LevelSettings& Settings() override { return *levelSettings; }
+    const Ref<c_BasicBoxEngine>& BoxEngine() override { return boxEngine; }
+    Ref<c_EventListener> Listener() override { return Self<c_TarnStage>(); }
+    Object* EventSource() override { return this; }
+    void LevelCompleted() override;
+    bool TwoCharacters() const { return levelSettings->gameMode != 1; }
+
+private:
+    void BuildWorlds();
+    void PlaceCharacters();
+    void MakeWindows();
+    void MakeMarkersAndLabel();
+    void MakeHud();
+    void MakePauseMenu();
+    void MakeWeather();
+    void LoadSounds();
+
+    void FollowCameras();
+    void UpdateFootsteps();
+    void UpdateBackground(c_ParallaxBackground* background, c_Window* window, c_GDO* world);
+    void UpdateSnowDust();
+    void PlaceBubbles();
+    void ApplyMotion();
+    void HandleControls();
+    void AddMarkers(const Ref<c_TileMap>& layer);
+    void PlaceMarkers(c_TileMap* layer, const c_PlayerChar* partner, bool show);
+    c_TileMap* LayerOf(const c_PlayerChar& player) const;
+};
