@@ -15,7 +15,9 @@
 #include "host/progress.h"
 #include "host/rnd.h"
 #include "host/runtime_error.h"
-#include "level/door_key.h"
+#include "level/character_contact.h"
+#include "level/key_item.h"
+#include "level/movable_object.h"
 #include "level/tiled_loader.h"
 #include "level/window_limits.h"
 #include "stages/game.h"
@@ -35,9 +37,6 @@ constexpr float kFollowDeadZone = 0.1f;
 constexpr float kCameraLift = 8;
 constexpr float kGhostAlpha = 0.3f;
 constexpr float kMarkerAlpha = 0.8f;
-
-constexpr int kKeyEnter = 13;
-constexpr int kKeySpace = 32;
 
 float Sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
 
@@ -90,10 +89,10 @@ void c_TarnStage::BuildWorlds() {
     auto parser = New<c_XMLParser>();
     mapRoot = parser->Parse(text);
 
-    levelSettings->bgType = static_cast<int>(StringToInt(GetMapProperty(*mapRoot, u"bgType"), 63));
-    levelSettings->gameMode = static_cast<int>(StringToInt(GetMapProperty(*mapRoot, u"gameMode"), 63));
-    levelSettings->weather = GetMapProperty(*mapRoot, u"weather1");
-    levelSettings->forcedSync = StringToInt(GetMapProperty(*mapRoot, u"forcedSync"), 63) != 0;
+    levelSettings->bgType = static_cast<int>(StringToInt(GetMapProperty(mapRoot, u"bgType"), 63));
+    levelSettings->gameMode = static_cast<int>(StringToInt(GetMapProperty(mapRoot, u"gameMode"), 63));
+    levelSettings->weather = GetMapProperty(mapRoot, u"weather1");
+    levelSettings->forcedSync = StringToInt(GetMapProperty(mapRoot, u"forcedSync"), 63) != 0;
 
     const bool two = TwoCharacters();
     const bool switchable = two && !levelSettings->forcedSync;
@@ -106,7 +105,7 @@ void c_TarnStage::BuildWorlds() {
 
     auto buildWorld = [&](float y, StringView excluded, StringView prefix, const Ref<c_PlayerChar>& player,
                           StringView solidName, Ref<c_TileMap>& solid, Ref<c_ParallaxBackground>& background) {
-        Ref<c_GDO> world = LoadTiledMap(*this, 0, y, excluded, prefix, player, *mapRoot);
+        Ref<c_GDO> world = LoadTiledMap(*this, 0, y, excluded, prefix, player, mapRoot);
         if (!world) return world;
         solid = std::dynamic_pointer_cast<c_TileMap>(world->FindChildByName(solidName));
         root->AddChild(world);
@@ -335,7 +334,7 @@ void c_TarnStage::UpdateSnowDust() {
     float x = player1->position.x + static_cast<float>(Rnd(-5, 5));
     float y = player1->position.y + player1->GetHeight() / 2;
     emitter->position.Set(x, y);
-    const c_TileMap& map = *solidLayer1;
+    c_TileMap& map = *solidLayer1;
     if (map.tileWidth <= 0 || map.tileHeight <= 0) return;
     int tx = static_cast<int>((x + map.GetWidth() / 2) / static_cast<float>(map.tileWidth));
     int ty = static_cast<int>((y + map.GetHeight() / 2) / static_cast<float>(map.tileHeight));
@@ -426,7 +425,7 @@ void c_TarnStage::HandleControls() {
             player2->active = true;
         }
     }
-    auto fell = [](const c_PlayerChar* p, const c_TileMap* layer) {
+    auto fell = [](const c_PlayerChar* p, c_TileMap* layer) {
         return p && layer && p->position.y > layer->position.y + layer->GetHeight() / 2;
     };
     if (fell(player1.get(), solidLayer1.get()) || fell(player2.get(), solidLayer2.get())) {
@@ -493,14 +492,6 @@ void c_TarnStage::StartExit(int durationMs, int r, int g, int b, int nextLevel) 
     if (player2) player2->inputEnabled = false;
 }
 
-void c_TarnStage::LevelCompleted() {
-    // The highest level finished is kept: replaying an early level never
-    // locks doors that were already open.
-    GameValues& game = Game();
-    game.levelProgress = std::max(game.levelProgress, game.currentLevel);
-    SaveProgress(game.levelProgress);
-}
-
 void c_TarnStage::OnEvent(Object* source, int eventId, Object* data) {
     if (eventId == kTriggerEvent && source == this) {
         if (slideTween1 && slideTween2) {
@@ -513,7 +504,8 @@ void c_TarnStage::OnEvent(Object* source, int eventId, Object* data) {
         auto* box = dynamic_cast<c_GDO*>(source);
         if (!box || !box->parent) return;
         if (box->parent != solidLayer1.get() && box->parent != solidLayer2.get()) return;
-        auto key = New<c_KeyItem>(boxEngine);
+        auto key = New<c_KeyItem>();
+        key->Init(boxEngine);
         key->position.Set(box->position.x, box->position.y - 4);
         box->parent->AddChild(key);
         key->StartBobbing();

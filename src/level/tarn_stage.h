@@ -33,7 +33,6 @@
 #include "stages/stage.h"
 
 class c_TarnStage final : public c_Stage,
-                          public c_EventListener,
                           public c_GameMenuActions,
                           public c_WorldCrossing,
                           public c_LevelHost {
@@ -103,12 +102,12 @@ public:
 
     void CrossWorld(c_GDO& object) override;
 
-    // c_LevelHost
+    // What the map loader and the contact handling use.
     c_LevelSettings& Settings() override { return *levelSettings; }
-    const Ref<c_BasicBoxEngine>& BoxEngine() override { return boxEngine; }
-    Ref<c_EventListener> Listener() override { return Self<c_TarnStage>(); }
+    Ref<c_BasicBoxEngine> BoxEngine() override { return boxEngine; }
+    c_TileMap* SolidLayer(int world) override { return world == 2 ? solidLayer2.get() : solidLayer1.get(); }
+    Ref<c_EventListener> ListenerRef() override { return Self<c_TarnStage>(); }
     Object* EventSource() override { return this; }
-    void LevelCompleted() override;
     bool TwoCharacters() const { return levelSettings->gameMode != 1; }
 
 private:
