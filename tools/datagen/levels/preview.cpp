@@ -97,12 +97,7 @@ void Objects(Raster& r, const std::vector<Raster>& sets, const LevelSource& leve
                    centreY - set.tileHeight / 2);
         };
         switch (obj.kind) {
-        case ObjectKind::Spawn:
-            for (int w = 1; w <= (level.HasWorld2() ? 2 : 1); ++w) {
-                int wy = w == 1 ? oy : oy + level.height * tiles::kSize + kGap;
-                r.FillRect(x - 8, wy + p.bottomY - 25, 16, 25, w == 1 ? Rgba{60, 90, 220, 200} : Rgba{220, 70, 150, 200});
-                r.FillRect(x - 3, wy + p.bottomY - 21, 6, 3, Rgba{255, 255, 255, 255});
-            }
+        case ObjectKind::Spawn:  // the characters, drawn once both worlds are
             break;
         case ObjectKind::Box:
             icon(bottom - 8);
@@ -173,6 +168,16 @@ Raster RenderPreview(const LevelSource& level, const Raster& tiles, const Raster
             int x = ox + c * tiles::kSize, y = oy + mapH;
             r.FillRect(x, y, 1, c % 10 ? 4 : 8, Rgba{255, 255, 255, 255});
             if (c % 10 == 0) Text(r, x + 2, y + 10, std::to_string(c), Rgba{255, 255, 255, 255});
+        }
+    }
+    // Both characters start at the spawn point, each in its own world.
+    for (const PlacedObject& obj : level.objects) {
+        if (obj.kind != ObjectKind::Spawn) continue;
+        ObjectPlace p = PlaceOf(obj);
+        for (int world = 1; world <= worlds; ++world) {
+            const int x = kMargin + p.centreX, feet = kMargin + kTitleHeight + (world - 1) * (mapH + kGap) + p.bottomY;
+            r.FillRect(x - 8, feet - 25, 16, 25, world == 1 ? Rgba{60, 90, 220, 220} : Rgba{220, 70, 150, 220});
+            r.FillRect(x - 3, feet - 21, 6, 3, Rgba{255, 255, 255, 255});
         }
     }
     return r;
