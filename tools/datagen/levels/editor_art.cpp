@@ -137,27 +137,27 @@ void ObjectIcon(Raster& r, ObjectKind kind, int x0) {
     }
 }
 
-// Trees in 48 x 64 frames, standing on the frame's bottom edge.
+// Trees in their set's frames, standing on the frame's bottom edge.
 void TreeIcon(Raster& r, int variant, int x0) {
-    const int cx = x0 + 24;
-    const int trunk = variant == 4 ? 30 : 22;
-    r.FillRect(cx - 3, 64 - trunk, 6, trunk, kWoodDark);
+    const int w = kObjectSets[3].tileWidth, h = kObjectSets[3].tileHeight, cx = x0 + w / 2;
+    const int trunk = variant == 4 ? h / 2 : h / 3;
+    r.FillRect(cx - 2, h - trunk, 4, trunk, kWoodDark);
     switch (variant) {
     case 1:  // round
-        FillCircle(r, cx, 26, 16, kGreenDark);
-        FillCircle(r, cx - 4, 22, 11, kGreen);
+        FillCircle(r, cx, h / 2 - 6, 14, kGreenDark);
+        FillCircle(r, cx - 3, h / 2 - 9, 9, kGreen);
         break;
     case 2:  // pine
-        for (int i = 0; i < 36; ++i) r.FillRect(cx - i / 2 - 2, 8 + i, i + 4, 1, i % 12 < 9 ? kGreenDark : kGreen);
+        for (int i = 0; i < h - 20; ++i) r.FillRect(cx - i / 2 - 2, 4 + i, i + 4, 1, i % 12 < 9 ? kGreenDark : kGreen);
         break;
-    case 3:  // small bush-like tree
-        FillCircle(r, cx - 8, 40, 9, kGreenDark);
-        FillCircle(r, cx + 8, 40, 9, kGreenDark);
-        FillCircle(r, cx, 32, 11, kGreen);
+    case 3:  // low and wide
+        FillCircle(r, cx - 7, h - 20, 8, kGreenDark);
+        FillCircle(r, cx + 7, h - 20, 8, kGreenDark);
+        FillCircle(r, cx, h - 27, 10, kGreen);
         break;
     default:  // tall and thin
-        FillCircle(r, cx, 18, 10, kGreenDark);
-        FillCircle(r, cx, 30, 8, kGreen);
+        FillCircle(r, cx, 12, 9, kGreenDark);
+        FillCircle(r, cx, 22, 7, kGreen);
         break;
     }
 }
@@ -165,10 +165,13 @@ void TreeIcon(Raster& r, int variant, int x0) {
 // ---- stand-in tiles -----------------------------------------------------------
 
 struct Palette {
-    Rgba earth, earthDark, grass, grassDark, stone, stoneDark, back, water;
+    Rgba earth, earthDark, grass, grassDark, stone, stoneDark, back;
 };
 
-void TerrainTile(Raster& r, int x0, int y0, int mask, const Palette& p, bool stone) {
+// Sides of a terrain tile that join more terrain (the rest face open air).
+constexpr int kUp = 1, kRight = 2, kDown = 4, kLeft = 8;
+
+void TerrainTile(Raster& r, int x0, int y0, int joined, const Palette& p, bool stone) {
     Rgba face = stone ? p.stone : p.earth, dark = stone ? p.stoneDark : p.earthDark;
     r.FillRect(x0, y0, 16, 16, face);
     if (stone) {  // brick courses
@@ -179,10 +182,10 @@ void TerrainTile(Raster& r, int x0, int y0, int mask, const Palette& p, bool sto
     } else {
         for (int i = 0; i < 5; ++i) r.FillRect(x0 + (i * 7 + 3) % 14, y0 + (i * 5 + 4) % 14, 2, 1, dark);
     }
-    if (!(mask & tiles::kLeft)) r.FillRect(x0, y0, 1, 16, dark);
-    if (!(mask & tiles::kRight)) r.FillRect(x0 + 15, y0, 1, 16, dark);
-    if (!(mask & tiles::kDown)) r.FillRect(x0, y0 + 15, 16, 1, dark);
-    if (!(mask & tiles::kUp)) {
+    if (!(joined & kLeft)) r.FillRect(x0, y0, 1, 16, dark);
+    if (!(joined & kRight)) r.FillRect(x0 + 15, y0, 1, 16, dark);
+    if (!(joined & kDown)) r.FillRect(x0, y0 + 15, 16, 1, dark);
+    if (!(joined & kUp)) {
         if (stone) {
             r.FillRect(x0, y0, 16, 1, dark);
         } else {
@@ -213,50 +216,77 @@ Raster MakeObjectSetImage(int set) {
 Raster MakeStandInTiles(bool alt) {
     const Palette p = alt ? Palette{{214, 160, 96, 255}, {160, 106, 60, 255}, {226, 196, 80, 255},
                                     {170, 140, 40, 255}, {196, 170, 140, 255}, {140, 116, 90, 255},
-                                    {120, 80, 50, 255}, {90, 170, 200, 170}}
+                                    {150, 100, 64, 255}}
                           : Palette{{134, 90, 54, 255}, {92, 58, 34, 255}, {96, 186, 70, 255},
                                     {50, 128, 44, 255}, {150, 150, 164, 255}, {96, 96, 112, 255},
-                                    {66, 46, 36, 255}, {60, 120, 220, 170}};
+                                    {84, 70, 70, 255}};
     const int rows = (tiles::kCount + tiles::kColumns - 1) / tiles::kColumns;
     Raster r(tiles::kColumns * tiles::kSize, rows * tiles::kSize);
     auto at = [&](int frame, auto&& draw) {
         draw((frame % tiles::kColumns) * tiles::kSize, (frame / tiles::kColumns) * tiles::kSize);
     };
-    for (int mask = 0; mask < 16; ++mask) {
-        at(tiles::kEarthFirst + mask, [&](int x, int y) { TerrainTile(r, x, y, mask, p, false); });
-        at(tiles::kStoneFirst + mask, [&](int x, int y) { TerrainTile(r, x, y, mask, p, true); });
-    }
-    for (int frame : {tiles::kBridgeLeft, tiles::kBridgeMiddle, tiles::kBridgeRight, tiles::kBridgeSingle})
+    const int all = kUp | kRight | kDown | kLeft;
+    const struct {
+        int frame, joined;
+    } earth[] = {
+        {tiles::kTopLeft, kRight | kDown},       {tiles::kTop, kRight | kDown | kLeft},
+        {tiles::kTopRight, kDown | kLeft},       {tiles::kColumnTop, kDown},
+        {tiles::kWallLeft, all & ~kLeft},        {tiles::kFill, all},
+        {tiles::kWallRight, all & ~kRight},      {tiles::kColumnMiddle, kUp | kDown},
+        {tiles::kInnerTopLeft, all},             {tiles::kInnerTopRight, all},
+        {tiles::kFillVariantA, all},             {tiles::kFillVariantB, all},
+        {tiles::kUnderLeft, kUp | kRight},       {tiles::kUnder, kUp | kRight | kLeft},
+        {tiles::kUnderRight, kUp | kLeft},       {tiles::kColumnBottom, kUp},
+        {tiles::kBlock, 0},
+    };
+    for (auto& e : earth) at(e.frame, [&](int x, int y) { TerrainTile(r, x, y, e.joined, p, false); });
+    at(tiles::kInnerTopLeft, [&](int x, int y) { r.FillRect(x, y, 2, 2, p.grassDark); });
+    at(tiles::kInnerTopRight, [&](int x, int y) { r.FillRect(x + 14, y, 2, 2, p.grassDark); });
+    at(tiles::kStoneBlock, [&](int x, int y) { TerrainTile(r, x, y, 0, p, true); });
+    at(tiles::kStoneWall, [&](int x, int y) { TerrainTile(r, x, y, all, p, true); });
+    for (int frame : {tiles::kLedgeLeft, tiles::kLedgeMiddle, tiles::kLedgeRight, tiles::kLedgeSingle})
         at(frame, [&](int x, int y) {
-            r.FillRect(x, y, 16, 6, kWood);
-            r.FillRect(x, y + 5, 16, 1, kWoodDark);
-            for (int i = 3; i < 16; i += 5) r.FillRect(x + i, y, 1, 5, kWoodDark);
-            if (frame == tiles::kBridgeLeft || frame == tiles::kBridgeSingle) r.FillRect(x, y, 2, 12, kWoodDark);
-            if (frame == tiles::kBridgeRight || frame == tiles::kBridgeSingle) r.FillRect(x + 14, y, 2, 12, kWoodDark);
+            r.FillRect(x, y, 16, 8, p.stone);
+            r.FillRect(x, y + 7, 16, 1, p.stoneDark);
+            r.FillRect(x, y, 16, 1, p.stoneDark);
+            if (frame == tiles::kLedgeLeft || frame == tiles::kLedgeSingle) r.FillRect(x, y, 1, 8, p.stoneDark);
+            if (frame == tiles::kLedgeRight || frame == tiles::kLedgeSingle) r.FillRect(x + 15, y, 1, 8, p.stoneDark);
         });
-    at(tiles::kEarthWallBack, [&](int x, int y) {
-        r.FillRect(x, y, 16, 16, p.back);
-        r.FillRect(x + 3, y + 5, 3, 1, p.earthDark);
-        r.FillRect(x + 10, y + 11, 3, 1, p.earthDark);
-    });
-    at(tiles::kStoneWallBack, [&](int x, int y) {
-        r.FillRect(x, y, 16, 16, Rgba{static_cast<std::uint8_t>(p.stoneDark.r * 2 / 3),
-                                      static_cast<std::uint8_t>(p.stoneDark.g * 2 / 3),
-                                      static_cast<std::uint8_t>(p.stoneDark.b * 2 / 3), 255});
-        for (int j = 3; j < 16; j += 5) r.FillRect(x, y + j, 16, 1, p.stoneDark);
-    });
+    for (int frame : {tiles::kRockFace, tiles::kRockFaceDark})
+        at(frame, [&](int x, int y) {
+            r.FillRect(x, y, 16, 16, frame == tiles::kRockFace ? p.back : p.earthDark);
+            r.FillRect(x + 3, y + 5, 3, 1, p.earthDark);
+            r.FillRect(x + 10, y + 11, 3, 1, p.earthDark);
+        });
     at(tiles::kSignPost, [&](int x, int y) {
         r.FillRect(x + 7, y + 6, 2, 10, kWoodDark);
         r.FillRect(x + 2, y + 2, 12, 6, kWood);
         r.FrameRect(x + 2, y + 2, 12, 6, kWoodDark);
     });
-    at(tiles::kGrass, [&](int x, int y) {
-        for (int i = 0; i < 6; ++i) Line(r, x + 2 + 2 * i, y + 15, x + 1 + 2 * i + (i % 3), y + 10 + (i % 2) * 2, p.grass);
+    at(tiles::kArrowSign, [&](int x, int y) {
+        r.FillRect(x + 7, y + 8, 2, 8, kWoodDark);
+        r.FillRect(x + 2, y + 3, 10, 5, kWood);
+        for (int i = 0; i < 4; ++i) r.FillRect(x + 12 + i, y + 2 + i, 1, 7 - 2 * i, kWood);
     });
-    at(tiles::kBush, [&](int x, int y) {
-        FillCircle(r, x + 5, y + 11, 5, p.grassDark);
-        FillCircle(r, x + 11, y + 11, 5, p.grassDark);
-        FillCircle(r, x + 8, y + 8, 5, p.grass);
+    for (int frame : {tiles::kGrassTuft, tiles::kTallGrass})
+        at(frame, [&](int x, int y) {
+            int tall = frame == tiles::kTallGrass ? 5 : 0;
+            for (int i = 0; i < 6; ++i)
+                Line(r, x + 2 + 2 * i, y + 15, x + 1 + 2 * i + (i % 3), y + 10 - tall + (i % 2) * 2, p.grass);
+        });
+    at(tiles::kFlowers, [&](int x, int y) {
+        for (int i = 0; i < 3; ++i) {
+            r.FillRect(x + 3 + 5 * i, y + 11, 1, 5, p.grassDark);
+            r.FillRect(x + 2 + 5 * i, y + 9 + (i % 2), 3, 2, i == 1 ? kGold : kRed);
+        }
+    });
+    at(tiles::kBushLeft, [&](int x, int y) {
+        FillCircle(r, x + 12, y + 11, 5, p.grassDark);
+        FillCircle(r, x + 15, y + 8, 5, p.grass);
+    });
+    at(tiles::kBushRight, [&](int x, int y) {
+        FillCircle(r, x + 3, y + 11, 5, p.grassDark);
+        FillCircle(r, x + 0, y + 8, 5, p.grass);
     });
     at(tiles::kRock, [&](int x, int y) {
         FillCircle(r, x + 8, y + 13, 5, p.stone);
@@ -274,11 +304,20 @@ Raster MakeStandInTiles(bool alt) {
         r.FillRect(x + 11, y + 13, 1, 3, kWhite);
         FillCircle(r, x + 11, y + 12, 2, kRed);
     });
-    at(tiles::kWaterTop, [&](int x, int y) {
-        r.FillRect(x, y + 4, 16, 12, p.water);
-        r.FillRect(x, y + 4, 16, 1, kBlueLight);
+    at(tiles::kLog, [&](int x, int y) {
+        r.FillRect(x + 1, y + 10, 14, 6, kWood);
+        r.FrameRect(x + 1, y + 10, 14, 6, kWoodDark);
     });
-    at(tiles::kWater, [&](int x, int y) { r.FillRect(x, y, 16, 16, p.water); });
+    for (int frame : {tiles::kVines, tiles::kVineEnd})
+        at(frame, [&](int x, int y) {
+            int length = frame == tiles::kVines ? 16 : 9;
+            r.FillRect(x + 4, y, 1, length, p.grassDark);
+            r.FillRect(x + 10, y, 1, length - 3, p.grass);
+        });
+    at(tiles::kLantern, [&](int x, int y) {
+        r.FillRect(x + 7, y + 4, 2, 12, kWoodDark);
+        r.FillRect(x + 5, y + 1, 6, 5, kGold);
+    });
     return r;
 }
 

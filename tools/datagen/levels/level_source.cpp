@@ -48,21 +48,31 @@ namespace {
 
 // ---- legend -----------------------------------------------------------------
 
-enum class Terrain { None, Earth, Stone, Bridge, EarthBack, StoneBack, Grass, Bush, Rock, Fence, Water };
+enum class Terrain {
+    None, Earth, Stone, Ledge,                                    // solid
+    RockFace, RockFaceDark, Bush, Rock, Fence, Mushrooms, Log, Lantern, ArrowSign,  // behind
+    GrassTuft, TallGrass, Flowers, Vines,                         // in front
+};
 
 std::optional<Terrain> TerrainOf(char c) {
     switch (c) {
     case '.': return Terrain::None;
     case '#': return Terrain::Earth;
     case '=': return Terrain::Stone;
-    case '-': return Terrain::Bridge;
-    case ':': return Terrain::EarthBack;
-    case ';': return Terrain::StoneBack;
-    case '"': return Terrain::Grass;
+    case '-': return Terrain::Ledge;
+    case ':': return Terrain::RockFace;
+    case ';': return Terrain::RockFaceDark;
     case '%': return Terrain::Bush;
     case '*': return Terrain::Rock;
     case '+': return Terrain::Fence;
-    case '~': return Terrain::Water;
+    case '!': return Terrain::Mushrooms;
+    case '_': return Terrain::Log;
+    case '$': return Terrain::Lantern;
+    case '>': return Terrain::ArrowSign;
+    case '"': return Terrain::GrassTuft;
+    case ',': return Terrain::TallGrass;
+    case '^': return Terrain::Flowers;
+    case '(': return Terrain::Vines;
     default: return std::nullopt;
     }
 }
@@ -369,35 +379,77 @@ WorldTiles BuildWorldTiles(const LevelSource& level, int world) {
         auto t = terrain(c, r);
         return !t || *t == family;
     };
-    auto mask = [&](int c, int r, Terrain family) {
-        return (joins(c, r - 1, family) ? tiles::kUp : 0) | (joins(c + 1, r, family) ? tiles::kRight : 0) |
-               (joins(c, r + 1, family) ? tiles::kDown : 0) | (joins(c - 1, r, family) ? tiles::kLeft : 0);
+    auto alone = [&](int c, int r, Terrain family) {
+        return !joins(c, r - 1, family) && !joins(c + 1, r, family) && !joins(c, r + 1, family) &&
+               !joins(c - 1, r, family);
+    };
+
+    // Earth picks its frame by which sides face open air; a fill cell below
+    // a corner of open air is the inner corner where ground meets a rising wall.
+    auto earth = [&](int c, int r) {
+        const Terrain e = Terrain::Earth;
+        const bool up = joins(c, r - 1, e), right = joins(c + 1, r, e), down = joins(c, r + 1, e),
+                   left = joins(c - 1, r, e);
+        if (!up) {
+            if (left && right) return tiles::kTop;
+            if (right) return tiles::kTopLeft;
+            if (left) return tiles::kTopRight;
+            return down ? tiles::kColumnTop : tiles::kBlock;
+        }
+        if (!down) {
+            if (left && right) return tiles::kUnder;
+            if (right) return tiles::kUnderLeft;
+            if (left) return tiles::kUnderRight;
+            return tiles::kColumnBottom;
+        }
+        if (!left && !right) return tiles::kColumnMiddle;
+        if (!left) return tiles::kWallLeft;
+        if (!right) return tiles::kWallRight;
+        if (!joins(c - 1, r - 1, e)) return tiles::kInnerTopLeft;
+        if (!joins(c + 1, r - 1, e)) return tiles::kInnerTopRight;
+        // A little variety in the fill, the same on every run.
+        switch ((c * 7 + r * 13) % 11) {
+        case 0: return tiles::kFillVariantA;
+        case 5: return tiles::kFillVariantB;
+        default: return tiles::kFill;
+        }
     };
 
     for (int r = 0; r < h; ++r)
         for (int c = 0; c < w; ++c) {
             std::size_t i = static_cast<std::size_t>(r) * w + c;
-            Terrain t = *terrain(c, r);
+            const Terrain t = *terrain(c, r);
+            const bool sameLeft = terrain(c - 1, r) == t, sameRight = terrain(c + 1, r) == t;
             switch (t) {
             case Terrain::None: break;
-            case Terrain::Earth: out.solid[i] = tiles::kEarthFirst + mask(c, r, t); break;
-            case Terrain::Stone: out.solid[i] = tiles::kStoneFirst + mask(c, r, t); break;
-            case Terrain::Bridge: {
-                bool left = terrain(c - 1, r) == Terrain::Bridge, right = terrain(c + 1, r) == Terrain::Bridge;
-                out.solid[i] = left && right ? tiles::kBridgeMiddle
-                               : right       ? tiles::kBridgeLeft
-                               : left        ? tiles::kBridgeRight
-                                             : tiles::kBridgeSingle;
+            case Terrain::Earth: out.solid[i] = earth(c, r); break;
+            case Terrain::Stone: out.solid[i] = alone(c, r, t) ? tiles::kStoneBlock : tiles::kStoneWall; break;
+            case Terrain::Ledge:
+                out.solid[i] = sameLeft && sameRight ? tiles::kLedgeMiddle
+                               : sameRight           ? tiles::kLedgeLeft
+                               : sameLeft            ? tiles::kLedgeRight
+                                                     : tiles::kLedgeSingle;
+                break;
+            case Terrain::RockFace: out.base[i] = tiles::kRockFace; break;
+            case Terrain::RockFaceDark: out.base[i] = tiles::kRockFaceDark; break;
+            case Terrain::Bush: {
+                // A bush is two tiles wide: a run of '%' alternates halves.
+                int run = 0;
+                while (c - run - 1 >= 0 && terrain(c - run - 1, r) == Terrain::Bush) ++run;
+                out.base[i] = run % 2 == 0 ? tiles::kBushLeft : tiles::kBushRight;
                 break;
             }
-            case Terrain::EarthBack: out.base[i] = tiles::kEarthWallBack; break;
-            case Terrain::StoneBack: out.base[i] = tiles::kStoneWallBack; break;
-            case Terrain::Grass: out.front[i] = tiles::kGrass; break;
-            case Terrain::Bush: out.base[i] = tiles::kBush; break;
             case Terrain::Rock: out.base[i] = tiles::kRock; break;
             case Terrain::Fence: out.base[i] = tiles::kFence; break;
-            case Terrain::Water:
-                out.front[i] = terrain(c, r - 1) == Terrain::Water ? tiles::kWater : tiles::kWaterTop;
+            case Terrain::Mushrooms: out.base[i] = tiles::kMushrooms; break;
+            case Terrain::Log: out.base[i] = tiles::kLog; break;
+            case Terrain::Lantern: out.base[i] = tiles::kLantern; break;
+            case Terrain::ArrowSign: out.base[i] = tiles::kArrowSign; break;
+            case Terrain::GrassTuft: out.front[i] = tiles::kGrassTuft; break;
+            case Terrain::TallGrass: out.front[i] = tiles::kTallGrass; break;
+            case Terrain::Flowers: out.front[i] = tiles::kFlowers; break;
+            case Terrain::Vines:
+                out.front[i] = terrain(c, r + 1) == Terrain::Vines ? tiles::kVines : tiles::kVineEnd;
                 break;
             }
         }

@@ -26,7 +26,7 @@ inline constexpr std::array<ObjectSetInfo, 4> kObjectSets = {{
     {"ObjectSet", 16, 16, 9, "editor/objectset.png"},
     {"FlowerSet", 16, 16, 1, "editor/flowerset.png"},
     {"WaterSet", 16, 16, 3, "editor/waterset.png"},
-    {"TreeSet", 48, 64, 4, "editor/treeset.png"},
+    {"TreeSet", 40, 56, 4, "editor/treeset.png"},  // the tree images' size
 }};
 
 struct ObjectTile {
