@@ -1,8 +1,12 @@
 // levels.cpp — the level part of the data generator.
 //
-// assets/levels/levelN.txt  -> data/levelN.tmx and preview/levelN.png
-// object set icons          -> data/editor/*.png (for the Tiled editor)
+// assets/levels/levelN.txt      -> data/levelN.tmx (the game's map),
+//                                  data/editor/levelN.tmx (the same map for the
+//                                  Tiled editor) and preview/levelN.png
+// editor pictures               -> data/editor/*.png
 // assets/text/trans_desktop.txt -> data/trans_desktop.txt
+//
+// Runs after the image generator, so the game's art is there to show.
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -16,6 +20,7 @@
 #include "datagen/levels/preview.h"
 #include "datagen/levels/tile_table.h"
 #include "datagen/levels/tmx_writer.h"
+#include "host/scramble.h"
 
 namespace datagen {
 
@@ -42,13 +47,50 @@ bool WritePicture(const Raster& r, const fs::path& path) {
     return false;
 }
 
-// The tile images as the editor and the previews see them. The game reads the
-// art engineer's scrambled images; the editor needs a plain PNG beside the
-// maps, so a stand-in with the same frame layout is written when none exists.
-void TileImages(const fs::path& data, Raster& tiles, Raster& altTiles, bool& ok) {
-    tiles = MakeStandInTiles(false);
-    altTiles = MakeStandInTiles(true);
-    ok = WritePicture(tiles, data / std::string(tiles::kImage)) && ok;
+// A picture of the game's art: the scrambled file the game reads, decoded.
+// Empty when the art is not there (or does not decode).
+Raster GameImage(const fs::path& data, const std::string& stem, std::string* plainPng = nullptr) {
+    std::string scrambled;
+    if (!ReadFile(data / (stem + ".imx"), scrambled)) return {};
+    auto plain = UnscrambleFile(scrambled);
+    if (!plain) return {};
+    if (plainPng) *plainPng = *plain;
+    return Raster::Decode(*plain);
+}
+
+// Where the game's own pictures of the scenery and the boxes exist, the
+// editor shows them instead of the icons.
+void UseGameArt(const fs::path& data, int set, Raster& image) {
+    const ObjectSetInfo& info = kObjectSets[static_cast<std::size_t>(set)];
+    // Draws frame `frame` (cut w x h from the left) standing on the bottom of
+    // cell `cell`, centred, after clearing the cell.
+    auto place = [&](const Raster& art, int cell, int sx, int sy, int w, int h) {
+        if (art.Width() == 0) return;
+        const int x0 = cell * info.tileWidth;
+        for (int y = 0; y < info.tileHeight; ++y)
+            for (int x = 0; x < info.tileWidth; ++x) image.Set(x0 + x, y, Rgba{});
+        image.Draw(art, sx, sy, w, h, x0 + (info.tileWidth - w) / 2, info.tileHeight - h);
+    };
+    switch (set) {
+    case 0:
+        place(GameImage(data, "box"), static_cast<int>(ObjectKind::Box), 0, 0, 16, 16);
+        // The breakable box's first frame has the box at columns 29-44, rows 7-22.
+        place(GameImage(data, "box_break"), static_cast<int>(ObjectKind::Breakable), 29, 7, 16, 16);
+        break;
+    case 1: place(GameImage(data, "flower_1"), 0, 0, 0, 9, 10); break;
+    case 2:
+        place(GameImage(data, "waterfall_top"), 0, 0, 0, 16, 16);
+        place(GameImage(data, "waterfall_body"), 1, 0, 0, 16, 16);
+        place(GameImage(data, "waterfall_bottom"), 2, 0, 0, 16, 16);
+        break;
+    default:
+        for (int i = 0; i < info.count; ++i) {
+            Raster tree = GameImage(data, "tree" + std::to_string(i + 1));
+            if (tree.Width() <= info.tileWidth && tree.Height() <= info.tileHeight)
+                place(tree, i, 0, 0, tree.Width(), tree.Height());
+        }
+        break;
+    }
 }
 
 }  // namespace
@@ -56,12 +98,28 @@ void TileImages(const fs::path& data, Raster& tiles, Raster& altTiles, bool& ok)
 bool GenerateLevels(const fs::path& assets, const fs::path& data, const fs::path& preview) {
     bool ok = true;
     std::error_code ec;
-    fs::create_directories(data / "editor", ec);
+    const fs::path editor = data / "editor";
+    fs::create_directories(editor, ec);
+    // Older versions of this generator put the editor's tile image beside the
+    // game's files; plain pictures belong in data/editor only.
+    fs::remove(data / std::string(tiles::kImage), ec);
 
-    for (std::size_t i = 0; i < kObjectSets.size(); ++i)
-        ok = WritePicture(MakeObjectSetImage(static_cast<int>(i)), data / kObjectSets[i].image) && ok;
-    Raster tiles, altTiles;
-    TileImages(data, tiles, altTiles, ok);
+    // The editor's pictures: object set icons (or the game's art where it
+    // exists) and a plain copy of the tile image, which the game itself only
+    // has scrambled.
+    for (std::size_t i = 0; i < kObjectSets.size(); ++i) {
+        Raster image = MakeObjectSetImage(static_cast<int>(i));
+        UseGameArt(data, static_cast<int>(i), image);
+        ok = WritePicture(image, editor / kObjectSets[i].image) && ok;
+    }
+    const std::string tileStem(tiles::kImage.substr(0, tiles::kImage.rfind('.')));
+    std::string tilePng;
+    Raster tiles = GameImage(data, tileStem, &tilePng), altTiles = GameImage(data, "alt_" + tileStem);
+    if (tiles.Width() == 0) tiles = MakeStandInTiles(false);
+    if (altTiles.Width() == 0) altTiles = MakeStandInTiles(true);
+    ok = (tilePng.empty() ? WritePicture(tiles, editor / std::string(tiles::kImage))
+                          : WriteFile(editor / std::string(tiles::kImage), tilePng)) &&
+         ok;
 
     // Levels, in name order so messages come out the same every run.
     std::vector<fs::path> sources;
@@ -82,7 +140,13 @@ bool GenerateLevels(const fs::path& assets, const fs::path& data, const fs::path
             ok = false;
             continue;
         }
-        if (!WriteFile(data / (level.name + ".tmx"), WriteTmx(level))) {
+        const std::string source = "assets/levels/" + level.name + ".txt";
+        if (!WriteFile(data / (level.name + ".tmx"),
+                       WriteTmx(level, GameMapImages(), "Generated from " + source + "; edit that file, not this one.")) ||
+            !WriteFile(editor / (level.name + ".tmx"),
+                       WriteTmx(level, EditorMapImages(),
+                                "Editor view of ../" + level.name + ".tmx, beside a plain copy of its tile image. "
+                                "Generated from " + source + "."))) {
             std::fprintf(stderr, "levels: cannot write %s.tmx\n", level.name.c_str());
             ok = false;
         }

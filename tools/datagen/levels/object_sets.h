@@ -18,15 +18,15 @@ struct ObjectSetInfo {
     const char* name;
     int tileWidth, tileHeight;
     int count;          // frames, in one row
-    const char* image;  // beside the map, for the editor
+    const char* image;  // file name of the editor image (data/editor/)
 };
 
 // In the order the maps list them, after the tile graphics.
 inline constexpr std::array<ObjectSetInfo, 4> kObjectSets = {{
-    {"ObjectSet", 16, 16, 9, "editor/objectset.png"},
-    {"FlowerSet", 16, 16, 1, "editor/flowerset.png"},
-    {"WaterSet", 16, 16, 3, "editor/waterset.png"},
-    {"TreeSet", 40, 56, 4, "editor/treeset.png"},  // the tree images' size
+    {"ObjectSet", 16, 16, 9, "objectset.png"},
+    {"FlowerSet", 16, 16, 1, "flowerset.png"},
+    {"WaterSet", 16, 16, 3, "waterset.png"},
+    {"TreeSet", 40, 56, 4, "treeset.png"},  // the tree images' size
 }};
 
 struct ObjectTile {

@@ -1,6 +1,9 @@
 // raster.cpp — pixel operations and PNG output (stb_image_write).
 #include "datagen/levels/raster.h"
 
+#include <algorithm>
+
+#include "stb_image.h"
 #include "stb_image_write.h"
 
 namespace datagen {
@@ -15,10 +18,27 @@ Raster::Raster(int width, int height, Rgba fill) : width_(width), height_(height
     }
 }
 
+Raster Raster::Decode(const std::string& file) {
+    int w = 0, h = 0, channels = 0;
+    stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(file.data()),
+                                            static_cast<int>(file.size()), &w, &h, &channels, 4);
+    if (!pixels) return {};
+    Raster r(w, h);
+    std::copy(pixels, pixels + static_cast<std::size_t>(w) * h * 4, r.pixels_.begin());
+    stbi_image_free(pixels);
+    return r;
+}
+
 Rgba Raster::Get(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return {};
     const std::uint8_t* p = &pixels_[(static_cast<std::size_t>(y) * width_ + x) * 4];
     return {p[0], p[1], p[2], p[3]};
+}
+
+void Raster::Set(int x, int y, Rgba c) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    std::uint8_t* p = &pixels_[(static_cast<std::size_t>(y) * width_ + x) * 4];
+    p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = c.a;
 }
 
 void Raster::Blend(int x, int y, Rgba c) {

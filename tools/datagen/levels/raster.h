@@ -18,10 +18,13 @@ class Raster {
 public:
     Raster() = default;
     Raster(int width, int height, Rgba fill = {});
+    // Decodes an image file (PNG) held in memory; empty when it does not decode.
+    static Raster Decode(const std::string& file);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
     Rgba Get(int x, int y) const;
+    void Set(int x, int y, Rgba c);
     // Blends `c` over the pixel ("over" with straight alpha); outside is ignored.
     void Blend(int x, int y, Rgba c);
     void FillRect(int x, int y, int w, int h, Rgba c);

@@ -96,7 +96,19 @@ ObjectPlace PlaceOf(const PlacedObject& obj) {
     return {obj.col * tiles::kSize + tiles::kSize / 2 + obj.dx, (obj.row + 1) * tiles::kSize + obj.dy};
 }
 
-std::string WriteTmx(const LevelSource& level) {
+TmxImages GameMapImages() {
+    TmxImages images{std::string(tiles::kImage), {}};
+    for (std::size_t i = 0; i < kObjectSets.size(); ++i) images.sets[i] = std::string("editor/") + kObjectSets[i].image;
+    return images;
+}
+
+TmxImages EditorMapImages() {
+    TmxImages images{std::string(tiles::kImage), {}};
+    for (std::size_t i = 0; i < kObjectSets.size(); ++i) images.sets[i] = kObjectSets[i].image;
+    return images;
+}
+
+std::string WriteTmx(const LevelSource& level, const TmxImages& images, const std::string& note) {
     const GidLayout gids = MakeGidLayout();
     std::ostringstream o;
     int nextLayerId = 1, nextObjectId = 1;
@@ -104,7 +116,7 @@ std::string WriteTmx(const LevelSource& level) {
     const int objectCount = static_cast<int>(level.objects.size());
 
     o << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    o << "<!-- Generated from assets/levels/" << level.name << ".txt; edit that file, not this one. -->\n";
+    o << "<!-- " << note << " -->\n";
     o << "<map version=\"1.8\" tiledversion=\"1.8.2\" orientation=\"orthogonal\" renderorder=\"right-down\" width=\""
       << level.width << "\" height=\"" << level.height << "\" tilewidth=\"" << tiles::kSize << "\" tileheight=\""
       << tiles::kSize << "\" infinite=\"0\" nextlayerid=\"" << 1 + worlds * 5 << "\" nextobjectid=\""
@@ -119,13 +131,13 @@ std::string WriteTmx(const LevelSource& level) {
     const int tileRows = (tiles::kCount + tiles::kColumns - 1) / tiles::kColumns;
     o << " <tileset firstgid=\"" << gids.tilesFirst << "\" name=\"tiles\" tilewidth=\"" << tiles::kSize
       << "\" tileheight=\"" << tiles::kSize << "\" tilecount=\"" << tiles::kCount << "\" columns=\""
-      << tiles::kColumns << "\">\n  <image source=\"" << tiles::kImage << "\" width=\""
+      << tiles::kColumns << "\">\n  <image source=\"" << images.tiles << "\" width=\""
       << tiles::kColumns * tiles::kSize << "\" height=\"" << tileRows * tiles::kSize << "\"/>\n </tileset>\n";
     for (std::size_t i = 0; i < kObjectSets.size(); ++i) {
         const ObjectSetInfo& set = kObjectSets[i];
         o << " <tileset firstgid=\"" << gids.setFirst[i] << "\" name=\"" << set.name << "\" tilewidth=\""
           << set.tileWidth << "\" tileheight=\"" << set.tileHeight << "\" tilecount=\"" << set.count
-          << "\" columns=\"" << set.count << "\">\n  <image source=\"" << set.image << "\" width=\""
+          << "\" columns=\"" << set.count << "\">\n  <image source=\"" << images.sets[i] << "\" width=\""
           << set.count * set.tileWidth << "\" height=\"" << set.tileHeight << "\"/>\n </tileset>\n";
     }
 

@@ -29,6 +29,18 @@ struct ObjectPlace {
 };
 ObjectPlace PlaceOf(const PlacedObject& obj);
 
-std::string WriteTmx(const LevelSource& level);
+// Image files the map's tile sets name. The game reads only `tiles` (through
+// its scrambled twin); the others are for the editor.
+struct TmxImages {
+    std::string tiles;
+    std::string sets[4];  // in the order of kObjectSets
+};
+// Paths for a map in the data folder, and for its editor copy in data/editor
+// (where a plain copy of the tile image lives beside it).
+TmxImages GameMapImages();
+TmxImages EditorMapImages();
+
+// `note` goes into the comment at the top of the file.
+std::string WriteTmx(const LevelSource& level, const TmxImages& images, const std::string& note);
 
 }  // namespace datagen
