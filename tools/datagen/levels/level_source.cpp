@@ -147,7 +147,8 @@ public:
 
 private:
     bool Fail(const std::string& what) {
-        error_ = fileName_ + ":" + std::to_string(line_) + ": " + what;
+        // Line 0: about the file as a whole.
+        error_ = fileName_ + (line_ ? ":" + std::to_string(line_) : std::string()) + ": " + what;
         return false;
     }
 
@@ -172,7 +173,7 @@ private:
     bool Row(std::string_view line) {
         if (section_ != Section::World1 && section_ != Section::World2)
             return Fail("a grid row outside \"world 1:\" or \"world 2:\"");
-        if (line.size() < 2 || line.back() != '|') return Fail("a grid row must end with '|'");
+        if (line.size() < 3 || line.back() != '|') return Fail("a grid row holds at least one cell and ends with '|'");
         std::string row(line.substr(1, line.size() - 2));
         auto& grid = out_.grid[section_ == Section::World1 ? 0 : 1];
         if (!grid.empty() && row.size() != grid.front().size())
@@ -243,6 +244,13 @@ private:
                 return Fail("only signs, dialogs and keys carry a text");
             // The game's XML reader decodes no entities, so these cannot be written.
             if (quoted->find_first_of("&<>") != std::string::npos) return Fail("texts cannot hold '&', '<' or '>'");
+            // The translation table is "English==Spanish" with both sides
+            // trimmed, so a text with "==" or with blanks at its ends could
+            // never be matched by its entry.
+            if (quoted->find("==") != std::string::npos) return Fail("texts cannot hold \"==\"");
+            if (!quoted->empty() && (TrimView(*quoted) != *quoted || quoted->starts_with("\\n") ||
+                                     quoted->ends_with("\\n")))
+                return Fail("texts cannot begin or end with blanks or line breaks");
             def.proto.text = *quoted;
         } else if (*kind == ObjectKind::Sign || *kind == ObjectKind::Dialog) {
             return Fail("a " + words[0] + " needs a quoted text");
