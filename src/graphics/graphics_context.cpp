@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "host/files.h"
+
 namespace {
 
 Ref<c_GraphicsContext> context;
@@ -23,14 +25,6 @@ gxtkGraphics* DrawTarget() {
 }
 
 gxtkGraphics* StateTarget() { return context ? context->targetDevice : nullptr; }
-
-// The data-path rule: a bare name is read from the data folder.
-String FixDataPath(StringView path) {
-    const std::size_t colon = path.find(u":/");
-    if (colon != StringView::npos && path.find(u'/') == colon + 1) return String(path);
-    if (StartsWith(path, u"./") || StartsWith(path, u"/")) return String(path);
-    return u"cobalt://data/" + String(path);
-}
 
 Ref<c_Image> ImageFromSurface(Ref<gxtkSurface> surface, int frameCount, int flags) {
     if (!surface) return nullptr;
