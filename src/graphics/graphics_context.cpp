@@ -210,6 +210,23 @@ void DrawPoly(std::span<const float> xy) {
 
 // ---- images ---------------------------------------------------------------
 
+namespace {
+
+// Pushes the matrix that puts the image's handle at (x, y), turned and
+// scaled about it, and answers the draw target with that matrix sent. The
+// caller pops it.
+gxtkGraphics* PushImageTransform(const c_Image& image, float x, float y, float rotation,
+                                 float scaleX, float scaleY) {
+    PushMatrix();
+    Translate(x, y);
+    Rotate(rotation);
+    Scale(scaleX, scaleY);
+    Translate(-image.handleX, -image.handleY);
+    return DrawTarget();
+}
+
+}  // namespace
+
 void DrawImage(const c_Image* image, float x, float y, int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell) return;
@@ -227,12 +244,7 @@ void DrawImage(const c_Image* image, float x, float y, float rotation, float sca
                int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell || !StateTarget()) return;
-    PushMatrix();
-    Translate(x, y);
-    Rotate(rotation);
-    Scale(scaleX, scaleY);
-    Translate(-image->handleX, -image->handleY);
-    gxtkGraphics* target = DrawTarget();
+    gxtkGraphics* target = PushImageTransform(*image, x, y, rotation, scaleX, scaleY);
     if (image->flags & c_Image::WholeSurface) {
         target->DrawWholeSurface(image->surface.get(), 0, 0);
     } else {
@@ -256,13 +268,9 @@ void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, i
                    float rotation, float scaleX, float scaleY, int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell || !StateTarget()) return;
-    PushMatrix();
-    Translate(x, y);
-    Rotate(rotation);
-    Scale(scaleX, scaleY);
-    Translate(-image->handleX, -image->handleY);
-    DrawTarget()->DrawSurfaceRegion(image->surface.get(), 0, 0, cell->x + srcX, cell->y + srcY,
-                                    srcW, srcH);
+    gxtkGraphics* target = PushImageTransform(*image, x, y, rotation, scaleX, scaleY);
+    target->DrawSurfaceRegion(image->surface.get(), 0, 0, cell->x + srcX, cell->y + srcY, srcW,
+                              srcH);
     PopMatrix();
 }
 
