@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "host/files.h"
+
 namespace {
 
 Ref<c_GraphicsContext> context;
@@ -23,14 +25,6 @@ gxtkGraphics* DrawTarget() {
 }
 
 gxtkGraphics* StateTarget() { return context ? context->targetDevice : nullptr; }
-
-// The data-path rule: a bare name is read from the data folder.
-String FixDataPath(StringView path) {
-    const std::size_t colon = path.find(u":/");
-    if (colon != StringView::npos && path.find(u'/') == colon + 1) return String(path);
-    if (StartsWith(path, u"./") || StartsWith(path, u"/")) return String(path);
-    return u"cobalt://data/" + String(path);
-}
 
 Ref<c_Image> ImageFromSurface(Ref<gxtkSurface> surface, int frameCount, int flags) {
     if (!surface) return nullptr;
@@ -216,6 +210,23 @@ void DrawPoly(std::span<const float> xy) {
 
 // ---- images ---------------------------------------------------------------
 
+namespace {
+
+// Pushes the matrix that puts the image's handle at (x, y), turned and
+// scaled about it, and answers the draw target with that matrix sent. The
+// caller pops it.
+gxtkGraphics* PushImageTransform(const c_Image& image, float x, float y, float rotation,
+                                 float scaleX, float scaleY) {
+    PushMatrix();
+    Translate(x, y);
+    Rotate(rotation);
+    Scale(scaleX, scaleY);
+    Translate(-image.handleX, -image.handleY);
+    return DrawTarget();
+}
+
+}  // namespace
+
 void DrawImage(const c_Image* image, float x, float y, int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell) return;
@@ -233,12 +244,7 @@ void DrawImage(const c_Image* image, float x, float y, float rotation, float sca
                int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell || !StateTarget()) return;
-    PushMatrix();
-    Translate(x, y);
-    Rotate(rotation);
-    Scale(scaleX, scaleY);
-    Translate(-image->handleX, -image->handleY);
-    gxtkGraphics* target = DrawTarget();
+    gxtkGraphics* target = PushImageTransform(*image, x, y, rotation, scaleX, scaleY);
     if (image->flags & c_Image::WholeSurface) {
         target->DrawWholeSurface(image->surface.get(), 0, 0);
     } else {
@@ -262,13 +268,9 @@ void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, i
                    float rotation, float scaleX, float scaleY, int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell || !StateTarget()) return;
-    PushMatrix();
-    Translate(x, y);
-    Rotate(rotation);
-    Scale(scaleX, scaleY);
-    Translate(-image->handleX, -image->handleY);
-    DrawTarget()->DrawSurfaceRegion(image->surface.get(), 0, 0, cell->x + srcX, cell->y + srcY,
-                                    srcW, srcH);
+    gxtkGraphics* target = PushImageTransform(*image, x, y, rotation, scaleX, scaleY);
+    target->DrawSurfaceRegion(image->surface.get(), 0, 0, cell->x + srcX, cell->y + srcY, srcW,
+                              srcH);
     PopMatrix();
 }
 

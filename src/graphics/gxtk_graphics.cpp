@@ -503,7 +503,6 @@ int gxtkGraphics::ReadPixels(std::span<int> pixels, int x, int y, int w, int h, 
     if (!BlockFits(pixels.size(), w, h, offset, pitch)) return 0;
     std::vector<std::uint8_t> block(std::size_t(w) * std::size_t(h) * 4);
     GlApi& gl = Gl();
-    gl.PixelStorei(gl::kPackAlignment, 4);
     gl.ReadPixels(x, Height() - y - h, w, h, gl::kBgra, gl::kUnsignedByte, block.data());
     for (int row = 0; row < h; ++row) {
         // GL's rows run bottom-up; the caller's row 0 is the top one.

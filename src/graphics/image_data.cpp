@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "host/files.h"
 #include "stb_image.h"
 
 void ImageData::FreeDeleter::operator()(std::uint8_t* p) const { stbi_image_free(p); }
@@ -25,28 +26,10 @@ ImageData Wrap(stbi_uc* pixels, int width, int height, int depth) {
     return image;
 }
 
-// The data-folder schemes, for when no host has installed its own loader.
-std::string MapGamePath(StringView path) {
-    struct Scheme {
-        StringView prefix;
-        const char* folder;
-    };
-    static constexpr Scheme kSchemes[] = {{u"cobalt://data/", "./data/"},
-                                          {u"cobalt://internal/", "./internal/"},
-                                          {u"cobalt://external/", "./external/"}};
-    if (!StartsWith(path, u"cobalt:")) return ToUtf8(path);
-    for (const Scheme& scheme : kSchemes) {
-        if (StartsWith(path, scheme.prefix)) {
-            return scheme.folder + ToUtf8(path.substr(scheme.prefix.size()));
-        }
-    }
-    return {};
-}
-
 ImageData DefaultLoader(StringView path) {
-    std::string fileName = MapGamePath(path);
+    const String fileName = MapDataPath(path);
     if (fileName.empty()) return {};
-    return DecodeImageFile(fileName);
+    return DecodeImageFile(ToUtf8(fileName));
 }
 
 ImageDataLoader& Loader() {

@@ -6,9 +6,8 @@
 // The renderer reads image files through LoadImageData, which goes through
 // a replaceable loader: the host installs its own (RtGlfwGame::LoadImageData,
 // which maps "cobalt:" paths and forwards to DecodeImageFile). The default
-// loader maps the data-folder schemes itself ("cobalt://data/x" → "./data/x",
-// likewise "internal" and "external"; other "cobalt:" paths fail) and decodes
-// any other path as a file name as it stands.
+// loader, used while no host exists (tools, tests), does the same: the path
+// goes through MapDataPath (host/files.h) and the file is decoded.
 #pragma once
 
 #include <cstddef>

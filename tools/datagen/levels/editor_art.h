@@ -1,0 +1,18 @@
+// editor_art.h — pictures the level files point to for the Tiled editor: the
+// icons of the object sets and, until the real tile art is present, a plain
+// stand-in for the tile graphics (same frame layout, tile_table.h).
+#pragma once
+
+#include "datagen/levels/raster.h"
+
+namespace datagen {
+
+// The image of object set `set` (an index into kObjectSets): its frames side
+// by side, each drawn standing on the frame's bottom edge, centred.
+Raster MakeObjectSetImage(int set);
+
+// A flat-coloured tile image with every frame of the layout in tile_table.h.
+// `alt` draws the second world's warmer palette.
+Raster MakeStandInTiles(bool alt);
+
+}  // namespace datagen
