@@ -1,8 +1,10 @@
 // game_fonts.cpp — see game_fonts.h.
 #include "stages/game_fonts.h"
 
+#include "framework/font.h"
 #include "stages/game.h"
 
 void LoadGameFonts() {
-    // Filled in once the bitmap fonts are in the framework.
+    Game().titleFont = LoadFont(kTitleFontFile);
+    Game().textFont = LoadFont(kTextFontFile);
 }

@@ -10,8 +10,13 @@
 #include "host/rt_game.h"
 #include "host/rt_glfw_game.h"
 #include "host/scramble.h"
+#include "stages/credits_stage.h"
+#include "stages/ending_stage.h"
 #include "stages/game_fonts.h"
+#include "stages/intro_stage.h"
+#include "stages/lang_sel_stage.h"
 #include "stages/stage.h"
+#include "stages/title_stage.h"
 
 int c_TarnGame::OnCreate() {
     // Vertical sync on for this run only: the host's stored interval stays
@@ -66,8 +71,20 @@ Ref<c_Stage> c_TarnGame::CreateStage(int id) {
     }
     fadeIn = true;
     switch (id) {
-        // The stages are added here as they are built.
+        case kStageTitle:
+            return New<c_TitleStage>();
+        case kStageEnding:
+            return New<c_EndingStage>();
+        case kStageCredits:
+            return New<c_CreditsStage>();
+        case kStageIntro:
+            fadeIn = false;
+            return New<c_IntroStage>();
+        case kStageLanguage:
+            fadeIn = false;
+            return New<c_LangSelStage>();
         default:
+            // The level stage (1) joins the table when it is built.
             return nullptr;
     }
 }

@@ -1,0 +1,59 @@
+// ending_stage.cpp — see ending_stage.h.
+#include "stages/ending_stage.h"
+
+#include "framework/ease.h"
+#include "framework/static_image.h"
+#include "framework/texture.h"
+#include "host/input_device.h"
+#include "stages/front_end.h"
+#include "stages/game.h"
+#include "stages/tarn_game.h"
+#include "stages/translation.h"
+
+namespace {
+
+constexpr int kFadeInMs = 2000;
+
+// A group whose "alpha" runs from 0 to 1 over the fade-in.
+Ref<c_GDOWithTween> FadingGroup() {
+    auto group = New<c_GDOWithTween>();
+    group->tween = New<c_Tween>(c_LinearEase::Shared(), 0.0f, 1.0f, kFadeInMs);
+    group->tween->Start();
+    group->propertyName = u"alpha";
+    // Hidden until the first update: the manager draws the stage for its
+    // own fade-in before any update runs.
+    group->alpha = 0;
+    return group;
+}
+
+}  // namespace
+
+void c_EndingStage::LoadStep(int index) {
+    if (index != 0) return;
+    auto pictureGroup = FadingGroup();
+    pictureGroup->AddChild(New<c_StaticImage>(GetTexture(u"outro.png")));
+    root->AddChild(pictureGroup);
+
+    auto prompt = New<c_BlinkingLabel>(Game().titleFont, kCrispTitleScale);
+    prompt->tint.Set(187, 218, 232);
+    prompt->SetText(TranslateText(u"PRESS ENTER"));
+    prompt->position.Set(-54, 52);
+    pictureGroup->AddChild(prompt);
+
+    thanksGroup = FadingGroup();
+    thanksLabel = New<c_Label>(Game().textFont, kCrispTextScale);
+    thanksLabel->box.Set(200, 30);
+    thanksLabel->SetText(TranslateText(u"Thanks for playing this Demo!"));
+    thanksLabel->position.Set(-80, -24);
+    thanksGroup->AddChild(thanksLabel);
+    root->AddChild(thanksGroup);
+}
+
+void c_EndingStage::Update(int) {
+    c_Stage::Update(kFrontEndStepMs);
+    if (!thanksGroup) return;
+    if ((KeyHit(kKeySpace) || KeyHit(kKeyEnter)) && thanksGroup->alpha >= 0.5f) {
+        Game().currentLevel = 1;
+        RequestStage(kStageCredits);
+    }
+}

@@ -1,0 +1,22 @@
+// front_end.h — what the screens around the levels (title, ending,
+// credits, intro) share.
+#pragma once
+
+#include "framework/gdo.h"
+
+// Game key codes the front end reads.
+inline constexpr int kKeyEnter = 13;
+inline constexpr int kKeyEscape = 27;
+inline constexpr int kKeySpace = 32;
+
+// The title, ending and credits advance by this much per update, whatever
+// time has passed.
+inline constexpr int kFrontEndStepMs = 16;
+
+// Title-font labels at this scale draw one font pixel per virtual pixel.
+inline constexpr float kCrispTitleScale = 1.0f / 3;
+// Text-font labels at this scale draw one font pixel per virtual pixel.
+inline constexpr float kCrispTextScale = 0.25f;
+
+// Puts a falling leaf at (x, y) on `parent`.
+void AddFallingLeaf(c_GDO& parent, float x, float y);

@@ -1,0 +1,42 @@
+// intro_stage.cpp — see intro_stage.h.
+#include "stages/intro_stage.h"
+
+#include "framework/label.h"
+#include "framework/static_image.h"
+#include "framework/texture.h"
+#include "stages/game.h"
+#include "stages/tarn_game.h"
+
+namespace {
+
+// One logo with its studio's address below it.
+Ref<c_FadeInOutGDO> MakeLogo(StringView image, StringView address, Ref<c_FadeInOutGDO> after) {
+    auto logo = New<c_FadeInOutGDO>(std::move(after));
+    logo->AddChild(New<c_StaticImage>(GetTexture(image)));
+    // One font pixel per virtual pixel of the 640 x 360 intro screen.
+    auto label = New<c_Label>(Game().titleFont, 1.0f / 3);
+    label->SetText(address);
+    label->position.Set(0, 116);
+    logo->AddChild(label);
+    return logo;
+}
+
+}  // namespace
+
+void c_IntroStage::LoadStep(int index) {
+    if (index == 0) {
+        firstLogo = MakeLogo(u"oxbrook.png", kFirstStudioAddress, nullptr);
+        root->AddChild(firstLogo);
+    } else if (index == 1) {
+        secondLogo = MakeLogo(u"vintor.png", kSecondStudioAddress, firstLogo);
+        root->AddChild(secondLogo);
+    }
+}
+
+void c_IntroStage::Update(int elapsedMs) {
+    c_Stage::Update(elapsedMs);
+    if (!firstLogo || !secondLogo) return;
+    if (firstLogo->finished && secondLogo->finished && firstLogo->alpha == 0 && secondLogo->alpha == 0) {
+        RequestStage(kStageTitle);
+    }
+}

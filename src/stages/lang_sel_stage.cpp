@@ -1,0 +1,12 @@
+// lang_sel_stage.cpp — see lang_sel_stage.h.
+#include "stages/lang_sel_stage.h"
+
+#include "framework/lang_menu.h"
+#include "stages/game.h"
+
+void c_LangSelStage::LoadStep(int index) {
+    if (index != 0) return;
+    // The menu sets the language itself; the manager only hears which
+    // stage comes next.
+    root->AddChild(New<c_LangMenu>(Game().titleFont, [](int next) { RequestStage(next); }));
+}

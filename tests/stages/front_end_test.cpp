@@ -1,0 +1,196 @@
+// The game from its first screen through the front end, on the scripted
+// host with the real data: language choice, intro, title, ending, credits.
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "audio/audio_manager.h"
+#include "framework/label.h"
+#include "framework/texture.h"
+#include "graphics/gl_recorder.h"
+#include "host/app.h"
+#include "host/scripted_platform.h"
+#include "stages/credits_stage.h"
+#include "stages/ending_stage.h"
+#include "stages/stage.h"
+#include "stages/tarn_game.h"
+#include "stages/translation.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// The game on the scripted host, in a fresh working directory whose ./data
+// is the build's data folder.
+struct FrontEndTest : testing::Test {
+    ScopedTempDir dir;
+    GlRecorder gl;
+    GlApiScope seam{gl};
+    ScriptedHost host;
+    ScriptedPlatform& platform = host.Platform();
+    Ref<c_TarnGame> game;
+
+    void SetUp() override {
+        std::filesystem::create_directory_symlink(std::filesystem::path(ORBEL_BINARY_DIR) / "data",
+                                                  dir.Path() / "data");
+        game = New<c_TarnGame>();
+        ASSERT_TRUE(host.Start());
+    }
+    void TearDown() override {
+        game.reset();
+        ResetAppLayer();
+        ResetGameValues();
+        AudioManager::Shutdown();
+        EnableScrambledImages(false);
+        SetLanguage(kLanguageEnglish);
+    }
+
+    template <class F>
+    bool RunUntil(F done, int limit = 2000) {
+        for (int i = 0; i < limit; ++i) {
+            if (done()) return true;
+            host.Frames(1);
+        }
+        return done();
+    }
+    // Runs until stage `id` takes updates (loaded, settled, faded in).
+    void RunUntilRunning(int id) {
+        ASSERT_TRUE(RunUntil([&] {
+            return game->stageId == id && game->nextStage == kNoStage && game->stage &&
+                   game->loadProgress == 100 && game->settleCount < 1 && game->fadeStart < 0;
+        })) << "stage " << id << " never ran";
+        host.Frames(1);
+    }
+    // One press and release, each in a frame of its own.
+    void Press(int glfwKey) {
+        platform.KeyDown(glfwKey);
+        host.Frames(1);
+        platform.KeyUp(glfwKey);
+        host.Frames(1);
+    }
+    template <class T>
+    Ref<T> StageAs() {
+        return std::dynamic_pointer_cast<T>(game->stage);
+    }
+    // The first blinking label on the stage's root.
+    Ref<c_BlinkingLabel> Prompt(c_GDO& parent) {
+        for (const Ref<c_GDO>& child : parent.children) {
+            if (auto label = std::dynamic_pointer_cast<c_BlinkingLabel>(child)) return label;
+            if (auto inner = Prompt(*child)) return inner;
+        }
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(FrontEndTest, EitherLanguageLeadsToTheIntroAndEnglishEmptiesTheTable) {
+    RunUntilRunning(kStageLanguage);
+    Press(GLFW_KEY_DOWN);
+    Press(GLFW_KEY_ENTER);
+    host.Frames(1);
+    EXPECT_EQ(game->stageId, kStageIntro);
+    EXPECT_EQ(CurrentLanguage(), kLanguageSpanish);
+    EXPECT_NE(TranslateText(u"PRESS ENTER TO START"), u"PRESS ENTER TO START");
+
+    game->nextStage = kStageLanguage;
+    RunUntilRunning(kStageLanguage);
+    Press(GLFW_KEY_ENTER);  // the cursor starts on English
+    host.Frames(1);
+    EXPECT_EQ(game->stageId, kStageIntro);
+    EXPECT_EQ(CurrentLanguage(), kLanguageEnglish);
+    EXPECT_EQ(TranslateText(u"PRESS ENTER TO START"), u"PRESS ENTER TO START");
+}
+
+TEST_F(FrontEndTest, SpanishRunFromLanguageChoiceThroughIntroToTheLevelRequest) {
+    RunUntilRunning(kStageLanguage);
+    Press(GLFW_KEY_DOWN);
+    Press(GLFW_KEY_ENTER);
+
+    // The intro: no fade-in by the manager, no key skips it.
+    ASSERT_TRUE(RunUntil([&] { return game->stageId == kStageIntro && game->settleCount < 1; }));
+    const int introStart = HostMillisecs();
+    host.Frames(30);
+    Press(GLFW_KEY_ESCAPE);
+    Press(GLFW_KEY_ENTER);
+    EXPECT_EQ(game->stageId, kStageIntro);
+    ASSERT_TRUE(RunUntil([&] { return game->nextStage == kStageTitle || game->stageId == kStageTitle; }));
+    const int introLength = HostMillisecs() - introStart;
+    EXPECT_GE(introLength, 5900);
+    EXPECT_LE(introLength, 6300);
+
+    RunUntilRunning(kStageTitle);
+    Ref<c_BlinkingLabel> prompt = Prompt(*game->stage->root);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(prompt->text, TranslateText(u"PRESS ENTER TO START"));
+    EXPECT_NE(prompt->text, u"PRESS ENTER TO START");
+
+    Game().currentLevel = 5;
+    Press(GLFW_KEY_ENTER);
+    EXPECT_EQ(game->stageId, kStageLevel);
+    EXPECT_EQ(Game().currentLevel, 0);
+}
+
+TEST_F(FrontEndTest, EndingWaitsForTheThanksTextThenCreditsScrollAndReturnToTitle) {
+    game->nextStage = kStageEnding;  // as finishing the last level does
+    RunUntilRunning(kStageEnding);
+    // Held from the start, and pressed early: the text is not half visible.
+    Press(GLFW_KEY_ENTER);
+    host.Frames(20);
+    Press(GLFW_KEY_SPACE);
+    EXPECT_EQ(game->stageId, kStageEnding);
+    EXPECT_EQ(game->nextStage, kNoStage);
+    ASSERT_LT(StageAs<c_EndingStage>()->thanksGroup->alpha, 0.5f);
+    host.Frames(45);
+    ASSERT_GE(StageAs<c_EndingStage>()->thanksGroup->alpha, 0.5f);
+    Press(GLFW_KEY_ENTER);
+    EXPECT_EQ(game->nextStage == kStageCredits || game->stageId == kStageCredits, true);
+    EXPECT_EQ(Game().currentLevel, 1);
+
+    RunUntilRunning(kStageCredits);
+    EXPECT_EQ(AudioManager::MusicInfo().id, AudioManager::MusicFile(u"CREDITS_BGM"));
+    auto credits = StageAs<c_CreditsStage>();
+    float before = credits->scroll;
+    host.Frames(10);
+    EXPECT_NEAR(before - credits->scroll, 3.2f, 0.01f);
+    before = credits->scroll;
+    platform.KeyDown(GLFW_KEY_SPACE);
+    host.Frames(10);
+    platform.KeyUp(GLFW_KEY_SPACE);
+    host.Frames(1);
+    EXPECT_NEAR(before - credits->scroll, 10 * 1.28f + 0.32f, 0.05f);
+
+    // At the end the column stops and waits for a key.
+    credits->scroll = credits->ScrollEnd() + 0.5f;
+    host.Frames(120);
+    EXPECT_FLOAT_EQ(credits->scroll, credits->ScrollEnd());
+    EXPECT_EQ(game->stageId, kStageCredits);
+    platform.KeyDown(GLFW_KEY_ENTER);
+    host.Frames(2);
+    platform.KeyUp(GLFW_KEY_ENTER);
+    EXPECT_EQ(game->stageId, kStageTitle);
+}
+
+TEST_F(FrontEndTest, EscapeLeavesTheCreditsAtOnceWithAMusicFade) {
+    game->nextStage = kStageCredits;
+    RunUntilRunning(kStageCredits);
+    platform.KeyDown(GLFW_KEY_ESCAPE);
+    host.Frames(1);
+    EXPECT_EQ(game->nextStage, kStageTitle);
+    const c_BasicPlaybackInfo& music = AudioManager::MusicInfo();
+    ASSERT_NE(music.volumeTween, nullptr);
+    EXPECT_EQ(music.volumeTween->to, 0);
+    EXPECT_EQ(music.volumeTween->duration, 1000);
+    platform.KeyUp(GLFW_KEY_ESCAPE);
+}
+
+TEST_F(FrontEndTest, EscapeOnTheTitleEndsTheProgramWithExitCodeZero) {
+    ChildResult result = RunInChild([&] {
+        game->nextStage = kStageTitle;
+        RunUntilRunning(kStageTitle);
+        Press(GLFW_KEY_ESCAPE);
+        std::_Exit(3);  // still running: the title did not end the program
+    });
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+}
