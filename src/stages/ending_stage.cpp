@@ -31,7 +31,7 @@ Ref<c_GDOWithTween> FadingGroup() {
 void c_EndingStage::LoadStep(int index) {
     if (index != 0) return;
     auto pictureGroup = FadingGroup();
-    pictureGroup->AddChild(New<c_StaticImage>(GetTexture(u"outro.png")));
+    pictureGroup->AddChild(CentredImage(u"outro.png"));
     root->AddChild(pictureGroup);
 
     auto prompt = New<c_BlinkingLabel>(Game().titleFont, kCrispTitleScale);

@@ -4,6 +4,7 @@
 #include "framework/label.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
+#include "stages/front_end.h"
 #include "stages/game.h"
 #include "stages/tarn_game.h"
 
@@ -12,9 +13,10 @@ namespace {
 // One logo with its studio's address below it.
 Ref<c_FadeInOutGDO> MakeLogo(StringView image, StringView address, Ref<c_FadeInOutGDO> after) {
     auto logo = New<c_FadeInOutGDO>(std::move(after));
-    logo->AddChild(New<c_StaticImage>(GetTexture(image)));
-    // One font pixel per virtual pixel of the 640 x 360 intro screen.
-    auto label = New<c_Label>(Game().titleFont, 1.0f / 3);
+    logo->AddChild(CentredImage(image));
+    // Two virtual pixels per font pixel: three device pixels on the intro's
+    // 640 x 360 screen, so the letters stay crisp.
+    auto label = New<c_Label>(Game().titleFont, 2 * kCrispTitleScale);
     label->SetText(address);
     label->position.Set(0, 116);
     logo->AddChild(label);

@@ -13,7 +13,7 @@
 
 void c_TitleStage::LoadStep(int index) {
     if (index != 0) return;
-    root->AddChild(New<c_StaticImage>(GetTexture(u"title.png")));
+    root->AddChild(CentredImage(u"title.png"));
 
     auto prompt = New<c_BlinkingLabel>(Game().titleFont, kCrispTitleScale);
     prompt->blinking = true;
