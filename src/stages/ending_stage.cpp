@@ -12,12 +12,12 @@
 
 namespace {
 
-constexpr int kFadeInMs = 2000;
+constexpr int kThanksFadeMs = 2000;
 
 // A group whose "alpha" runs from 0 to 1 over the fade-in.
 Ref<c_GDOWithTween> FadingGroup() {
     auto group = New<c_GDOWithTween>();
-    group->tween = New<c_Tween>(c_LinearEase::Shared(), 0.0f, 1.0f, kFadeInMs);
+    group->tween = New<c_Tween>(c_LinearEase::Shared(), 0.0f, 1.0f, kThanksFadeMs);
     group->tween->Start();
     group->propertyName = u"alpha";
     // Hidden until the first update: the manager draws the stage for its
