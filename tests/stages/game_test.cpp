@@ -217,8 +217,7 @@ TEST_F(GameTest, VirtualScreenIsLetterboxedIntoTheDevice) {
     ReadyProbe(0);
     EXPECT_EQ(Screen().scale, c_Vector(3, 3));
     EXPECT_EQ(Screen().offset, c_Vector(0, 0));
-    game->nextStage = kStageIntro;  // 640 x 360 (no stage built for it here)
-    host.Frames(1);
+    SetVirtualResolution(640, 360);  // the intro's screen
     EXPECT_EQ(Screen().scale, c_Vector(1.5f, 1.5f));
     EXPECT_EQ(Screen().offset, c_Vector(0, 0));
 
