@@ -1,6 +1,7 @@
 // front_end.cpp — see front_end.h.
 #include "stages/front_end.h"
 
+#include "effects/falling_leaf.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
 #include "graphics/image.h"
@@ -13,7 +14,8 @@ Ref<c_StaticImage> CentredImage(StringView path) {
     return New<c_StaticImage>(std::move(texture));
 }
 
-void AddFallingLeaf(c_GDO&, float, float) {
-    // FALLING-LEAF HOOK: the leaf of the scenery effects is added here once
-    // it exists.
+void AddFallingLeaf(c_GDO& parent, float x, float y) {
+    Ref<c_FallingLeaf> leaf = CreateFallingLeaf();
+    leaf->position.Set(x, y);
+    parent.AddChild(leaf);
 }

@@ -85,9 +85,15 @@ struct GameTest : testing::Test {
 
     explicit GameTest(ScriptedPlatform::Options options = {}) : host(options) {}
 
+    // What OnCreate asked for; the tests run probe stages instead, so no
+    // data files are needed.
+    int requestedAtCreate = kNoStage;
+
     void SetUp() override {
         game = New<ProbeGame>();
         ASSERT_TRUE(host.Start());
+        requestedAtCreate = game->nextStage;
+        game->nextStage = kProbeBase;
     }
     void TearDown() override {
         game.reset();
@@ -120,7 +126,7 @@ struct EarlyClockTest : GameTest {
 }  // namespace
 
 TEST_F(EarlyClockTest, NothingHappensInTheFirstSecondOfTheHostClock) {
-    EXPECT_EQ(game->nextStage, kStageLanguage);
+    EXPECT_EQ(requestedAtCreate, kStageLanguage);
     EXPECT_EQ(game->fadeStart, 0);
     ASSERT_TRUE(RunUntil([&] { return !game->createdAt.empty(); }));
     EXPECT_GT(game->createdAt.front(), 1000);
@@ -134,7 +140,6 @@ TEST_F(EarlyClockTest, NothingHappensInTheFirstSecondOfTheHostClock) {
 }
 
 TEST_F(GameTest, StageWithoutLoadStepsIsReadyAfterOneFrameAndTheSettleWait) {
-    game->nextStage = kProbeBase;  // instead of the language selection
     ASSERT_TRUE(RunUntil([&] { return game->stage != nullptr; }));
     const int switchIndex = static_cast<int>(game->updates.size()) - 1;
     EXPECT_EQ(game->loadProgress, 0);
@@ -217,8 +222,7 @@ TEST_F(GameTest, VirtualScreenIsLetterboxedIntoTheDevice) {
     ReadyProbe(0);
     EXPECT_EQ(Screen().scale, c_Vector(3, 3));
     EXPECT_EQ(Screen().offset, c_Vector(0, 0));
-    game->nextStage = kStageIntro;  // 640 x 360 (no stage built for it here)
-    host.Frames(1);
+    SetVirtualResolution(640, 360);  // the intro's screen
     EXPECT_EQ(Screen().scale, c_Vector(1.5f, 1.5f));
     EXPECT_EQ(Screen().offset, c_Vector(0, 0));
 
