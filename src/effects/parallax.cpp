@@ -7,6 +7,7 @@
 #include "framework/rectangle_gdo.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
+#include "graphics/image.h"
 #include "host/rnd.h"
 
 namespace {
@@ -23,6 +24,8 @@ Ref<c_ParallaxLayer> MakeLayer(float width, float factor) {
 float PlacePicture(c_ParallaxLayer& layer, StringView file, float x, float height) {
     auto image = New<c_StaticImage>(GetTexture(file));
     float w = image->GetWidth(), h = image->GetHeight();
+    // Pictures are placed by their centres.
+    if (image->texture && image->texture->image) image->texture->image->SetImageHandle(w / 2, h / 2);
     image->position.Set(x + w / 2, (height - h) / 2);
     layer.AddChild(image);
     return w;

@@ -409,6 +409,8 @@ void c_TarnStage::HandleControls() {
     if (pausePanel && pausePanel->visible) return;
     if (KeyHit(kKeyEnter) && exitFadeTotal == 0) {
         if (pausePanel && pausePanel->panelState == c_CollapsiblePanel::kIdle) {
+            pausePanel->visible = true;
+            pausePanel->enabled = true;
             pausePanel->SetPanelState(c_CollapsiblePanel::kOpeningHeight);
             if (player1) player1->inputEnabled = false;
             if (player2) player2->inputEnabled = false;

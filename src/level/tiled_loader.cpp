@@ -1,5 +1,6 @@
 #include "level/tiled_loader.h"
 
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "framework/sprite.h"
 #include "framework/static_image.h"
 #include "framework/tile_set.h"
+#include "graphics/image.h"
 #include "host/runtime_error.h"
 #include "level/basic_box_engine.h"
 #include "level/closeness_triggers.h"
@@ -61,6 +63,12 @@ struct ObjectPlacement {
     float y = 0;
 
     void Centred(const Ref<c_GDO>& object) const {
+        // Whole pictures are drawn from their handle: put it at the centre,
+        // as sprites' cells are, so every object stands on its base line.
+        if (auto* picture = dynamic_cast<c_StaticImage*>(object.get())) {
+            if (picture->texture && picture->texture->image)
+                picture->texture->image->SetImageHandle(picture->GetWidth() / 2, picture->GetHeight() / 2);
+        }
         object->position.Set(x, y - object->GetHeight() / 2);
         layer.AddChild(object, -1);
     }

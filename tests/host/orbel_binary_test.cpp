@@ -45,7 +45,7 @@ TEST(OrbelBinary, OpensItsWindowAndExitsZeroOnCloseRequest) {
         ::_exit(127);
     }
     ASSERT_GT(pid, 0);
-    unsigned long window = WaitForX11Window("Orbel DEMO", pid, 30);
+    unsigned long window = WaitForX11Window("Orbel DEMO", pid, 120);
     if (!window) {
         int code = WaitForExit(pid, 0);
         FAIL() << "no window titled \"Orbel DEMO\" appeared (exit code " << code << ")\n" << logDir.Read("orbel.log");
@@ -56,5 +56,5 @@ TEST(OrbelBinary, OpensItsWindowAndExitsZeroOnCloseRequest) {
     // Let the loop run a little before closing.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_TRUE(SendX11DeleteRequest(window));
-    EXPECT_EQ(WaitForExit(pid, 30), 0);
+    EXPECT_EQ(WaitForExit(pid, 60), 0);
 }
