@@ -1,0 +1,90 @@
+// movable_object.cpp — see movable_object.h.
+#include "level/movable_object.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "audio/audio_manager.h"
+#include "framework/events.h"
+#include "framework/tile_set.h"
+#include "level/world_crossing.h"
+
+void c_MovableObject::Init(Ref<c_DrawableCollection> tiles, const Ref<c_BasicBoxEngine>& boxEngine) {
+    frames = std::move(tiles);
+    frameDuration = 100;
+    velocity = c_Vector();
+    absPosition = New<c_SimpleAbsoluteGDOVector>(this);
+    box = MakeObjectBox(0, 0, GetWidth(), GetHeight(), absPosition);
+    box->owner = weak_from_this();
+    box->raisesEvents = false;
+    engine = boxEngine;
+    if (engine) {
+        engine->AddObstacle(box);
+        engine->AddMover(box);
+    }
+    AddSequence(u"idle", {0}, false);
+    Play(u"idle");
+}
+
+void c_MovableObject::Update(int elapsedMs) {
+    const float dt = static_cast<float>(elapsedMs) / 1000.0f;
+    c_Sprite::Update(elapsedMs);
+    const c_Vector push = box ? box->correction : c_Vector();
+    if (push.x == 0 && push.y == 0) {
+        velocity.y = std::min(velocity.y + kGravity * dt, kMaxFallSpeed);
+    } else {
+        // Any contact, from any side, counts as standing for this update.
+        if (velocity.y > kHardLanding) OnLand();
+        velocity.y = 1;
+    }
+    velocity.x *= kFriction;
+    if (std::fabs(velocity.x) < kStopSpeed) velocity.x = 0;
+    position.x += velocity.x * dt + push.x;
+    position.y += velocity.y * dt + push.y;
+    if (absPosition) absPosition->Refresh();
+    if (c_WorldCrossing* crossing = CurrentWorldCrossing()) {
+        crossing->CrossWorld(*this);
+        // The engine resolves this update's position in the world the box
+        // is now in.
+        if (absPosition) absPosition->Refresh();
+    }
+}
+
+void c_MovableObject::OnLand() { AudioManager::PlaySFX(u"BOXFALL"); }
+
+void c_BreakableBox::Init(const Ref<c_BasicBoxEngine>& boxEngine) {
+    auto sheet = New<c_TileSet>(GetTexture(u"box_break.png"), kFrameWidth, kFrameHeight);
+    c_MovableObject::Init(sheet, boxEngine);
+    AddSequenceRange(u"break", 1, 8, false);
+    AddListener(Self<c_BreakableBox>(), this, kSpriteSequenceEnded);
+    box->halfWidth = 8;
+    box->halfHeight = 8;
+    box->centre.x -= 2;
+    box->centre.y += 4;
+}
+
+void c_BreakableBox::OnLand() {
+    if (broken) return;
+    broken = true;
+    Play(u"break");
+    if (engine) engine->RemoveObstacle(box.get());
+    AudioManager::PlaySFX(u"BOXBREAK");
+    RaiseEvent(this, kBoxBrokeEvent, nullptr);
+}
+
+void c_BreakableBox::OnEvent(Object* source, int eventId, Object* data) {
+    if (source != this || eventId != kSpriteSequenceEnded) return;
+    auto* name = dynamic_cast<c_StringObject*>(data);
+    if (name && name->value == u"break") visible = false;
+}
+
+void PushBox(c_MovableObject& target, float amount) {
+    if (amount == 0) return;
+    AudioManager::PlaySFX(u"PUSH");
+    target.velocity.x = amount > 0 ? 300.0f : -300.0f;
+}
+
+Ref<c_MovableObject> ContactBox(const c_CollisionData& contact) {
+    if (!contact.other) return nullptr;
+    return std::dynamic_pointer_cast<c_MovableObject>(contact.other->owner.lock());
+}
