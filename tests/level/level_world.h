@@ -7,9 +7,9 @@
 //   world.Hold(39);                       // Right held from the next step
 //   world.Steps(30);                      // 30 updates of 16 ms
 //
-// The world is a solid layer (20 x 10 cells of 16 pixels, centred on its
-// origin like a level's "solid_1") under a root, the collision engine with
-// the layer's static boxes, the keyboard, and an audio device with the
+// The world is a solid tile layer (20 x 10 cells of 16 pixels, centred on
+// its origin like a level's "solid_1") under a root, the collision engine
+// with the static boxes merged from the layer's cells at the first step, the keyboard, and an audio device with the
 // level's sound ids registered, so that Played() tells which effects the
 // code started. Each Step is one stage update: the tree (characters and
 // boxes move), the engine, then for every character gravity from its ground
@@ -34,6 +34,7 @@
 #include "level/basic_box_engine.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
+#include "level/tile_map.h"
 #include "support/temp_dir.h"
 
 namespace level_test {
@@ -56,6 +57,7 @@ inline void WriteLevelImages(const ScopedTempDir& dir) {
     dir.Write("data/box.png", Sheet(16, 16, 1, 1));
     dir.Write("data/box_break.png", Sheet(77, 23, 9, 1));
     dir.Write("data/key_icon.png", Sheet(18, 18, 2, 1));
+    dir.Write("data/tiles.png", Sheet(16, 16, 2, 1));
 }
 
 // The contacts of a character's body, answered as the level stage answers
@@ -89,10 +91,9 @@ public:
         SetInputDevice(input);
         engine = New<c_BasicBoxEngine>();
         engine->Init(u"BASIC_BOX_ENGINE");
-        layer = New<c_GDOWithSize>();
+        layer = New<c_TileMap>();
         layer->name = u"solid_1";
-        layer->width = kColumns * kCell;
-        layer->height = kRows * kCell;
+        layer->Setup(New<c_TileSet>(GetTexture(u"tiles.png"), kCell, kCell), kColumns, kRows);
         root->AddChild(layer);
     }
     ~LevelWorld() {
@@ -109,11 +110,12 @@ public:
     LevelWorld(const LevelWorld&) = delete;
     LevelWorld& operator=(const LevelWorld&) = delete;
 
-    // Solid cells, in cells of the layer (row 0 at the top).
+    // Solid cells of the layer (row 0 at the top), before the first step.
     void Ground(int column, int row, int columns, int rows) {
-        const float w = static_cast<float>(columns * kCell), h = static_cast<float>(rows * kCell);
-        engine->AddStatic(New<c_StaticBox>(-layer->width / 2 + static_cast<float>(column * kCell) + w / 2,
-                                           -layer->height / 2 + static_cast<float>(row * kCell) + h / 2, w, h));
+        EXPECT_FALSE(built_) << "the static boxes are built already";
+        for (int r = row; r < row + rows; ++r) {
+            for (int c = column; c < column + columns; ++c) layer->tiles[static_cast<std::size_t>(r * kColumns + c)] = 0;
+        }
     }
     // The y (in the layer) at which something of height h stands on row.
     static float StandingY(int row, float h) {
@@ -155,6 +157,10 @@ public:
 
     // One update of the level stage.
     void Step() {
+        if (!built_) {
+            BuildStaticBoxes(*engine, *layer, 0, 0);
+            built_ = true;
+        }
         root->Update(16);
         engine->Update(16);
         for (auto& character : characters) {
@@ -199,11 +205,13 @@ public:
     Ref<c_InputDevice> input;
     Ref<c_BasicBoxEngine> engine;
     Ref<c_EmptyGDOContainer> root = New<c_EmptyGDOContainer>();
-    Ref<c_GDOWithSize> layer;
+    Ref<c_TileMap> layer;
     std::vector<Ref<c_PlayerChar>> characters;
     std::vector<Ref<BoxPusher>> pushers;
 
 private:
+    bool built_ = false;
+
     template <class T>
     Ref<T> Place(Ref<T> box, float x, float y) {
         box->position.Set(x, y);
