@@ -1,0 +1,164 @@
+// Bitmap fonts: reading the description, measuring, drawing with kerning and
+// colour codes, and the runtime errors of broken fonts and texts.
+#include <gtest/gtest.h>
+
+#include "font_fixture.h"
+#include "framework/color_stack.h"
+#include "render_fixture.h"
+#include "support/child_process.h"
+
+namespace {
+
+constexpr std::size_t kQuad = 6;
+
+// The glyph quads drawn, one box each.
+std::vector<Box> GlyphBoxes(const RecordedFrame& frame) {
+    auto v = frame.Vertices();
+    std::vector<Box> boxes;
+    for (std::size_t i = 0; i + kQuad <= v.size(); i += kQuad) boxes.push_back(BoundsOf(v, i, kQuad));
+    return boxes;
+}
+
+String Coloured(int r, int g, int b, StringView text) {
+    String s{kColorCode, char16_t(r), char16_t(g), char16_t(b)};
+    return s + String(text);
+}
+
+}  // namespace
+
+TEST(Font, ReadsTheDescriptionWithAQuotedPageName) {
+    RecordedFrame frame;
+    TinyFontFolder folder;
+    auto font = LoadFont(u"tiny.fnt");
+    EXPECT_EQ(font->path, u"tiny.fnt");
+    EXPECT_EQ(font->common.lineHeight, 10);
+    EXPECT_EQ(font->common.base, 8);
+    EXPECT_EQ(font->common.scaleW, 64);
+    EXPECT_EQ(font->common.pages, 1);
+    ASSERT_EQ(font->pages.size(), 1u);
+    EXPECT_EQ(font->pages[0]->path, u"tiny_0.png");  // quotes and CR gone
+    ASSERT_NE(font->pages[0]->image, nullptr);
+    EXPECT_EQ(font->chars.size(), 8u);
+    const c_CharInfo& a = font->chars.at('A');
+    EXPECT_EQ(a.width, 7);
+    EXPECT_EQ(a.xoffset, 1);
+    EXPECT_EQ(a.yoffset, 2);
+    EXPECT_EQ(a.xadvance, 8);
+    EXPECT_EQ(font->GetKerning('A', 'V'), -2);
+    EXPECT_EQ(font->GetKerning('V', 'A'), 0);
+    font->Discard();
+}
+
+TEST(Font, TextWidthCountsKerningMissingGlyphsAsSpacesAndNotColourCodes) {
+    RecordedFrame frame;
+    TinyFontFolder folder;
+    auto font = LoadFont(u"tiny.fnt");
+    struct Case {
+        String text;
+        int width;
+    };
+    const Case cases[] = {
+        {u"AV", 15},
+        {u"VA", 17},
+        {u"A V", 23},
+        {u"?", 6},  // no glyph: a space
+        {Coloured(255, 0, 0, u"AV"), 15},
+        {u"", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(font->TextWidth(c.text), c.width) << ToUtf8(c.text);
+    font->Discard();
+}
+
+TEST(Font, DrawMovesThePenByScaledAdvanceAndKerning) {
+    RecordedFrame frame;
+    TinyFontFolder folder;
+    auto font = LoadFont(u"tiny.fnt");
+    frame.Begin();
+    font->DrawText(u"AVA", 100, 50, false, 2, 2);
+    font->DrawText(u"A", 10, 100, true, 1, 3);
+    frame.End();
+    auto boxes = GlyphBoxes(frame);
+    ASSERT_EQ(boxes.size(), 4u);
+    // A at 100 + 1·2; the pen moves 16, then −4: V at 112; then 18: A at 130.
+    EXPECT_FLOAT_EQ(boxes[0].x0, 102);
+    EXPECT_FLOAT_EQ(boxes[0].x1, 102 + 7 * 2);
+    EXPECT_FLOAT_EQ(boxes[0].y0, 54);
+    EXPECT_FLOAT_EQ(boxes[0].y1, 54 + 8 * 2);
+    EXPECT_FLOAT_EQ(boxes[1].x0, 112);
+    EXPECT_FLOAT_EQ(boxes[2].x0, 132);
+    // Centred: up by half the line height (5), scaled by 3.
+    EXPECT_FLOAT_EQ(boxes[3].x0, 11);
+    EXPECT_FLOAT_EQ(boxes[3].y0, 100 - 15 + 2 * 3);
+    font->Discard();
+}
+
+TEST(Font, ColourCodeChangesTheColourForTheRestOfTheTextOnly) {
+    RecordedFrame frame;
+    TinyFontFolder folder;
+    auto font = LoadFont(u"tiny.fnt");
+    frame.Begin();
+    colorstack::SetColor(10, 200, 30);
+    font->DrawText(u"a" + Coloured(255, 0, 0, u"bc"), 0, 0);
+    EXPECT_EQ(colorstack::CurrentColor(), (c_RGB{10, 200, 30}));
+    EXPECT_EQ(colorstack::Depth(), 0);
+    frame.End();
+    auto v = frame.Vertices();
+    ASSERT_EQ(v.size(), 3 * kQuad);
+    EXPECT_EQ((std::array<int, 3>{v[0].r, v[0].g, v[0].b}), (std::array<int, 3>{10, 200, 30}));
+    for (std::size_t i = kQuad; i < v.size(); ++i) {
+        EXPECT_EQ((std::array<int, 3>{v[i].r, v[i].g, v[i].b}), (std::array<int, 3>{255, 0, 0})) << i;
+    }
+    font->Discard();
+}
+
+TEST(Font, BrokenFontsAndTextsAreRuntimeErrors) {
+    struct Case {
+        const char* name;
+        std::function<void(TinyFontFolder&)> body;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"missing page",
+         [](TinyFontFolder& folder) {
+             folder.Write("broken.fnt", "common lineHeight=10\npage id=0 file=\"missing.png\"\n");
+             LoadFont(u"broken.fnt");
+         },
+         "Font:: Couldn't load page texture from 'missing.png'"},
+        {"glyph on a page that is not loaded",
+         [](TinyFontFolder& folder) {
+             folder.Write("two.fnt", "page id=0 file=tiny_0.png\nchar id=65 xadvance=8 page=1\n");
+             LoadFont(u"two.fnt")->DrawText(u"A", 0, 0);
+         },
+         "Font:: Charset page 1 not found!"},
+        {"short colour code",
+         [](TinyFontFolder&) {
+             String text = u"ab";
+             text += {kColorCode, 1, 2};
+             LoadFont(u"tiny.fnt")->DrawText(text, 0, 0);
+         },
+         "Font:: Not Enough color information at position 2!"},
+    };
+    for (const auto& c : cases) {
+        ChildResult result = RunInChild([&] {
+            RecordedFrame frame;
+            TinyFontFolder folder;
+            frame.Begin();
+            c.body(folder);
+        });
+        EXPECT_EQ(result.exitCode, 255) << c.name;
+        EXPECT_TRUE(StartsWith(FromUtf8(result.out), u"Cobalt Runtime Error : " + S(c.message) + u"\n"))
+            << c.name << ": " << result.out;
+    }
+}
+
+TEST(Font, AMissingDescriptionGivesAFontWithoutGlyphs) {
+    RecordedFrame frame;
+    ScopedTempDir dir;
+    auto font = LoadFont(u"nothing.fnt");
+    EXPECT_TRUE(font->chars.empty());
+    EXPECT_EQ(font->TextWidth(u"abc"), 0);
+    frame.Begin();
+    font->DrawText(u"abc", 0, 0);
+    frame.End();
+    EXPECT_TRUE(frame.Vertices().empty());
+}
