@@ -162,3 +162,29 @@ TEST(Font, AMissingDescriptionGivesAFontWithoutGlyphs) {
     frame.End();
     EXPECT_TRUE(frame.Vertices().empty());
 }
+
+TEST(Font, TheGameFontsLoadFromTheDataFolder) {
+    RecordedFrame frame;  // the tests run in the build folder, beside ./data
+    struct Scrambled {
+        Scrambled() { EnableScrambledImages(true); }
+        ~Scrambled() { EnableScrambledImages(false); }
+    } scrambled;
+    struct Case {
+        const char16_t* file;
+        int lineHeight;
+    };
+    for (const Case& c : {Case{u"moder_dos_437.fnt", 30}, Case{u"v5_loxica.fnt", 40}}) {
+        auto font = LoadFont(c.file);
+        EXPECT_EQ(font->common.lineHeight, c.lineHeight) << ToUtf8(c.file);
+        ASSERT_EQ(font->pages.size(), 1u) << ToUtf8(c.file);
+        EXPECT_NE(font->pages.begin()->second->image, nullptr) << ToUtf8(c.file);
+        // Every character of the language menu has a glyph of its own.
+        for (char16_t ch : StringView(u"ENGLISH ESPAñOL")) EXPECT_EQ(font->chars.count(ch), 1u) << int(ch);
+        EXPECT_GT(font->TextWidth(u"ESPAñOL"), font->TextWidth(u"ESPAOL"));
+        frame.Begin();
+        font->DrawText(u"ESPAñOL", 0, 0);
+        frame.End();
+        EXPECT_EQ(frame.Vertices().size(), 7 * kQuad) << ToUtf8(c.file);
+        font->Discard();
+    }
+}
