@@ -3,6 +3,7 @@
 
 #include "audio/audio_manager.h"
 #include "framework/ease.h"
+#include "graphics/image.h"
 
 c_CollapsiblePanel::c_CollapsiblePanel(Ref<c_GDO> panelContent)
     : content(std::move(panelContent)),
@@ -95,6 +96,11 @@ void c_CollapsiblePanel::Update(int elapsedMs) {
 c_DialogBubble::c_DialogBubble(Ref<c_Font> font)
     : c_CollapsiblePanel(New<c_StaticImage>(GetTexture(u"bubble.png"))), label(New<c_Label>(std::move(font), kTextScale)) {
     AddChild(label);
+    // The picture is stretched about its centre to frame the text, which is
+    // centred on the same point.
+    if (c_Image* picture = Image().texture ? Image().texture->image.get() : nullptr) {
+        picture->SetImageHandle(static_cast<float>(picture->Width()) * 0.5f, static_cast<float>(picture->Height()) * 0.5f);
+    }
 }
 
 void c_DialogBubble::Update(int elapsedMs) {

@@ -109,6 +109,9 @@ TEST_F(Bubbles, FitsThePictureToTheText) {
     EXPECT_FLOAT_EQ(bubble->Image().scale.y, (8.0f + 8) / 12);
     EXPECT_FLOAT_EQ(bubble->Image().position.y, -6);
     EXPECT_FLOAT_EQ(bubble->label->position.y, -6);
+    // Stretched about its centre, where the text is centred too.
+    EXPECT_FLOAT_EQ(bubble->Image().texture->image->HandleX(), 8);
+    EXPECT_FLOAT_EQ(bubble->Image().texture->image->HandleY(), 6);
 }
 
 TEST_F(Bubbles, ShownForAWhileOpensPlaysOnceStaysAndCloses) {
