@@ -1,6 +1,9 @@
 // world_crossing.cpp — see world_crossing.h.
 #include "level/world_crossing.h"
 
+#include "stages/game.h"
+#include "stages/stage.h"
+
 namespace {
 
 std::function<c_WorldCrossing*()>& Source() {
@@ -19,8 +22,9 @@ bool MoveIfBelow(c_GDO& object, c_GDO* layer, c_GDO* other) {
 }  // namespace
 
 c_WorldCrossing* CurrentWorldCrossing() {
-    auto& source = Source();
-    return source ? source() : nullptr;
+    if (auto& source = Source()) return source();
+    c_Game* game = GameInstance();
+    return game ? dynamic_cast<c_WorldCrossing*>(game->stage.get()) : nullptr;
 }
 
 void SetWorldCrossingSource(std::function<c_WorldCrossing*()> source) { Source() = std::move(source); }

@@ -4,9 +4,8 @@
 // The two worlds of a level belong to the level stage, so boxes ask the
 // stage now playing to move them (c_WorldCrossing). Only the level stage
 // implements it; every other stage has no worlds and CurrentWorldCrossing()
-// answers null. The stage manager installs the lookup once
-// (SetWorldCrossingSource); until then, and in tests that install their own,
-// nothing crosses.
+// answers null. Tests can put a lookup of their own in place of the stage
+// manager's (SetWorldCrossingSource).
 #pragma once
 
 #include <functional>
@@ -21,9 +20,10 @@ public:
     virtual void CrossWorld(c_GDO& object) = 0;
 };
 
-// The crossing of the stage now playing; null when there is none.
+// The crossing of the stage now playing (the stage manager's current stage
+// when it implements c_WorldCrossing); null when there is none.
 c_WorldCrossing* CurrentWorldCrossing();
-// Replaces the lookup behind CurrentWorldCrossing (null: none).
+// Replaces that lookup; null puts the stage manager's back.
 void SetWorldCrossingSource(std::function<c_WorldCrossing*()> source);
 
 // The crossing rule between two solid layers, each centred on its own

@@ -3,8 +3,11 @@
 
 #include <cmath>
 
+#include "host/app.h"
 #include "level/world_crossing.h"
 #include "level_world.h"
+#include "stages/game.h"
+#include "stages/stage.h"
 
 using namespace level_test;
 
@@ -28,7 +31,27 @@ public:
     }
 };
 
+class CrossingStage final : public c_Stage, public c_WorldCrossing {
+public:
+    CrossingStage() : c_Stage(0) {}
+    void CrossWorld(c_GDO&) override {}
+};
+
 }  // namespace
+
+TEST(WorldCrossing, AskedOfTheCurrentStage) {
+    EXPECT_EQ(CurrentWorldCrossing(), nullptr);  // no game
+    auto game = New<c_Game>();
+    EXPECT_EQ(CurrentWorldCrossing(), nullptr);  // no stage
+    game->stage = New<c_Stage>(0);
+    EXPECT_EQ(CurrentWorldCrossing(), nullptr);  // a stage without worlds
+    auto level = New<CrossingStage>();
+    game->stage = level;
+    EXPECT_EQ(CurrentWorldCrossing(), static_cast<c_WorldCrossing*>(level.get()));
+    game.reset();
+    ResetAppLayer();
+    ResetGameValues();
+}
 
 TEST(MovableObject, LandsOnceAndRests) {
     // v at landing = sqrt(2 · 700 · height): 4 pixels stay under 100 px/s.

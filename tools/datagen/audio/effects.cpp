@@ -8,6 +8,7 @@
 #include "datagen/audio/effects.h"
 
 #include <cmath>
+#include <utility>
 
 #include "datagen/audio/dsp.h"
 #include "datagen/audio/sequencer.h"
@@ -119,13 +120,29 @@ void Level(Buffer& out, double peakDb) {
     for (float& v : out) v = static_cast<float>(v * gain);
 }
 
+// How a one-shot is rounded off: a little room, a fade to silence at the
+// end, and its level.
+struct Ending {
+    double room = 0;     // reverb level, 0 for none
+    double fade = 0.05;  // seconds
+    double peakDb = -6;
+};
+
+// Rounds `out` off and hands it over.
+Buffer Finish(Buffer& out, const Ending& ending) {
+    if (ending.room > 0) AddRoom(out, ending.room);
+    FadeOut(out, ending.fade);
+    Level(out, ending.peakDb);
+    return std::move(out);
+}
+
 // ---- the effects -----------------------------------------------------------
 
 // Soft footsteps on packed snow and earth: four steps, left and right a
 // little different, a dull heel thud under a short crunch. Each step's tail
 // is folded onto the loop start so the loop runs without a seam.
 Buffer Steps() {
-    constexpr double kStep = 0.26;
+    constexpr double kStep = 0.24;  // near the walk cycle: two steps per 7 frames of 66 ms
     constexpr int kSteps = 4;
     Rng rng(0x57E95);
     Buffer out = Silence(kStep * kSteps + 0.5);
@@ -158,10 +175,7 @@ Buffer BoxFall() {
     AddNoise(out, 0.002, {.kind = Noise::Band, .from = 320, .to = 300, .resonance = 0.85, .attack = 0.001, .decay = 0.06, .amp = 0.6}, rng);
     AddTone(out, 0.11, {.from = 120, .to = 70, .glide = 0.02, .attack = 0.002, .decay = 0.04, .amp = 0.25});
     AddNoise(out, 0.11, {.kind = Noise::Low, .from = 1200, .to = 500, .glide = 0.02, .attack = 0.001, .decay = 0.02, .amp = 0.25}, rng);
-    AddRoom(out, 0.25);
-    FadeOut(out, 0.05);
-    Level(out, -3.0);
-    return out;
+    return Finish(out, {.room = 0.25, .fade = 0.05, .peakDb = -3.0});
 }
 
 // A crate bursting: a sharp crack, splintering crackles and a few boards
@@ -183,10 +197,7 @@ Buffer BoxBreak() {
         AddTone(out, at, {.from = pitch * 1.1, .to = pitch, .glide = 0.01, .attack = 0.001, .decay = 0.025, .amp = rng.Range(0.2, 0.35)});
         AddTone(out, at, {.from = pitch * 2.7, .to = pitch * 2.7, .glide = 0.01, .attack = 0.001, .decay = 0.01, .amp = 0.1});
     }
-    AddRoom(out, 0.3);
-    FadeOut(out, 0.08);
-    Level(out, -3.0);
-    return out;
+    return Finish(out, {.room = 0.3, .fade = 0.08, .peakDb = -3.0});
 }
 
 // A speech bubble popping open: a round, rising "bloop" with a small echo.
@@ -194,10 +205,7 @@ Buffer Bubble() {
     Buffer out = Silence(0.3);
     AddTone(out, 0, {.from = 330, .to = 880, .glide = 0.035, .attack = 0.004, .decay = 0.045, .amp = 0.8});
     AddTone(out, 0.07, {.from = 620, .to = 1250, .glide = 0.02, .attack = 0.003, .decay = 0.03, .amp = 0.35});
-    AddRoom(out, 0.25);
-    FadeOut(out, 0.04);
-    Level(out, -6.0);
-    return out;
+    return Finish(out, {.room = 0.25, .fade = 0.04, .peakDb = -6.0});
 }
 
 // A door opening: the latch, the creak of old wood on its hinge and a soft
@@ -230,10 +238,7 @@ Buffer Door() {
         }
     }
     AddNoise(out, 0.1, {.kind = Noise::Low, .from = 300, .to = 1400, .glide = 0.35, .resonance = 0.2, .attack = 0.25, .decay = 0.15, .amp = 0.3, .length = 0.1}, rng);
-    AddRoom(out, 0.3);
-    FadeOut(out, 0.1);
-    Level(out, -4.0);
-    return out;
+    return Finish(out, {.room = 0.3, .fade = 0.1, .peakDb = -4.0});
 }
 
 // A key picked up: a quick sparkle of bells going up an E major chord.
@@ -244,10 +249,7 @@ Buffer Key() {
     AddBell(out, 0.06, 80, 0.5, 0.14, rng);   // G#5
     AddBell(out, 0.12, 83, 0.6, 0.22, rng);   // B5
     AddBell(out, 0.18, 88, 0.25, 0.25, rng);  // E6, the glint on top
-    AddRoom(out, 0.35);
-    FadeOut(out, 0.1);
-    Level(out, -5.0);
-    return out;
+    return Finish(out, {.room = 0.35, .fade = 0.1, .peakDb = -5.0});
 }
 
 // A crate shoved along the floor: a nudge and a short, grainy scrape.
@@ -262,9 +264,7 @@ Buffer BoxPush() {
     grains.SetCutoff(60);
     for (float& v : scrape) v *= static_cast<float>(0.4 + 1.2 * std::fabs(grains.Process(rng.Signed() * 3.0)));
     for (size_t i = 0; i < out.size(); ++i) out[i] += scrape[i];
-    FadeOut(out, 0.05);
-    Level(out, -8.0);
-    return out;
+    return Finish(out, {.fade = 0.05, .peakDb = -8.0});
 }
 
 // A jump: a light upward "hup" with a puff of air.
@@ -273,9 +273,7 @@ Buffer Jump() {
     Buffer out = Silence(0.25);
     AddTone(out, 0, {.from = 260, .to = 720, .glide = 0.05, .attack = 0.006, .decay = 0.04, .amp = 0.7, .wave = Wave::Triangle});
     AddNoise(out, 0, {.kind = Noise::Band, .from = 800, .to = 2400, .glide = 0.04, .resonance = 0.3, .attack = 0.004, .decay = 0.03, .amp = 0.35}, rng);
-    FadeOut(out, 0.04);
-    Level(out, -7.0);
-    return out;
+    return Finish(out, {.fade = 0.04, .peakDb = -7.0});
 }
 
 }  // namespace

@@ -87,10 +87,12 @@ Canvas BoxBreak() {
             int alpha = static_cast<int>(std::max(0.0f, 150.0f - f * 22.0f));
             c.FillCircle(p.x + (p.x - (bx + 8)) * f * 0.25f, p.y - f * 0.6f, rad, WithAlpha(Hex("e8e0d4"), alpha));
         }
+        // The first frame shows the crate just bursting, still in its shape.
+        float step = f == 1 ? 0.03f : dt;
         for (Piece& p : pieces) {
-            p.vy += gravity * dt;
-            p.x += p.vx * dt;
-            p.y += p.vy * dt;
+            p.vy += gravity * step;
+            p.x += p.vx * step;
+            p.y += p.vy * step;
             if (p.y > floor - 1) {  // bounce once, then slide
                 p.y = floor - 1;
                 p.vy = -p.vy * 0.3f;

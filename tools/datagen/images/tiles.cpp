@@ -264,31 +264,48 @@ Canvas Rock(const Theme& t) {
     return c;
 }
 
-// A bush two tiles wide; `half` 0 is the left tile, 1 the right.
-Canvas Bush(const Theme& t, int half) {
-    Canvas wide(kTile * 2, kTile);
-    if (t.desert) {
-        // a low, dry scrub
-        wide.FillEllipse(3, 7, 14, 10, t.leafDark);
-        wide.FillEllipse(12, 5, 16, 12, t.leafDark);
-        wide.FillEllipse(5, 8, 10, 6, t.leaf);
-        wide.FillEllipse(14, 6, 11, 6, t.leaf);
+// A bush standing in one tile, whole on its own; the two variants side by
+// side read as a longer hedge.
+Canvas Bush(const Theme& t, int variant) {
+    Canvas c(kTile, kTile);
+    if (t.desert) {  // low, dry scrub
+        if (variant == 0) {
+            c.FillEllipse(0, 6, 11, 11, t.leafDark);
+            c.FillEllipse(5, 4, 11, 13, t.leafDark);
+            c.FillEllipse(1, 7, 7, 5, t.leaf);
+            c.FillEllipse(6, 5, 7, 5, t.leaf);
+        } else {
+            c.FillEllipse(0, 5, 12, 12, t.leafDark);
+            c.FillEllipse(7, 7, 9, 10, t.leafDark);
+            c.FillEllipse(2, 6, 7, 5, t.leaf);
+            c.FillEllipse(8, 8, 6, 4, t.leaf);
+        }
     } else {
-        wide.FillEllipse(2, 6, 14, 11, t.leafDark);
-        wide.FillEllipse(11, 2, 18, 15, t.leafDark);
-        wide.FillEllipse(4, 7, 10, 6, t.leaf);
-        wide.FillEllipse(13, 3, 13, 8, t.leaf);
-        wide.Set(9, 9, t.accent);
-        wide.Set(20, 6, t.accent);
-        wide.Set(24, 10, t.accent);
+        if (variant == 0) {
+            c.FillEllipse(0, 5, 10, 12, t.leafDark);
+            c.FillEllipse(5, 2, 11, 15, t.leafDark);
+            c.FillEllipse(1, 6, 7, 6, t.leaf);
+            c.FillEllipse(6, 3, 8, 7, t.leaf);
+            c.Set(4, 10, t.accent);
+            c.Set(11, 7, t.accent);
+        } else {
+            c.FillEllipse(0, 3, 12, 14, t.leafDark);
+            c.FillEllipse(8, 7, 8, 10, t.leafDark);
+            c.FillEllipse(2, 4, 8, 7, t.leaf);
+            c.FillEllipse(9, 8, 6, 5, t.leaf);
+            c.Set(6, 6, t.accent);
+            c.Set(12, 11, t.accent);
+        }
     }
     for (int y = 0; y < kTile; ++y)
-        for (int x = 0; x < kTile * 2; ++x)
-            if (wide.Opaque(x, y) && Hash01(x, y, t.seed + 9) < 0.12f) wide.Set(x, y, Shade(wide.Get(x, y), 1.15f));
-    wide.Outline(Shade(t.leafDark, 0.55f));
-    for (int x = 0; x < kTile * 2; ++x)
-        if (wide.Get(x, kTile - 1) == Shade(t.leafDark, 0.55f)) wide.Set(x, kTile - 1, t.leafDark);
-    return wide.Crop(half * kTile, 0, kTile, kTile);
+        for (int x = 0; x < kTile; ++x)
+            if (c.Opaque(x, y) && Hash01(x, y, t.seed + 9 + variant) < 0.12f) c.Set(x, y, Shade(c.Get(x, y), 1.15f));
+    Rgba ink = Shade(t.leafDark, 0.55f);
+    c.Outline(ink);
+    // it stands on the ground: the bottom row stays leaves, not outline
+    for (int x = 0; x < kTile; ++x)
+        if (c.Get(x, kTile - 1) == ink) c.Set(x, kTile - 1, c.Opaque(x, kTile - 2) ? t.leafDark : kClear);
+    return c;
 }
 
 Canvas Fence(const Theme& t) {
@@ -442,8 +459,8 @@ std::vector<Canvas> TileSet(const Theme& t) {
     add(Tuft(t, true));                             // 25 tall grass
     add(Flowers(t));                                // 26 flowers
     add(Rock(t));                                   // 27 rock
-    add(Bush(t, 0));                                // 28 bush, left half
-    add(Bush(t, 1));                                // 29 bush, right half
+    add(Bush(t, 0));                                // 28 bush
+    add(Bush(t, 1));                                // 29 bush, other shape
     add(Fence(t));                                  // 30 fence
     add(Signpost(t));                               // 31 signpost
     add(Mushrooms(t));                              // 32 mushrooms / cactus

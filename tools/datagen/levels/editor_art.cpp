@@ -280,14 +280,12 @@ Raster MakeStandInTiles(bool alt) {
             r.FillRect(x + 2 + 5 * i, y + 9 + (i % 2), 3, 2, i == 1 ? kGold : kRed);
         }
     });
-    at(tiles::kBushLeft, [&](int x, int y) {
-        FillCircle(r, x + 12, y + 11, 5, p.grassDark);
-        FillCircle(r, x + 15, y + 8, 5, p.grass);
-    });
-    at(tiles::kBushRight, [&](int x, int y) {
-        FillCircle(r, x + 3, y + 11, 5, p.grassDark);
-        FillCircle(r, x + 0, y + 8, 5, p.grass);
-    });
+    for (int frame : {tiles::kBush, tiles::kBushOther})
+        at(frame, [&](int x, int y) {
+            FillCircle(r, x + 5, y + 11, 4, p.grassDark);
+            FillCircle(r, x + 11, y + 11, 4, p.grassDark);
+            FillCircle(r, x + 8, y + 9, frame == tiles::kBush ? 4 : 3, p.grass);
+        });
     at(tiles::kRock, [&](int x, int y) {
         FillCircle(r, x + 8, y + 13, 5, p.stone);
         r.FillRect(x + 3, y + 15, 11, 1, p.stoneDark);

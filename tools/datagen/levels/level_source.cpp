@@ -441,10 +441,10 @@ WorldTiles BuildWorldTiles(const LevelSource& level, int world) {
             case Terrain::RockFace: out.base[i] = tiles::kRockFace; break;
             case Terrain::RockFaceDark: out.base[i] = tiles::kRockFaceDark; break;
             case Terrain::Bush: {
-                // A bush is two tiles wide: a run of '%' alternates halves.
+                // A run of '%' alternates the two bushes into a hedge.
                 int run = 0;
                 while (c - run - 1 >= 0 && terrain(c - run - 1, r) == Terrain::Bush) ++run;
-                out.base[i] = run % 2 == 0 ? tiles::kBushLeft : tiles::kBushRight;
+                out.base[i] = run % 2 == 0 ? tiles::kBush : tiles::kBushOther;
                 break;
             }
             case Terrain::Rock: out.base[i] = tiles::kRock; break;

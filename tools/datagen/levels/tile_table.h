@@ -32,7 +32,7 @@ inline constexpr int kLedgeLeft = 5, kLedgeMiddle = 6, kLedgeRight = 7, kLedgeSi
 inline constexpr int kStoneBlock = 22, kStoneWall = 23;
 // Decoration, never in a solid layer; each stands on its cell's bottom row.
 inline constexpr int kGrassTuft = 24, kTallGrass = 25, kFlowers = 26, kRock = 27;
-inline constexpr int kBushLeft = 28, kBushRight = 29, kFence = 30, kSignPost = 31, kMushrooms = 32;
+inline constexpr int kBush = 28, kBushOther = 29, kFence = 30, kSignPost = 31, kMushrooms = 32;
 inline constexpr int kLog = 33, kVines = 34, kVineEnd = 35;
 inline constexpr int kRockFace = 36, kRockFaceDark = 37, kArrowSign = 38, kLantern = 39;
 
