@@ -1,0 +1,42 @@
+#include "level/key_item.h"
+
+#include "audio/audio_manager.h"
+#include "framework/ease.h"
+#include "framework/tile_set.h"
+
+void c_KeyItem::Init(const Ref<c_BasicBoxEngine>& boxEngine) {
+    frames = New<c_TileSet>(GetTexture(u"key.png"), kFrameWidth, kFrameHeight);
+    AddSequenceRange(u"spin", 0, 7, true);
+    Play(u"spin");
+    engine = boxEngine;
+    absPosition = New<c_SimpleAbsoluteGDOVector>();
+    absPosition->SetTarget(this);
+    box = MakeObjectBox(0, 0, GetWidth() - 4, GetHeight() - 4, absPosition);
+    box->solid = false;
+    box->raisesEvents = false;
+    box->owner = weak_from_this();
+    if (engine) engine->AddObstacle(box);
+}
+
+void c_KeyItem::StartBobbing() {
+    // Back and forth rather than restarting at the top, so the key never
+    // jumps.
+    bobTween = New<c_Tween>(c_QuadraticEaseInOut::Shared(), position.y - kBobAmplitude, position.y + kBobAmplitude,
+                            kBobMs, true, true);
+    bobTween->Start();
+}
+
+void c_KeyItem::PickUp() {
+    AudioManager::PlaySFX(u"KEY");
+    if (engine && box) engine->RemoveObstacle(box.get());
+    RemoveFromParent();
+}
+
+void c_KeyItem::Update(int elapsedMs) {
+    c_Sprite::Update(elapsedMs);
+    if (bobTween) {
+        bobTween->Update(elapsedMs);
+        position.y = bobTween->value;
+    }
+    if (absPosition) absPosition->Refresh();
+}
