@@ -317,7 +317,7 @@ TEST(TiledLoader, BrokenMapsEndWithTheLoadersMessage) {
 
 // The level designer's maps, as built into ./data: the worlds of every
 // level load, and each world has its solid layer and its doors.
-TEST(TiledLoader, EveryShippedLevelLoadsBothWorlds) {
+TEST(TiledLoader, EveryShippedLevelLoadsItsWorlds) {
     ASSERT_TRUE(std::filesystem::exists("data/level0.tmx")) << "run from the build folder";
     ChildResult result = RunInChild([] {
         EnableScrambledImages(true);
