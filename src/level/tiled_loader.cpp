@@ -1,6 +1,5 @@
 #include "level/tiled_loader.h"
 
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
