@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "graphics/gl_api.h"
 #include "host/gl_context.h"
@@ -41,8 +43,15 @@ TEST(GlfwWindow, OpensTitledCentredAndTurnsTheCloseBoxIntoKey432) {
         EXPECT_EQ(host.GetDeviceHeight(), 540);
 
         // Found by title the way a desktop tool finds it.
-        ChildResult search =
-            RunProgram({"xdotool", "search", "--all", "--pid", std::to_string(::getpid()), "--name", "^Orbel DEMO$"});
+        // The window may be mapped a moment after the call returns on a busy
+        // display, so the search is repeated for a while.
+        ChildResult search;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            search = RunProgram(
+                {"xdotool", "search", "--all", "--pid", std::to_string(::getpid()), "--name", "^Orbel DEMO$"});
+            if (search.exitCode == 0) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
         ASSERT_EQ(search.exitCode, 0) << search.err;
         unsigned long window = std::strtoul(search.out.c_str(), nullptr, 10);
         ASSERT_NE(window, 0u);
