@@ -8,6 +8,7 @@
 #include "framework/ease.h"
 #include "framework/tile_set.h"
 #include "host/input_device.h"
+#include "stages/game.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ void c_PlayerChar::Setup(StringView sheet, int frameWidth, int frameHeight, bool
     hasKey = false;
     touchingDoor = false;
     inputEnabled = true;
+    bubble = New<c_DialogBubble>(Game().textFont);
 
     if (withMarker) {
         marker = New<c_Sprite>(New<c_TileSet>(GetTexture(u"arrow_mark.png"), 9, 9), 10);
@@ -192,4 +194,8 @@ void c_PlayerChar::ApplyCorrection(c_Vector push) {
     if (push.x != 0) velocity.x = 0;
     if (absPosition) absPosition->Refresh();
     PlaceProbe();
+}
+
+void c_PlayerChar::Say(StringView text, int ms) {
+    if (bubble) bubble->Show(text, ms);
 }

@@ -19,6 +19,7 @@
 #pragma once
 
 #include "framework/absolute_gdo_vector.h"
+#include "framework/collapsible_panel.h"
 #include "framework/sprite.h"
 #include "framework/tween.h"
 #include "level/collision_box.h"
@@ -75,6 +76,9 @@ public:
     Ref<c_Sprite> marker;
     // Bobs the marker between y -20 and -22.
     Ref<c_Tween> markerTween;
+    // The speech bubble; the stage puts it in the character's world and
+    // keeps it above the head.
+    Ref<c_DialogBubble> bubble;
 
     c_PlayerChar() : c_Sprite(nullptr, 10) {}
 
@@ -97,6 +101,8 @@ public:
     // Whether the engine pushed the ground probe up in its last update.
     bool StandsOnGround() const { return groundProbe && groundProbe->correction.y < 0; }
     void SetAnimState(int newState);
+    // Shows `text` in the bubble for `ms` milliseconds.
+    void Say(StringView text, int ms);
 
 private:
     bool AnimationPlaying() const { return this->state == kPlaying; }

@@ -58,6 +58,7 @@ inline void WriteLevelImages(const ScopedTempDir& dir) {
     dir.Write("data/box_break.png", Sheet(77, 23, 9, 1));
     dir.Write("data/key_icon.png", Sheet(18, 18, 2, 1));
     dir.Write("data/tiles.png", Sheet(16, 16, 2, 1));
+    dir.Write("data/bubble.png", Sheet(16, 16, 1, 1));
 }
 
 // The contacts of a character's body, answered as the level stage answers

@@ -221,3 +221,22 @@ TEST(PlayerChar, InactiveCharacterFallsAndIsPushedButDoesNotWalk) {
     world.Step();
     EXPECT_EQ(colours(), 255);
 }
+
+TEST(PlayerChar, SpeaksThroughItsBubble) {
+    LevelWorld world;
+    auto hero = world.AddCharacter(0, 0);
+    ASSERT_NE(hero->bubble, nullptr);
+    world.root->AddChild(hero->bubble);  // the stage puts it in the world
+    EXPECT_FALSE(hero->bubble->visible);
+    world.Played();
+    hero->Say(u"I need the key...", 1000);
+    EXPECT_TRUE(hero->bubble->visible);
+    EXPECT_EQ(hero->bubble->label->text, u"I need the key...");
+    EXPECT_EQ(world.CountPlayed(u"BUBBLE"), 1);
+    world.Steps(1000 / 16);
+    EXPECT_TRUE(hero->bubble->visible);
+    // Then it closes in two 150 ms steps.
+    world.Steps(2 + 300 / 16 + 2);
+    EXPECT_FALSE(hero->bubble->visible);
+    EXPECT_TRUE(world.Played().empty());
+}
