@@ -31,6 +31,31 @@ std::string GameBuildDir() {
     return other && *other ? other : ORBEL_BINARY_DIR;
 }
 
+namespace {
+
+bool OtherBuild() {
+    const char* other = std::getenv("ORBEL_BLACKBOX_BUILD");
+    return other && *other;
+}
+
+}  // namespace
+
+bool HasFrontEnd() {
+#ifdef ORBEL_HAS_FRONT_END
+    return true;
+#else
+    return OtherBuild();
+#endif
+}
+
+bool HasLevelStage() {
+#ifdef ORBEL_HAS_LEVEL_STAGE
+    return true;
+#else
+    return OtherBuild();
+#endif
+}
+
 double Slow() {
     const char* s = std::getenv("ORBEL_BLACKBOX_SLOW");
     double v = s ? std::atof(s) : 1.0;
@@ -354,3 +379,33 @@ int GameSession::WaitExit(double seconds) {
 }
 
 void GameSession::SendCloseRequest() { SendX11DeleteRequest(window_); }
+
+// ---- another window -------------------------------------------------------------
+
+OtherWindow::OtherWindow() {
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) return;
+    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 100, 100, 0, 0, 0);
+    XMapWindow(display_, window_);
+    XSync(display_, False);
+}
+
+OtherWindow::~OtherWindow() {
+    if (!display_) return;
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+}
+
+void OtherWindow::TakeFocus() {
+    if (!display_) return;
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    XSync(display_, False);
+}
+
+void OtherWindow::GiveFocus(unsigned long window) {
+    ::Display* d = XOpenDisplay(nullptr);
+    if (!d) return;
+    XSetInputFocus(d, window, RevertToParent, CurrentTime);
+    XSync(d, False);
+    XCloseDisplay(d);
+}

@@ -116,5 +116,27 @@ void Pause(double seconds);
 // The build whose orbel and data are run: this build, or the folder named
 // by ORBEL_BLACKBOX_BUILD (a sanitizer build, for one).
 std::string GameBuildDir();
+// What the built game contains; a game from ORBEL_BLACKBOX_BUILD is taken
+// to be complete.
+bool HasFrontEnd();
+bool HasLevelStage();
 // The scale of waits: ORBEL_BLACKBOX_SLOW=3 triples them (sanitizer builds).
 double Slow();
+
+// A plain window of the test's own on the same display, to take the focus
+// away from the game the way another application would.
+class OtherWindow {
+public:
+    OtherWindow();
+    ~OtherWindow();
+    OtherWindow(const OtherWindow&) = delete;
+    OtherWindow& operator=(const OtherWindow&) = delete;
+
+    // Gives the keyboard focus to this window, or to `window`.
+    void TakeFocus();
+    static void GiveFocus(unsigned long window);
+
+private:
+    struct _XDisplay* display_ = nullptr;
+    unsigned long window_ = 0;
+};
