@@ -1,0 +1,411 @@
+// game_session.cpp — see game_session.h.
+#include "blackbox/game_session.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "stb_image_write.h"
+#include "support/child_process.h"
+#include "support/x11_window.h"
+
+namespace fs = std::filesystem;
+
+void Pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds * Slow())); }
+
+std::string GameBuildDir() {
+    const char* other = std::getenv("ORBEL_BLACKBOX_BUILD");
+    return other && *other ? other : ORBEL_BINARY_DIR;
+}
+
+namespace {
+
+bool OtherBuild() {
+    const char* other = std::getenv("ORBEL_BLACKBOX_BUILD");
+    return other && *other;
+}
+
+}  // namespace
+
+bool HasFrontEnd() {
+#ifdef ORBEL_HAS_FRONT_END
+    return true;
+#else
+    return OtherBuild();
+#endif
+}
+
+bool HasLevelStage() {
+#ifdef ORBEL_HAS_LEVEL_STAGE
+    return true;
+#else
+    return OtherBuild();
+#endif
+}
+
+double Slow() {
+    const char* s = std::getenv("ORBEL_BLACKBOX_SLOW");
+    double v = s ? std::atof(s) : 1.0;
+    return v >= 1.0 ? v : 1.0;
+}
+
+// ---- X server ---------------------------------------------------------------
+
+XvfbServer::XvfbServer() {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::close(fds[0]);
+        int devnull = ::open("/dev/null", O_RDWR);
+        ::dup2(devnull, 0);
+        ::dup2(devnull, 1);
+        ::dup2(devnull, 2);
+        std::string fd = std::to_string(fds[1]);
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-noreset", "-nolisten",
+                 "tcp", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    // The server writes its display number once it accepts connections.
+    std::string number;
+    char c;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(fds[0]);
+    if (number.empty()) return;
+    display_ = ":" + number;
+    if (const char* old = std::getenv("DISPLAY")) {
+        previous_ = old;
+        hadPrevious_ = true;
+    }
+    ::setenv("DISPLAY", display_.c_str(), 1);
+}
+
+XvfbServer::~XvfbServer() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    if (hadPrevious_)
+        ::setenv("DISPLAY", previous_.c_str(), 1);
+    else
+        ::unsetenv("DISPLAY");
+}
+
+// ---- measures ---------------------------------------------------------------
+
+namespace {
+
+template <typename F>
+void ForEach(const Frame& f, Zone r, F&& fn) {
+    int x1 = std::clamp(r.x + r.width, 0, f.width), y1 = std::clamp(r.y + r.height, 0, f.height);
+    for (int y = std::max(r.y, 0); y < y1; ++y)
+        for (int x = std::max(r.x, 0); x < x1; ++x) fn(x, y, f.At(x, y));
+}
+
+double Area(const Frame& f, Zone r) {
+    int w = std::clamp(r.x + r.width, 0, f.width) - std::max(r.x, 0);
+    int h = std::clamp(r.y + r.height, 0, f.height) - std::max(r.y, 0);
+    return w > 0 && h > 0 ? double(w) * h : 1.0;
+}
+
+bool Near(const unsigned char* p, int r, int g, int b, int tol) {
+    return std::abs(p[0] - r) <= tol && std::abs(p[1] - g) <= tol && std::abs(p[2] - b) <= tol;
+}
+
+}  // namespace
+
+double LitShare(const Frame& f, Zone r) {
+    long n = 0;
+    ForEach(f, r, [&](int, int, const unsigned char* p) { n += (p[0] + p[1] + p[2]) > 48; });
+    return n / Area(f, r);
+}
+
+double ColourShare(const Frame& f, Zone r, int red, int green, int blue, int tolerance) {
+    long n = 0;
+    ForEach(f, r, [&](int, int, const unsigned char* p) { n += Near(p, red, green, blue, tolerance); });
+    return n / Area(f, r);
+}
+
+int ColourExtent(const Frame& f, Zone r, int red, int green, int blue, int tolerance) {
+    int lo = 1 << 30, hi = -1;
+    ForEach(f, r, [&](int x, int, const unsigned char* p) {
+        if (Near(p, red, green, blue, tolerance)) {
+            lo = std::min(lo, x);
+            hi = std::max(hi, x);
+        }
+    });
+    return hi < 0 ? 0 : hi - lo + 1;
+}
+
+double ChangedShare(const Frame& a, const Frame& b, Zone r, int threshold) {
+    if (a.width != b.width || a.height != b.height) return 1.0;
+    long n = 0;
+    ForEach(a, r, [&](int x, int y, const unsigned char* p) {
+        const unsigned char* q = b.At(x, y);
+        n += std::abs(p[0] - q[0]) > threshold || std::abs(p[1] - q[1]) > threshold || std::abs(p[2] - q[2]) > threshold;
+    });
+    return n / Area(a, r);
+}
+
+int ColourCount(const Frame& f, Zone r) {
+    std::vector<bool> seen(4096);
+    int n = 0;
+    ForEach(f, r, [&](int, int, const unsigned char* p) {
+        int key = (p[0] >> 4) << 8 | (p[1] >> 4) << 4 | (p[2] >> 4);
+        if (!seen[key]) {
+            seen[key] = true;
+            ++n;
+        }
+    });
+    return n;
+}
+
+// ---- sound ------------------------------------------------------------------
+
+namespace {
+
+uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint16_t Le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+
+}  // namespace
+
+long FileSize(const std::string& path) {
+    std::error_code ec;
+    auto n = fs::file_size(path, ec);
+    return ec ? 0 : static_cast<long>(n);
+}
+
+WaveData ReadWaveLayout(const std::string& path) {
+    WaveData w;
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> head(4096);
+    in.read(reinterpret_cast<char*>(head.data()), head.size());
+    size_t n = static_cast<size_t>(in.gcount());
+    if (n < 12 || std::memcmp(head.data(), "RIFF", 4) != 0 || std::memcmp(head.data() + 8, "WAVE", 4) != 0) return w;
+    size_t at = 12;
+    while (at + 8 <= n) {
+        uint32_t size = Le32(&head[at + 4]);
+        if (std::memcmp(&head[at], "fmt ", 4) == 0 && at + 8 + 16 <= n) {
+            w.channels = Le16(&head[at + 10]);
+            w.sampleRate = static_cast<int>(Le32(&head[at + 12]));
+            w.bitsPerSample = Le16(&head[at + 22]);
+        } else if (std::memcmp(&head[at], "data", 4) == 0) {
+            // Its size may still be the placeholder: the samples run to the
+            // end of the file.
+            w.dataOffset = static_cast<long>(at + 8);
+            return w;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return w;
+}
+
+double WaveRms(const std::string& path, long fromByte, long toByte) {
+    WaveData w = ReadWaveLayout(path);
+    if (w.dataOffset < 0 || w.bitsPerSample != 16) return -1;
+    fromByte = std::max(fromByte, w.dataOffset);
+    // Whole sample frames only.
+    long frameBytes = 2L * std::max(w.channels, 1);
+    fromByte = w.dataOffset + (fromByte - w.dataOffset) / frameBytes * frameBytes;
+    toByte = std::min(toByte, FileSize(path));
+    if (toByte - fromByte < frameBytes) return -1;
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(fromByte);
+    std::vector<unsigned char> bytes(static_cast<size_t>(toByte - fromByte));
+    in.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+    size_t count = static_cast<size_t>(in.gcount()) / 2;
+    if (!count) return -1;
+    double sum = 0;
+    for (size_t i = 0; i < count; ++i) {
+        double s = static_cast<int16_t>(Le16(&bytes[i * 2])) / 32768.0;
+        sum += s * s;
+    }
+    return std::sqrt(sum / count);
+}
+
+// ---- the game ---------------------------------------------------------------
+
+GameSession::GameSession(const std::string& galleryPrefix) : prefix_(galleryPrefix) {
+    char pattern[] = "/tmp/orbel-blackbox-XXXXXX";
+    if (char* made = ::mkdtemp(pattern)) dir_ = made;
+    fs::create_directory_symlink(fs::path(GameBuildDir()) / "data", dir_ / "data");
+    std::ofstream conf(dir_ / "alsoft.conf");
+    conf << "[general]\ndrivers = wave\nsample-type = int16\nchannels = stereo\nfrequency = 44100\n"
+         << "[wave]\nfile = " << WavePath() << "\n";
+}
+
+GameSession::~GameSession() {
+    if (pid_ > 0 && exitCode_ == -2) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ec;
+    if (!dir_.empty()) fs::remove_all(dir_, ec);
+}
+
+std::string GameSession::Log() const {
+    std::ifstream in(dir_ / "game.log");
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool GameSession::Start(double seconds) {
+    std::string binary = GameBuildDir() + "/orbel";
+    std::string log = (dir_ / "game.log").string();
+    std::string conf = (dir_ / "alsoft.conf").string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        if (::chdir(dir_.c_str()) != 0) ::_exit(126);
+        if (!std::freopen(log.c_str(), "w", stdout) || ::dup2(1, 2) < 0) ::_exit(126);
+        ::setenv("ALSOFT_CONF", conf.c_str(), 1);
+        ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    if (pid_ < 0) return false;
+    window_ = WaitForX11Window("Orbel DEMO", pid_, seconds * Slow());
+    return window_ != 0;
+}
+
+bool GameSession::Running() {
+    if (exitCode_ != -2) return false;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+void Xdotool(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    RunProgram(argv, 20);
+}
+
+}  // namespace
+
+void GameSession::Key(const std::string& key) { Xdotool({"key", "--window", std::to_string(window_), key}); }
+void GameSession::KeyDown(const std::string& key) { Xdotool({"keydown", "--window", std::to_string(window_), key}); }
+void GameSession::KeyUp(const std::string& key) { Xdotool({"keyup", "--window", std::to_string(window_), key}); }
+
+Frame GameSession::Grab() {
+    Frame f;
+    ::Display* d = XOpenDisplay(nullptr);
+    if (!d) return f;
+    XWindowAttributes attrs{};
+    if (XGetWindowAttributes(d, window_, &attrs) && attrs.map_state == IsViewable) {
+        XImage* image = XGetImage(d, window_, 0, 0, attrs.width, attrs.height, AllPlanes, ZPixmap);
+        if (image) {
+            f.width = attrs.width;
+            f.height = attrs.height;
+            f.rgb.resize(static_cast<size_t>(f.width) * f.height * 3);
+            for (int y = 0; y < f.height; ++y)
+                for (int x = 0; x < f.width; ++x) {
+                    unsigned long p = XGetPixel(image, x, y);
+                    unsigned char* o = &f.rgb[(static_cast<size_t>(y) * f.width + x) * 3];
+                    o[0] = (p >> 16) & 0xff;
+                    o[1] = (p >> 8) & 0xff;
+                    o[2] = p & 0xff;
+                }
+            XDestroyImage(image);
+        }
+    }
+    XCloseDisplay(d);
+    return f;
+}
+
+void GameSession::Save(const Frame& f, const std::string& name) const {
+    if (f.Empty()) return;
+    fs::path gallery = fs::path(ORBEL_BINARY_DIR) / "blackbox-gallery";
+    std::error_code ec;
+    fs::create_directories(gallery, ec);
+    std::string file = (gallery / (prefix_ + "-" + name + ".png")).string();
+    stbi_write_png(file.c_str(), f.width, f.height, 3, f.rgb.data(), f.width * 3);
+}
+
+Frame GameSession::Shot(const std::string& name) {
+    Frame f = Grab();
+    Save(f, name);
+    return f;
+}
+
+bool GameSession::WaitFor(const std::function<bool(const Frame&)>& test, double seconds, Frame* last) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds * Slow());
+    Frame f;
+    bool held = false;
+    while (true) {
+        f = Grab();
+        if (!f.Empty() && test(f)) {
+            held = true;
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline || !Running()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!held) Save(f, "timed-out");
+    if (last) *last = std::move(f);
+    return held;
+}
+
+int GameSession::WaitExit(double seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds * Slow());
+    while (Running()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            exitCode_ = -1;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return exitCode_;
+}
+
+void GameSession::SendCloseRequest() { SendX11DeleteRequest(window_); }
+
+// ---- another window -------------------------------------------------------------
+
+OtherWindow::OtherWindow() {
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) return;
+    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 100, 100, 0, 0, 0);
+    XMapWindow(display_, window_);
+    XSync(display_, False);
+}
+
+OtherWindow::~OtherWindow() {
+    if (!display_) return;
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+}
+
+void OtherWindow::TakeFocus() {
+    if (!display_) return;
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    XSync(display_, False);
+}
+
+void OtherWindow::GiveFocus(unsigned long window) {
+    ::Display* d = XOpenDisplay(nullptr);
+    if (!d) return;
+    XSetInputFocus(d, window, RevertToParent, CurrentTime);
+    XSync(d, False);
+    XCloseDisplay(d);
+}

@@ -1,0 +1,141 @@
+// The real game in the hub: walking, the pause menu, the sound switch, the
+// way back to the title, and what losing the focus does.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "blackbox/game_session.h"
+
+namespace {
+
+bool LooksLikeMenu(const Frame& f) {
+    return LitShare(f, {0, 0, 960, 150}) < 0.01 && LitShare(f, {300, 200, 360, 140}) > 0.2;
+}
+
+bool LooksLikeTitle(const Frame& f) { return LitShare(f, kWhole) > 0.8 && ColourCount(f, kWhole) > 40; }
+
+// The pause menu: a black 120 x 100 panel in the middle of the screen
+// (360 x 300 pixels at the window's scale of 3).
+constexpr Zone kPausePanel{330, 150, 300, 240};
+bool PauseMenuShown(const Frame& f) { return ColourShare(f, kPausePanel, 0, 0, 0, 12) > 0.45; }
+
+// RMS of what the game played over the next `seconds`.
+double ListenFor(GameSession& game, double seconds) {
+    long from = FileSize(game.WavePath());
+    Pause(seconds);
+    return WaveRms(game.WavePath(), from, FileSize(game.WavePath()));
+}
+
+// Language menu → English → intro → title, then Enter; returns the title
+// frame and leaves the game in the faded-in hub.
+void EnterHub(GameSession& game, Frame* title) {
+    ASSERT_TRUE(game.Start()) << game.Log();
+    ASSERT_TRUE(game.WaitFor(LooksLikeMenu, 20)) << game.Log();
+    game.Key("Return");
+    ASSERT_TRUE(game.WaitFor(LooksLikeTitle, 30, title)) << game.Log();
+    Pause(1.5);
+    *title = game.Shot("title");
+    game.Key("Return");
+    Frame hub;
+    ASSERT_TRUE(game.WaitFor(
+        [&](const Frame& f) { return ChangedShare(*title, f, kWhole) > 0.3 && LitShare(f, kWhole) > 0.5; }, 30, &hub))
+        << "never reached the hub\n"
+        << game.Log();
+    Pause(2);  // the one-second fade-in
+}
+
+}  // namespace
+
+TEST(Hub, WalksPausesSilencesSuspendsAndReturnsToTitle) {
+    if (!HasFrontEnd() || !HasLevelStage()) GTEST_SKIP() << "the game has no front end and hub yet";
+    XvfbServer x;
+    ASSERT_TRUE(x.Ok());
+    GameSession game("hub");
+    Frame title;
+    ASSERT_NO_FATAL_FAILURE(EnterHub(game, &title));
+    game.Shot("1-arrived");
+
+    // The hub's music is heard.
+    double music = ListenFor(game, 2);
+    EXPECT_GT(music, 0.01) << "the hub's music is not audible";
+
+    // Standing still, only small things change; holding Right moves the
+    // character and its camera.
+    Frame a = game.Grab();
+    Pause(1);
+    Frame b = game.Grab();
+    double still = ChangedShare(a, b, kWhole);
+    game.KeyDown("Right");
+    Pause(1.2);
+    game.KeyUp("Right");
+    Pause(0.3);
+    Frame c = game.Shot("2-walked");
+    double walked = ChangedShare(b, c, kWhole);
+    std::printf("hub: music rms %.4f, still change %.4f, walked change %.4f\n", music, still, walked);
+    EXPECT_GT(walked, still + 0.01) << "holding Right moved nothing";
+
+    // Enter opens the pause menu; Escape closes it.
+    Frame before = game.Grab();
+    ASSERT_FALSE(PauseMenuShown(before));
+    game.Key("Return");
+    Frame menu;
+    EXPECT_TRUE(game.WaitFor(PauseMenuShown, 10, &menu)) << "Enter opened no pause menu";
+    Pause(0.5);
+    game.Shot("4-pause-menu");
+    game.Key("Escape");
+    EXPECT_TRUE(game.WaitFor([](const Frame& f) { return !PauseMenuShown(f); }, 10)) << "Escape did not resume";
+    Pause(0.5);
+    game.Shot("5-resumed");
+
+    // "SOUND" (the third option) switches everything off and resumes.
+    game.Key("Return");
+    ASSERT_TRUE(game.WaitFor(PauseMenuShown, 10));
+    Pause(0.5);
+    game.Key("Down");
+    Pause(0.3);
+    game.Key("Down");
+    Pause(0.3);
+    game.Shot("6-sound-option");
+    game.Key("Return");
+    EXPECT_TRUE(game.WaitFor([](const Frame& f) { return !PauseMenuShown(f); }, 10));
+    Pause(0.5);
+    double muted = ListenFor(game, 2);
+    std::printf("hub: rms with sound off %.5f\n", muted);
+    EXPECT_LT(muted, 0.002) << "the music plays on with the sound switched off";
+
+    // Focus away: the game stops (frames stand still, the music pauses);
+    // focus back: it goes on.
+    {
+        OtherWindow other;
+        other.TakeFocus();
+        Pause(0.5);
+        Frame s1 = game.Grab();
+        double away = ListenFor(game, 1.5);
+        Frame s2 = game.Grab();
+        game.Save(s2, "3-suspended");
+        std::printf("hub: suspended change %.5f, rms %.5f\n", ChangedShare(s1, s2, kWhole), away);
+        EXPECT_LT(ChangedShare(s1, s2, kWhole), 0.0005) << "the game kept moving without the focus";
+        EXPECT_LT(away, 0.002) << "the music went on without the focus";
+        OtherWindow::GiveFocus(game.Window());
+        Pause(0.5);
+        EXPECT_GT(ListenFor(game, 1.5), 0.01) << "the music did not come back with the focus";
+    }
+
+    // "TITLE SCREEN" (the fourth option; the menu keeps its selection).
+    game.Key("Return");
+    ASSERT_TRUE(game.WaitFor(PauseMenuShown, 10));
+    Pause(0.5);
+    game.Key("Down");
+    Pause(0.3);
+    game.Shot("7-title-option");
+    game.Key("Return");
+    Frame back;
+    EXPECT_TRUE(game.WaitFor(
+        [&](const Frame& f) { return LooksLikeTitle(f) && ChangedShare(title, f, {0, 0, 960, 380}) < 0.05; }, 30,
+        &back))
+        << "TITLE SCREEN did not return to the title";
+    Pause(1.5);
+    game.Shot("8-back-at-title");
+    game.Key("Escape");
+    EXPECT_EQ(game.WaitExit(20), 0) << game.Log();
+}
