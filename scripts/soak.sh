@@ -33,7 +33,7 @@ else
 fi
 GAME=$!
 
-window() { xdotool search --pid "$GAME" --name '^Orbel DEMO$' 2>/dev/null | head -1; }
+window() { xdotool search --pid "$GAME" --name '^Orbel DEMO$' 2>/dev/null | head -1 || true; }
 for _ in $(seq $((60 * SLOW))); do W="$(window)"; [ -n "$W" ] && break; sleep 1; done
 [ -n "${W:-}" ] || { echo "soak: no window"; cat "$RUN/game.log"; exit 1; }
 key() { xdotool key --window "$W" "$1" 2>/dev/null || true; }
