@@ -33,7 +33,7 @@ std::string GameBuildDir() {
 
 namespace {
 
-bool OtherBuild() {
+[[maybe_unused]] bool OtherBuild() {
     const char* other = std::getenv("ORBEL_BLACKBOX_BUILD");
     return other && *other;
 }
