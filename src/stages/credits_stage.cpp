@@ -37,7 +37,7 @@ const CreditsEntry kCredits[] = {
     {u"PROGRAMMING", {u"Rowan Marbelfeld"}},
     {u"MUSIC & SFX", {u"Nika Thornquill"}},
     {u"MODER DOS 437 FONT", {u"Emil Vardlowe"}},
-    {u"COBALT-X", {u"Runtime by the Orbel team"}},
+    {u"COBALT-X", {u"The Orbel team"}},
     {u"SPECIAL THANKS",
      {u"Linnea Quarrow", u"Tobiah Fenmoor", u"Sacha Wendervale", u"Arvo Dunmarsh", u"Greta Hollowmere"}},
 };

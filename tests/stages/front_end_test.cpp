@@ -11,6 +11,7 @@
 #include "graphics/gl_recorder.h"
 #include "host/app.h"
 #include "host/scripted_platform.h"
+#include "level/tarn_stage.h"
 #include "stages/credits_stage.h"
 #include "stages/ending_stage.h"
 #include "stages/stage.h"
@@ -115,7 +116,7 @@ TEST_F(FrontEndTest, EitherLanguageLeadsToTheIntroAndEnglishEmptiesTheTable) {
     EXPECT_EQ(TranslateText(u"PRESS ENTER TO START"), u"PRESS ENTER TO START");
 }
 
-TEST_F(FrontEndTest, SpanishRunFromLanguageChoiceThroughIntroToTheLevelRequest) {
+TEST_F(FrontEndTest, SpanishRunFromLanguageChoiceThroughIntroTitleAndHubToTheEnding) {
     RunUntilRunning(kStageLanguage);
     Press(GLFW_KEY_DOWN);
     Press(GLFW_KEY_ENTER);
@@ -141,6 +142,16 @@ TEST_F(FrontEndTest, SpanishRunFromLanguageChoiceThroughIntroToTheLevelRequest) 
     Press(GLFW_KEY_ENTER);
     EXPECT_EQ(game->stageId, kStageLevel);
     EXPECT_EQ(Game().currentLevel, 0);
+
+    // The hub runs; finishing the last level leads to the ending, in Spanish.
+    RunUntilRunning(kStageLevel);
+    auto level = StageAs<c_TarnStage>();
+    ASSERT_NE(level, nullptr);
+    level->StartExit(500, 0, 0, 0, 7);
+    RunUntilRunning(kStageEnding);
+    auto ending = StageAs<c_EndingStage>();
+    EXPECT_EQ(Prompt(*ending->root)->text, u"PULSA ENTER");
+    EXPECT_EQ(ending->thanksLabel->text, u"¡Gracias por jugar esta demo!");
 }
 
 TEST_F(FrontEndTest, EndingWaitsForTheThanksTextThenCreditsScrollAndReturnToTitle) {
