@@ -3,9 +3,12 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 
 #include "audio/audio_manager.h"
+#include "graphics/graphics_context.h"
 #include "framework/label.h"
 #include "framework/texture.h"
 #include "graphics/gl_recorder.h"
@@ -215,4 +218,56 @@ TEST_F(FrontEndTest, EscapeOnTheTitleEndsTheProgramWithExitCodeZero) {
         std::_Exit(3);  // still running: the title did not end the program
     });
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+}
+
+// The language menu on real OpenGL: both options carry their flag at both
+// ends (blue in the British flag, yellow in the Spanish one).
+TEST(LanguageMenuOnScreen, ShowsBothOptionsWithTheirFlags) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    ScopedTempDir dir;
+    std::filesystem::create_directory_symlink(std::filesystem::path(ORBEL_BINARY_DIR) / "data",
+                                              dir.Path() / "data");
+    ScriptedHost host(ScriptedPlatform::Options{.glContext = true});
+    auto game = New<c_TarnGame>();
+    ASSERT_TRUE(host.Start());
+    // The frame is read before its buffers swap.
+    std::vector<int> pixels;
+    host.Platform().OnSwap([&](int) {
+        if (game->stageId == kStageLanguage && game->settleCount < 1 && pixels.empty()) {
+            pixels.resize(960 * 540);
+            ReadPixels(pixels, 0, 0, 960, 540);
+        }
+    });
+    for (int i = 0; i < 300 && pixels.empty(); ++i) host.Frames(1);
+    ASSERT_FALSE(pixels.empty()) << "the language menu never showed";
+
+    // Counts the pixels near (cx, cy) (device pixels) that pass `test`.
+    auto count = [&](int cx, int cy, auto test) {
+        int n = 0;
+        for (int y = cy - 21; y < cy + 21; ++y)
+            for (int x = cx - 24; x < cx + 24; ++x) {
+                const auto v = static_cast<std::uint32_t>(pixels[static_cast<std::size_t>(y * 960 + x)]);
+                if (test(int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255))) ++n;
+            }
+        return n;
+    };
+    auto blue = [](int r, int g, int b) { return b > 100 && r < 100 && g < 100; };
+    auto yellow = [](int r, int g, int b) { return r > 200 && g > 150 && b < 100; };
+    // Flags stand 59 virtual pixels either side of the centre, English 8
+    // above it and Spanish 8 below, at scale 3.
+    for (int x : {480 - 177, 480 + 177}) {
+        EXPECT_GT(count(x, 270 - 24, blue), 20) << "British flag at x " << x;
+        EXPECT_GT(count(x, 270 + 24, yellow), 20) << "Spanish flag at x " << x;
+        EXPECT_EQ(count(x, 270 + 24, blue), 0) << "Spanish flag at x " << x;
+    }
+    // The option labels between the flags are lit.
+    auto white = [](int r, int g, int b) { return r > 200 && g > 200 && b > 200; };
+    EXPECT_GT(count(480, 270 - 24, white), 50);
+    EXPECT_GT(count(480, 270 + 24, white), 50);
+
+    game.reset();
+    ResetAppLayer();
+    ResetGameValues();
+    AudioManager::Shutdown();
+    EnableScrambledImages(false);
 }
