@@ -78,8 +78,6 @@ void c_SnowManager::Deposit(int tx, int ty, float x) {
 void c_SnowManager::Update(int) {
     if (!map) return;
     const int W = MapWidth(*map), H = MapHeight(*map);
-    const int tw = map->tileWidth, th = map->tileHeight;
-    if (tw <= 0 || th <= 0) return;
     for (auto& flake : flakes) {
         c_Vector& p = flake->position;
         if (!flake->enabled || p.y > static_cast<float>(H / 2) || p.x < static_cast<float>(-(W / 2)) ||
@@ -87,9 +85,8 @@ void c_SnowManager::Update(int) {
             flake->Respawn();
             continue;
         }
-        int tx = static_cast<int>((p.x + static_cast<float>(W / 2)) / static_cast<float>(tw));
-        int ty = static_cast<int>((p.y + static_cast<float>(H / 2)) / static_cast<float>(th));
-        if (flake->falling && map->TileAt(tx, ty) != -1) {
+        int tx = 0, ty = 0;
+        if (flake->falling && map->CellAt(p.x, p.y, tx, ty) && map->TileAt(tx, ty) != -1) {
             flake->scale.Set(1.5f, 1.5f);
             flake->falling = false;
             Deposit(tx, ty, p.x);
@@ -132,14 +129,10 @@ Ref<c_SnowManager> CreateSnow(const Ref<c_TileMap>& tileMap) {
     }
 
     // Pre-fall: the snow that would have settled before the level began.
-    const int tw = tileMap->tileWidth, th = tileMap->tileHeight;
-    if (tw > 0 && th > 0) {
-        for (auto& flake : snow->flakes) {
-            const c_Vector& p = flake->position;
-            int tx = static_cast<int>((p.x + static_cast<float>(W / 2)) / static_cast<float>(tw));
-            int ty = static_cast<int>((p.y + static_cast<float>(H / 2)) / static_cast<float>(th));
-            if (tileMap->TileAt(tx, ty) != -1) snow->Deposit(tx, ty, p.x);
-        }
+    for (auto& flake : snow->flakes) {
+        const c_Vector& p = flake->position;
+        int tx = 0, ty = 0;
+        if (tileMap->CellAt(p.x, p.y, tx, ty) && tileMap->TileAt(tx, ty) != -1) snow->Deposit(tx, ty, p.x);
     }
 
     if (c_GDO* parent = tileMap->parent) {

@@ -40,16 +40,6 @@ constexpr float kMarkerAlpha = 0.8f;
 
 float Sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
 
-// A character's position in the root's coordinates.
-c_Vector Absolute(const c_GDO& node) {
-    c_Vector p = node.position;
-    for (const c_GDO* up = node.parent; up; up = up->parent) {
-        p.x += up->position.x;
-        p.y += up->position.y;
-    }
-    return p;
-}
-
 }  // namespace
 
 c_TarnStage::c_TarnStage() : c_Stage(kLoadSteps) {}
@@ -87,7 +77,7 @@ void c_TarnStage::BuildWorlds() {
         return;
     }
     auto parser = New<c_XMLParser>();
-    mapRoot = parser->Parse(text);
+    Ref<c_XMLNode> mapRoot = parser->Parse(text);
 
     levelSettings->bgType = static_cast<int>(StringToInt(GetMapProperty(mapRoot, u"bgType"), 63));
     levelSettings->gameMode = static_cast<int>(StringToInt(GetMapProperty(mapRoot, u"gameMode"), 63));
@@ -121,7 +111,6 @@ void c_TarnStage::BuildWorlds() {
     };
     world1 = buildWorld(0, u"base_2", u"", player1, u"solid_1", solidLayer1, background1);
     if (two) world2 = buildWorld(kWorldGap, u"base_1", u"alt_", player2, u"solid_2", solidLayer2, background2);
-    mapRoot = nullptr;
 }
 
 void c_TarnStage::PlaceCharacters() {
@@ -153,7 +142,7 @@ void c_TarnStage::MakeWindows() {
         if (layer) MakeWindowLimits(w, *layer);
         c_Vector at = levelSettings->spawn;
         if (layer) {
-            c_Vector origin = Absolute(*layer);
+            c_SimpleAbsoluteGDOVector origin(layer.get());
             at.x += origin.x;
             at.y += origin.y;
         }
@@ -203,11 +192,13 @@ void c_TarnStage::MakeWindows() {
     noise2 = makeNoise(window2);
 }
 
-void c_TarnStage::AddMarkers(const Ref<c_TileMap>& layer) {
+void c_TarnStage::AddMarkers(const Ref<c_TileMap>& layer, Ref<c_RectangleGDO> (&markers)[2]) {
     if (!layer) return;
-    for (const char16_t* markerName : {u"LIMIT_L", u"LIMIT_R"}) {
+    const char16_t* names[2] = {u"LIMIT_L", u"LIMIT_R"};
+    for (int side = 0; side < 2; ++side) {
         auto marker = New<c_RectangleGDO>(kScreenW, layer->GetHeight());
-        marker->name = markerName;
+        marker->name = names[side];
+        markers[side] = marker;
         marker->alpha = kMarkerAlpha;
         marker->visible = false;
         layer->AddChild(marker);
@@ -215,9 +206,9 @@ void c_TarnStage::AddMarkers(const Ref<c_TileMap>& layer) {
 }
 
 void c_TarnStage::MakeMarkersAndLabel() {
-    AddMarkers(solidLayer1);
+    AddMarkers(solidLayer1, limits1);
     if (!TwoCharacters()) return;
-    AddMarkers(solidLayer2);
+    AddMarkers(solidLayer2, limits2);
     disconnectedLabel = New<c_BlinkingLabel>(Game().titleFont, 0.5f);
     disconnectedLabel->SetText(TranslateText(u"DISCONNECTED!"));
     disconnectedLabel->tint.Set(255, 192, 0);
@@ -294,7 +285,8 @@ c_TileMap* c_TarnStage::LayerOf(const c_PlayerChar& player) const {
 void c_TarnStage::FollowCameras() {
     auto follow = [](c_Window* w, c_PlayerChar* p) {
         if (!w || !p) return;
-        c_Vector at = Absolute(*p);
+        // The character keeps its absolute position current as it moves.
+        const c_SimpleAbsoluteGDOVector& at = *p->absPosition;
         w->Follow(at.x, at.y - kCameraLift, kFollowFactor, kFollowMaxStep, kFollowDeadZone);
     };
     follow(window1.get(), player1.get());
@@ -334,11 +326,8 @@ void c_TarnStage::UpdateSnowDust() {
     float x = player1->position.x + static_cast<float>(Rnd(-5, 5));
     float y = player1->position.y + player1->GetHeight() / 2;
     emitter->position.Set(x, y);
-    c_TileMap& map = *solidLayer1;
-    if (map.tileWidth <= 0 || map.tileHeight <= 0) return;
-    int tx = static_cast<int>((x + map.GetWidth() / 2) / static_cast<float>(map.tileWidth));
-    int ty = static_cast<int>((y + map.GetHeight() / 2) / static_cast<float>(map.tileHeight));
-    if (map.TileAt(tx, ty) > 0) {
+    int tx = 0, ty = 0;
+    if (solidLayer1->CellAt(x, y, tx, ty) && solidLayer1->TileAt(tx, ty) > 0) {
         float vx = -Sign(player1->velocity.x) * static_cast<float>(Rnd(7, 14));
         float vy = -static_cast<float>(Rnd(30, 70));
         emitter->Emit(vx, vy);
@@ -388,20 +377,17 @@ void c_TarnStage::ApplyMotion() {
         player1->velocity.x = 0;
         player2->velocity.x = 0;
     }
-    PlaceMarkers(solidLayer1.get(), player2.get(), player1->active);
-    PlaceMarkers(solidLayer2.get(), player1.get(), player2->active);
+    PlaceMarkers(limits1, player2.get(), player1->active);
+    PlaceMarkers(limits2, player1.get(), player2->active);
 }
 
-void c_TarnStage::PlaceMarkers(c_TileMap* layer, const c_PlayerChar* partner, bool show) {
-    if (!layer || !partner) return;
-    for (auto& child : layer->children) {
-        if (child->name == u"LIMIT_L") {
-            child->position.x = partner->position.x - kLimitOffset;
-            child->visible = show;
-        } else if (child->name == u"LIMIT_R") {
-            child->position.x = partner->position.x + kLimitOffset;
-            child->visible = show;
-        }
+void c_TarnStage::PlaceMarkers(Ref<c_RectangleGDO> (&markers)[2], const c_PlayerChar* partner, bool show) {
+    if (!partner) return;
+    const float offsets[2] = {-kLimitOffset, kLimitOffset};
+    for (int side = 0; side < 2; ++side) {
+        if (!markers[side]) continue;
+        markers[side]->position.x = partner->position.x + offsets[side];
+        markers[side]->visible = show;
     }
 }
 

@@ -78,8 +78,9 @@ public:
     Ref<c_GDO> world2;
     Ref<c_HUD> hud1;
     Ref<c_HUD> hud2;
-    // The level's map document, kept from step 0 to step 0's end.
-    Ref<c_XMLNode> mapRoot;
+    // "LIMIT_L" and "LIMIT_R" of each solid layer (null when it has none).
+    Ref<c_RectangleGDO> limits1[2];
+    Ref<c_RectangleGDO> limits2[2];
 
     c_TarnStage();
     ~c_TarnStage() override;
@@ -127,7 +128,7 @@ private:
     void PlaceBubbles();
     void ApplyMotion();
     void HandleControls();
-    void AddMarkers(const Ref<c_TileMap>& layer);
-    void PlaceMarkers(c_TileMap* layer, const c_PlayerChar* partner, bool show);
+    void AddMarkers(const Ref<c_TileMap>& layer, Ref<c_RectangleGDO> (&markers)[2]);
+    void PlaceMarkers(Ref<c_RectangleGDO> (&markers)[2], const c_PlayerChar* partner, bool show);
     c_TileMap* LayerOf(const c_PlayerChar& player) const;
 };

@@ -25,6 +25,14 @@ void c_TileMap::Setup(Ref<c_TileSet> frames, int wide, int high) {
     chunkTilesHigh = chunkRows > 0 ? (tilesHigh + chunkRows - 1) / chunkRows : 0;
 }
 
+bool c_TileMap::CellAt(float x, float y, int& column, int& row) const {
+    if (tileWidth <= 0 || tileHeight <= 0) return false;
+    const int halfW = tileWidth * tilesWide / 2, halfH = tileHeight * tilesHigh / 2;
+    column = static_cast<int>((x + static_cast<float>(halfW)) / static_cast<float>(tileWidth));
+    row = static_cast<int>((y + static_cast<float>(halfH)) / static_cast<float>(tileHeight));
+    return true;
+}
+
 int c_TileMap::TileAt(int column, int row) const {
     if (column < 0 || row < 0 || column >= tilesWide || row >= tilesHigh) return -1;
     std::size_t index = static_cast<std::size_t>(row) * tilesWide + column;

@@ -42,6 +42,10 @@ public:
     float GetWidth() override { return static_cast<float>(tileWidth) * tilesWide; }
     float GetHeight() override { return static_cast<float>(tileHeight) * tilesHigh; }
 
+    // The cell under a point of the layer's own (centred) space, truncated
+    // toward zero; it may lie outside the map. False without a tile size.
+    bool CellAt(float x, float y, int& column, int& row) const;
+
     // The cell's frame, or -1 for an empty cell or one outside the map.
     int TileAt(int column, int row) const;
 

@@ -11,7 +11,6 @@
 #include "host/rt_glfw_game.h"
 #include "host/scramble.h"
 #include "level/tarn_stage.h"
-#include "level/world_crossing.h"
 #include "stages/credits_stage.h"
 #include "stages/ending_stage.h"
 #include "stages/game_fonts.h"
@@ -28,8 +27,6 @@ int c_TarnGame::OnCreate() {
     EnableScrambledImages(true, kScrambleSeed);
     if (RtGame* host = RtGame::Instance()) host->SetUpdateRate(updateRate);
     AudioManager::Init();
-    // Boxes that fall out of a world ask the level now playing to move them.
-    SetWorldCrossingSource([this]() -> c_WorldCrossing* { return dynamic_cast<c_WorldCrossing*>(stage.get()); });
     nextStage = kStageLanguage;
     return 0;
 }
