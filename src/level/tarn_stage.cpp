@@ -118,6 +118,10 @@ void c_TarnStage::PlaceCharacters() {
         if (!player || !layer) return;
         player->position = levelSettings->spawn;
         layer->AddChild(player);
+        // Triggers placed before the character in the layer update first and
+        // read this: it must say where the character stands from the start,
+        // not the origin it had before it was placed.
+        if (player->absPosition) player->absPosition->Refresh();
         boxEngine->AddMover(player->bodyBox);
         boxEngine->AddMover(player->groundProbe);
         AddListener(Self<c_TarnStage>(), player->bodyBox.get(), kAnyEvent);
@@ -443,7 +447,15 @@ void c_TarnStage::Update(int elapsedMs) {
             return;
         }
     }
+    updatingTree_ = true;
     c_Stage::Update(kFixedStepMs);
+    updatingTree_ = false;
+    for (const Ref<c_GDO>& object : pendingCrossings_) {
+        CrossBetweenLayers(*object, solidLayer1.get(), solidLayer2.get());
+        if (auto* movable = dynamic_cast<c_MovableObject*>(object.get()); movable && movable->absPosition)
+            movable->absPosition->Refresh();
+    }
+    pendingCrossings_.clear();
     FollowCameras();
     UpdateFootsteps();
     UpdateBackground(background1.get(), window1.get(), world1.get());
@@ -540,6 +552,13 @@ void c_TarnStage::OnMenuTitleScreen() {
 // ---- worlds -------------------------------------------------------------------
 
 void c_TarnStage::CrossWorld(c_GDO& object) {
+    // Moved at once, an object leaving world 1 would land among world 2's
+    // children, which the tree update has yet to reach, and take a second
+    // step (and a second pull of gravity) in the same update.
+    if (updatingTree_) {
+        pendingCrossings_.push_back(object.Self<c_GDO>());
+        return;
+    }
     CrossBetweenLayers(object, solidLayer1.get(), solidLayer2.get());
 }
 

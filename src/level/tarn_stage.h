@@ -131,4 +131,9 @@ private:
     void AddMarkers(const Ref<c_TileMap>& layer, Ref<c_RectangleGDO> (&markers)[2]);
     void PlaceMarkers(Ref<c_RectangleGDO> (&markers)[2], const c_PlayerChar* partner, bool show);
     c_TileMap* LayerOf(const c_PlayerChar& player) const;
+
+    // Objects that fell out of their world during the tree update; they
+    // change worlds once it is over (see CrossWorld).
+    bool updatingTree_ = false;
+    std::vector<Ref<c_GDO>> pendingCrossings_;
 };

@@ -20,6 +20,7 @@
 
 #include "stb_image_write.h"
 #include "support/child_process.h"
+#include "support/test_maps.h"
 #include "support/x11_window.h"
 
 namespace fs = std::filesystem;
@@ -262,6 +263,10 @@ std::string GameSession::Log() const {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void GameSession::UseTestMaps(const std::map<int, std::string>& levels) {
+    LinkDataWithTestMaps(dir_ / "data", fs::path(GameBuildDir()) / "data", levels);
 }
 
 bool GameSession::Start(double seconds) {

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,9 @@ public:
     const std::filesystem::path& Dir() const { return dir_; }
     std::string WavePath() const { return (dir_ / "sound.wav").string(); }
     std::string Log() const;
+    // Before Start: ./data becomes a folder of links to the build's data in
+    // which "levelN.tmx" is the compiled test map named for N.
+    void UseTestMaps(const std::map<int, std::string>& levels);
 
     // Starts the game and waits for its window; false when none appeared.
     bool Start(double seconds = 60);

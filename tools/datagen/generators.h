@@ -14,4 +14,6 @@ bool GenerateImages(const fs::path& assets, const fs::path& data, const fs::path
 bool GenerateAudio(const fs::path& assets, const fs::path& data, const fs::path& preview);
 // Level maps and the translation table (assets/levels, assets/text).
 bool GenerateLevels(const fs::path& assets, const fs::path& data, const fs::path& preview);
+// Test maps: every *.txt in `sources`, in the level format, to out/<name>.tmx.
+bool GenerateLevelFixtures(const fs::path& sources, const fs::path& out, const fs::path& preview);
 }  // namespace datagen
