@@ -25,8 +25,10 @@ c_TileSet::c_TileSet(Ref<c_Texture> tiles, int cellWidth, int cellHeight, int ga
 }
 
 void c_TileSet::SelectFrame(int index) {
-    if (tileCount <= 0) return;
-    index = std::clamp(index, 0, tileCount - 1);
+    // An image narrower or shorter than one cell cuts no cells: there is
+    // nothing to select (and no column count to divide by).
+    if (tileCount <= 0 || columns <= 0 || rows <= 0) return;
+    index = std::clamp(index, 0, std::min(tileCount, columns * rows) - 1);
     currentTile = index;
     const int column = index % columns;
     const int row = (index - column) / columns;
@@ -37,7 +39,7 @@ void c_TileSet::SelectFrame(int index) {
 }
 
 void c_TileSet::Draw() {
-    if (!texture || !texture->image || tileCount <= 0) return;
+    if (!texture || !texture->image || tileCount <= 0 || columns <= 0 || rows <= 0) return;
     c_Image* image = texture->image.get();
     image->SetImageHandle(tileWidth * 0.5f, tileHeight * 0.5f);
     DrawImagePart(image, 0, 0, sourceX, sourceY, tileWidth, tileHeight, 0);

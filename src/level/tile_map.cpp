@@ -40,7 +40,8 @@ int c_TileMap::TileAt(int column, int row) const {
 }
 
 void c_TileMap::Draw() {
-    if (!tileSet || !tileSet->texture || tileWidth <= 0 || tileHeight <= 0) return;
+    // A tile set whose image is smaller than one tile has no frames to draw.
+    if (!tileSet || !tileSet->texture || tileWidth <= 0 || tileHeight <= 0 || tileSet->GetFrameCount() <= 0) return;
     c_Image* image = tileSet->texture->image.get();
     if (!image) return;
     // `tiles` is public: a caller that resized it by hand draws nothing

@@ -4,6 +4,7 @@
 #include "effects/particle_engine.h"
 #include "framework/events.h"
 #include "framework/rectangle_gdo.h"
+#include "support/allocation_counter.h"
 
 namespace {
 
@@ -83,4 +84,46 @@ TEST(Particles, TweensDriveDisplayPropertiesAndSpeed) {
     EXPECT_NE(display->position.y, -20);
     c_Particle bare(nullptr);
     EXPECT_FALSE(bare.SetFloat(u"alpha", 0.5f));
+}
+
+TEST(Particles, UpdatesAnnounceEachParticleAndDieOnce) {
+    Dust d;
+    struct Log final : Object, c_EventListener {
+        std::vector<std::pair<int, Object*>> heard;
+        void OnEvent(Object*, int id, Object* data) override { heard.emplace_back(id, data); }
+    };
+    auto log = New<Log>();
+    AddListener(log, d.emitter.get(), kAnyEvent);
+    c_Particle* p = d.emitter->Emit(0, 0);
+    d.engine->Update(100);
+    EXPECT_TRUE(log->heard.empty()) << "updates are announced only when asked for";
+    d.emitter->announceUpdates = true;
+    d.engine->Update(100);
+    d.engine->Update(100);
+    d.engine->Update(100);
+    using Heard = std::vector<std::pair<int, Object*>>;
+    EXPECT_EQ(log->heard, (Heard{{kParticleUpdated, p}, {kParticleUpdated, p}, {kParticleDied, p}}));
+}
+
+TEST(Particles, SpawningAndUpdatingAllocateNothing) {
+    if (!AllocationCounter::Available()) GTEST_SKIP() << "the sanitizer owns operator new";
+    Dust d;
+    d.emitter->acceleration.Set(0, 700);
+    d.emitter->announceUpdates = true;
+    d.emitter->AddTween(u"alpha", 1, 0, 1, c_CubicEaseInOut::Shared());
+    d.emitter->AddTween(u"speed.x", 10, 0, 0.5f, d.emitter->ease);
+    auto log = New<DeathLog>();
+    AddListener(log, d.emitter.get(), kAnyEvent);
+    // A particle every update: the pool runs full and refuses some.
+    auto step = [&](int i) {
+        d.emitter->position.Set(static_cast<float>(i % 7), 0);
+        d.emitter->Emit(static_cast<float>(i % 5) - 2, -40);
+        d.engine->Update(16);
+    };
+    for (int i = 0; i < 60; ++i) step(i);
+
+    AllocationCounter allocations;
+    for (int i = 0; i < 400; ++i) step(i);
+    EXPECT_EQ(allocations.Stop(), 0);
+    EXPECT_GT(log->deaths, 300);
 }

@@ -4,7 +4,9 @@
 #include "effects/falling_leaf.h"
 #include "effects/parallax.h"
 #include "effects/snow.h"
+#include "framework/static_image.h"
 #include "framework/texture.h"
+#include "graphics/image.h"
 #include "framework/tile_set.h"
 #include "host/rnd.h"
 #include "../framework/render_fixture.h"
@@ -49,6 +51,58 @@ TEST_F(Scenery, SnowFillsTheUpperHalfOfTheMapAndSaysHowMany) {
         EXPECT_LT(f->position.y, 160.0f);
         EXPECT_LT(f->origin.y, -160.0f + 1e-3);
     }
+}
+
+TEST_F(Scenery, FlakesTakeTheirRandomDrawsInOrder) {
+    auto map = MakeMap(40, 20);  // 640 × 320
+    testing::internal::CaptureStdout();
+    auto snow = CreateSnow(map);
+    testing::internal::GetCapturedStdout();
+    // Replay the shared generator: per flake the y then the x offset of its
+    // origin, its speed, size and alpha (on respawn), then its start height.
+    rnd::Seed() = rnd::kInitialSeed;
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const auto& flake = *snow->flakes[static_cast<std::size_t>(i)];
+        const double dy = Rnd(0, 7), dx = Rnd(0, 7);
+        const double speed = 15 + 10 * Rnd(), size = 0.5 + 0.5 * Rnd(), alpha = 0.5 + 0.5 * Rnd();
+        const double startY = -160 + Rnd() * 320;
+        // Flakes go down the first column before the next column starts.
+        EXPECT_FLOAT_EQ(flake.origin.x, static_cast<float>(-320 + dx));
+        EXPECT_FLOAT_EQ(flake.origin.y, static_cast<float>(-320 + 14 * i - dy));
+        EXPECT_FLOAT_EQ(flake.velocity.y, static_cast<float>(speed));
+        EXPECT_FLOAT_EQ(flake.scale.x, static_cast<float>(size));
+        EXPECT_FLOAT_EQ(flake.scale.y, static_cast<float>(size));
+        EXPECT_FLOAT_EQ(flake.alpha, static_cast<float>(alpha));
+        EXPECT_FLOAT_EQ(flake.position.y, static_cast<float>(startY));
+        EXPECT_EQ(flake.phase, static_cast<int>(flake.origin.x * 10));
+    }
+}
+
+TEST_F(Scenery, SnowAlreadyLiesWhereFlakesStartOnTheGround) {
+    auto map = MakeMap(40, 20);  // 640 × 320, y from -160
+    // Ground along the bottom row; in the first ten columns it is two tiles
+    // deep, so there only the upper row is a surface.
+    for (int c = 0; c < 40; ++c) map->tiles[static_cast<std::size_t>(19 * 40 + c)] = 0;
+    for (int c = 0; c < 10; ++c) map->tiles[static_cast<std::size_t>(18 * 40 + c)] = 0;
+    testing::internal::CaptureStdout();
+    auto snow = CreateSnow(map);
+    testing::internal::GetCapturedStdout();
+    int capped = 0;
+    for (int row = 0; row < 20; ++row) {
+        for (int column = 0; column < 40; ++column) {
+            const int cap = snow->capLayer->TileAt(column, row);
+            if (cap == -1) continue;
+            ++capped;
+            const bool surface = (row == 19 && column >= 10) || (row == 18 && column < 10);
+            EXPECT_TRUE(surface) << "cap at " << column << ", " << row;
+            EXPECT_LE(cap, 8);
+        }
+    }
+    // Flakes start spread over the whole height: about one in ten starts
+    // inside a ground tile.
+    EXPECT_GT(capped, 10);
+    for (auto& flake : snow->flakes) EXPECT_TRUE(flake->falling) << "the pre-fall leaves the flakes alone";
 }
 
 TEST_F(Scenery, CapsGrowPerHalfUpToTwoLevels) {
@@ -109,6 +163,37 @@ TEST_F(Scenery, ParallaxLayersSlideByTheirShare) {
     auto other = New<c_ParallaxBackground>();
     CreateParallaxBackground(*other, 2, 2000, 180, u"alt_");
     EXPECT_TRUE(other->children.empty());
+}
+
+TEST_F(Scenery, TreeLayersDrawGapsAndVariantsInOrder) {
+    auto bg = New<c_ParallaxBackground>();
+    CreateParallaxBackground(*bg, 1, 2000, 180, u"");
+    ASSERT_EQ(bg->children.size(), 5u);
+    // The first tree layer (factor 0.05) covers 100 + 320 pixels. Replay its
+    // draws: a roll of 0..100, then either a gap of up to a tenth of the
+    // covered width or a tree of variant 1 to 4.
+    auto& trees = static_cast<c_ParallaxLayer&>(*bg->children[3]);
+    ASSERT_EQ(trees.coveredWidth, 420);
+    rnd::Seed() = rnd::kInitialSeed;
+    std::vector<std::pair<String, float>> want;
+    for (float x = 0; x <= 420;) {
+        if (Rnd(0, 100) >= 60) {
+            x += static_cast<float>(Rnd(0, 420.0f * 0.1));
+            continue;
+        }
+        const String file = u"parallaxtree" + IntToString(static_cast<int>(Rnd(1, 5))) + u".png";
+        const float w = static_cast<float>(GetTexture(file)->image->Width());
+        want.emplace_back(file, x + w / 2);
+        x += w;
+    }
+    ASSERT_FALSE(want.empty());
+    ASSERT_EQ(trees.children.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        auto& tree = static_cast<c_StaticImage&>(*trees.children[i]);
+        EXPECT_EQ(tree.texture->path, want[i].first) << i;
+        EXPECT_FLOAT_EQ(tree.position.x, want[i].second) << i;
+        EXPECT_FLOAT_EQ(tree.position.y, (180 - tree.GetHeight()) / 2) << i;
+    }
 }
 
 TEST_F(Scenery, LeafFadesForTwoSecondsThenWaitsFive) {

@@ -1,14 +1,8 @@
 // Updating and drawing a whole display tree allocates nothing per frame.
 //
-// This file replaces the global operator new/delete of the test program with
-// malloc/free plus a counter that only counts while armed. Sanitizer builds
-// keep their own operator new (it checks every other test), and skip this
-// test.
+// Allocations are counted by the test program's counting operator new
+// (support/allocation_counter.h); sanitizer builds skip this test.
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include "framework/absolute_gdo_vector.h"
 #include "framework/events.h"
@@ -20,36 +14,7 @@
 #include "framework/window.h"
 #include "image_files.h"
 #include "render_fixture.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ORBEL_COUNTING_NEW 0
-#else
-#define ORBEL_COUNTING_NEW 1
-#endif
-
-namespace {
-
-std::atomic<bool> armed{false};
-std::atomic<long> allocations{0};
-
-#if ORBEL_COUNTING_NEW
-void* Allocate(std::size_t size) {
-    if (armed.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-#endif
-
-}  // namespace
-
-#if ORBEL_COUNTING_NEW
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-#endif
+#include "support/allocation_counter.h"
 
 namespace {
 
@@ -62,7 +27,7 @@ public:
 }  // namespace
 
 TEST(FrameAllocation, UpdateAndRenderOfATreeAllocateNothing) {
-    if (!ORBEL_COUNTING_NEW) GTEST_SKIP() << "the sanitizer owns operator new";
+    if (!AllocationCounter::Available()) GTEST_SKIP() << "the sanitizer owns operator new";
     RecordedFrame frame(960, 540);
     frame.gl.keepDraws = false;
     ClearListeners();
@@ -135,11 +100,9 @@ TEST(FrameAllocation, UpdateAndRenderOfATreeAllocateNothing) {
     const int heardBefore = counter->heard;
     ASSERT_GT(frame.gl.drawCalls, 0);
 
-    allocations = 0;
-    armed = true;
+    AllocationCounter allocations;
     for (int i = 0; i < 300; ++i) runFrame();
-    armed = false;
-    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(allocations.Stop(), 0);
     EXPECT_GT(counter->heard, heardBefore);  // events were raised meanwhile
     ClearListeners();
 }

@@ -87,6 +87,38 @@ TEST_F(Sprites, TileSetCutsCellsWithSpacingAndMargin) {
     EXPECT_TRUE(frame.gl.draws.empty());
 }
 
+TEST_F(Sprites, AnImageSmallerThanOneCellCutsNoCells) {
+    RecordedFrame frame;
+    ImageFolder folder;
+    struct Case {
+        const char* what;
+        int width, height;
+        int columns, rows;
+    };
+    for (const Case& c : {Case{"narrower", 8, 40, 0, 2}, Case{"shorter", 40, 8, 2, 0}}) {
+        SCOPED_TRACE(c.what);
+        auto tiles = New<c_TileSet>(
+            GetTexture(folder.Write(std::string(c.what) + ".png", ImageFolder::Png(c.width, c.height, SheetColour))), 16,
+            16);
+        EXPECT_EQ(tiles->columns, c.columns);
+        EXPECT_EQ(tiles->rows, c.rows);
+        EXPECT_EQ(tiles->GetFrameCount(), 0);
+        for (int index : {0, 3, -1}) tiles->SelectFrame(index);
+        EXPECT_EQ(tiles->sourceX, 0);
+        EXPECT_EQ(tiles->sourceY, 0);
+        // Even with a frame count that disagrees with the cut, selecting
+        // never divides by the missing columns.
+        tiles->tileCount = 4;
+        tiles->SelectFrame(2);
+        EXPECT_EQ(tiles->sourceX, 0);
+
+        auto sprite = New<c_Sprite>(tiles, 10);
+        sprite->AddSequence(u"idle", {1}, false);
+        sprite->Play(u"idle");
+        EXPECT_TRUE(frame.RenderOnce(*sprite).empty());
+    }
+}
+
 TEST_F(Sprites, SpriteDrawsItsCellCentredThroughTheTree) {
     RecordedFrame frame;
     ImageFolder folder;

@@ -7,6 +7,7 @@
 
 #include "framework/events.h"
 #include "level/basic_box_engine.h"
+#include "support/allocation_counter.h"
 
 namespace {
 
@@ -269,4 +270,38 @@ TEST(MergeSolidCells, GreedyRectangles) {
                         [&](int column, int row, int columns, int rows) { got.push_back({column, row, columns, rows}); });
         EXPECT_EQ(got, c.want) << c.what;
     }
+}
+
+TEST_F(BoxEngineTest, UpdatesAllocateNothing) {
+    if (!AllocationCounter::Available()) GTEST_SKIP() << "the sanitizer owns operator new";
+    // A floor across several grid cells, a wall, a crate on the floor, a
+    // door-like sensor, and a mover that keeps walking into all of them and
+    // reports every contact to a listener.
+    for (int i = 0; i < 6; ++i) engine->AddStatic(New<c_StaticBox>(-1000 + i * 400.0f, 20, 400, 20));
+    engine->AddStatic(New<c_StaticBox>(60, 0, 20, 40));
+    auto crate = MakeObjectBox(0, 0, 16, 16, New<c_Vector>(30, 2));
+    auto sensor = MakeObjectBox(0, 0, 28, 44, New<c_Vector>(10, -12));
+    sensor->solid = false;
+    auto position = New<c_Vector>(0, 6);
+    auto mover = MakeObjectBox(0, 0, 10, 10, position);
+    auto probe = New<c_CollisionBox>(0, 7, 8, 10);
+    for (auto& box : {crate, sensor}) engine->AddObstacle(box);
+    for (auto& box : {mover, crate, probe}) engine->AddMover(box);
+    auto log = Listen(mover.get());
+    log->entries.reserve(64);
+    log->onContact = [&] {
+        if (log->entries.size() > 32) log->entries.clear();
+    };
+
+    auto step = [&](int i) {
+        position->x = static_cast<float>(i % 80);  // into the crate and the wall
+        position->y = 6;
+        engine->Update(16);
+    };
+    for (int i = 0; i < 100; ++i) step(i);
+    ASSERT_FALSE(log->entries.empty());
+
+    AllocationCounter allocations;
+    for (int i = 0; i < 400; ++i) step(i);
+    EXPECT_EQ(allocations.Stop(), 0);
 }

@@ -131,6 +131,17 @@ TEST_F(TileMapTest, ChunksOutsideTheScissorAreSkipped) {
     EXPECT_EQ(TilesDrawn(*map, 0, 0, 100, 100), 0u);
 }
 
+TEST_F(TileMapTest, ATileSetSmallerThanATileDrawsNothing) {
+    // An 8-pixel-wide picture cut in 16-pixel tiles has no frames.
+    auto narrow = New<c_TileSet>(
+        GetTexture(folder.Write("narrow.png", ImageFolder::Png(8, 32, [](int, int) { return 0xffffffffu; }))), 16, 16);
+    auto map = New<c_TileMap>();
+    map->Setup(narrow, 3, 2);
+    std::fill(map->tiles.begin(), map->tiles.end(), 1);
+    EXPECT_EQ(map->GetWidth(), 48);
+    EXPECT_EQ(TilesDrawn(*map, 0, 0, 640, 480), 0u);
+}
+
 TEST(StaticBoxes, MergedFromTheLayerWhereItDraws) {
     c_BasicBoxEngine engine;
     engine.Init(u"BASIC_BOX_ENGINE");

@@ -20,6 +20,7 @@
 #include "level/stub_level_host.h"
 #include "level/tiled_loader.h"
 #include "stages/game.h"
+#include "stages/translation.h"
 #include "support/child_process.h"
 
 using namespace level_test;
@@ -255,6 +256,82 @@ TEST(TiledLoader, LevelDoorsShowWhetherTheirLevelIsOpen) {
         EXPECT_EQ(signs[0]->text, c.text) << c.progress << " " << c.level;
         EXPECT_FLOAT_EQ(signs[0]->position.y, -22 - 8);
     }
+}
+
+TEST(TiledLoader, FlowersAndWaterfallsAnimateInPlace) {
+    LoaderFixture world;
+    for (const char* part : {"top", "body", "bottom"})
+        world.dir.Write(std::string("data/waterfall_") + part + ".png", Sheet(16, 16, 5, 1));
+    const std::string sets = std::string(kThreeSets) +
+                             R"(<tileset firstgid="300" name="FlowerSet" tilewidth="9" tileheight="10"/>
+                                <tileset firstgid="400" name="WaterSet" tilewidth="16" tileheight="16"/>)";
+    auto map = world.Load(Map(Layer("solid_1", kEmpty) +
+                                  Group("solid_1", MapObject(300, "10", "32") + MapObject(400, "16", "16") +
+                                                       MapObject(401, "16", "32") + MapObject(402, "32", "32") +
+                                                       MapObject(403, "0", "0")),  // no fourth waterfall piece
+                              sets),
+                          u"", u"alt_");
+    ASSERT_TRUE(map);
+    auto sprites = ChildrenOf<c_Sprite>(*map->children[0]);
+    struct Want {
+        const char16_t* image;
+        const char16_t* animation;
+        std::vector<int> frames;
+        int frameMs;
+        float x, y;
+    };
+    // The flower and the waterfalls carry no prefix in either world.
+    const Want want[] = {
+        {u"flower_1.png", u"dance", {0, 1, 2, 1}, 200, 10 - 32 + 4.5f, 16 - 5},
+        {u"waterfall_top.png", u"fall", {0, 1, 2, 3, 4}, 100, 16 - 32 + 8, 0 - 8},
+        {u"waterfall_body.png", u"fall", {0, 1, 2, 3, 4}, 100, 16 - 32 + 8, 16 - 8},
+        {u"waterfall_bottom.png", u"fall", {0, 1, 2, 3, 4}, 100, 32 - 32 + 8, 16 - 8},
+    };
+    ASSERT_EQ(sprites.size(), std::size(want));
+    for (std::size_t i = 0; i < sprites.size(); ++i) {
+        SCOPED_TRACE(ToUtf8(want[i].image));
+        const c_Sprite& sprite = *sprites[i];
+        auto* tiles = dynamic_cast<c_TileSet*>(sprite.frames.get());
+        ASSERT_NE(tiles, nullptr);
+        EXPECT_EQ(tiles->texture->path, want[i].image);
+        EXPECT_EQ(sprite.sequenceName, want[i].animation);
+        EXPECT_EQ(sprite.state, c_Sprite::kPlaying);
+        ASSERT_NE(sprite.sequence, nullptr);
+        EXPECT_EQ(sprite.sequence->frames, want[i].frames);
+        EXPECT_TRUE(sprite.sequence->loop);
+        EXPECT_EQ(sprite.frameDuration, want[i].frameMs);
+        EXPECT_FLOAT_EQ(sprite.position.x, want[i].x);
+        EXPECT_FLOAT_EQ(sprite.position.y, want[i].y);
+    }
+}
+
+TEST(TiledLoader, TextsAreTranslatedWholeAfterTheLineBreaks) {
+    LoaderFixture world;
+    // A backslash and "n" stand for a line break in a table line, as in a "msg".
+    ASSERT_TRUE(LoadTranslations(u"Got it\\nnow == Ya\\nla tengo\n"
+                                 u"Read me == Leeme\n"
+                                 u"Wait == Espera\n"
+                                 u"- Level 2 -\\nBeat Lv 1 to unlock == - Nivel 2 -\\nGana el Nv 1\n",
+                                 u"=="));
+    auto map = world.Load(Map(Layer("solid_1", kEmpty) +
+                              Group("solid_1", MapObject(202, "0", "16", Property("msg", "Got it\\nnow")) +
+                                                   MapObject(205, "8", "32", Property("msg", "Read me")) +
+                                                   MapObject(207, "8", "32", Property("msg", "Wait")) +
+                                                   MapObject(206, "32", "32", Property("level", "2")))));
+    LoadTranslations(u"\n", u"==");  // an empty table again
+    ASSERT_TRUE(map);
+    const c_GDO& layer = *map->children[0];
+    ASSERT_EQ(ChildrenOf<c_KeyItem>(layer).size(), 1u);
+    EXPECT_EQ(ChildrenOf<c_KeyItem>(layer)[0]->message, u"Ya\nla tengo");
+    ASSERT_EQ(ChildrenOf<c_ClosenessTriggeredText>(layer).size(), 1u);
+    EXPECT_EQ(ChildrenOf<c_ClosenessTriggeredText>(layer)[0]->text, u"Leeme");
+    ASSERT_EQ(ChildrenOf<c_ClosenessTriggeredDialog>(layer).size(), 1u);
+    EXPECT_EQ(ChildrenOf<c_ClosenessTriggeredDialog>(layer)[0]->text, u"Espera");
+    auto doors = ChildrenOf<c_Door>(layer);
+    ASSERT_EQ(doors.size(), 1u);
+    auto doorSigns = ChildrenOf<c_ClosenessTriggeredText>(*doors[0]);
+    ASSERT_EQ(doorSigns.size(), 1u);
+    EXPECT_EQ(doorSigns[0]->text, u"- Nivel 2 -\nGana el Nv 1");
 }
 
 TEST(TiledLoader, NumbersReadALeadingValueFromTheLowBytes) {

@@ -1,0 +1,51 @@
+// allocation_counter.cpp — the counting operator new/delete of the test
+// program (see allocation_counter.h).
+#include "support/allocation_counter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ORBEL_COUNTING_NEW 0
+#else
+#define ORBEL_COUNTING_NEW 1
+#endif
+
+namespace {
+
+std::atomic<bool> armed{false};
+std::atomic<long> allocations{0};
+
+#if ORBEL_COUNTING_NEW
+void* Allocate(std::size_t size) {
+    if (armed.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+#endif
+
+}  // namespace
+
+#if ORBEL_COUNTING_NEW
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#endif
+
+bool AllocationCounter::Available() { return ORBEL_COUNTING_NEW != 0; }
+
+AllocationCounter::AllocationCounter() {
+    allocations = 0;
+    armed = true;
+}
+
+AllocationCounter::~AllocationCounter() { armed = false; }
+
+long AllocationCounter::Stop() {
+    armed = false;
+    return allocations.load();
+}
