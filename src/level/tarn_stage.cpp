@@ -438,6 +438,7 @@ void c_TarnStage::HandleControls() {
 }
 
 void c_TarnStage::Update(int elapsedMs) {
+    ++updateCount;
     if (exitFadeTotal > 0) {
         exitFadeElapsed += elapsedMs;
         fadeRect->visible = true;

@@ -50,6 +50,10 @@ public:
     static constexpr int kTriggerEvent = 12321;
 
     int exitFadeTotal = 0;
+    // Fixed updates the level has run (each call of Update counts, the
+    // ones of the exit fade too). Recorded solutions time their key presses
+    // by this count: update 0 is the level's first.
+    int updateCount = 0;
     Ref<c_LevelSettings> levelSettings = New<c_LevelSettings>();
     Ref<c_Tween> slideTween1;
     Ref<c_Tween> slideTween2;

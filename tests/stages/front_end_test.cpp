@@ -14,6 +14,7 @@
 #include "graphics/gl_recorder.h"
 #include "host/app.h"
 #include "host/scripted_platform.h"
+#include "level/solution_script.h"
 #include "level/tarn_stage.h"
 #include "stages/credits_stage.h"
 #include "stages/ending_stage.h"
@@ -146,11 +147,24 @@ TEST_F(FrontEndTest, SpanishRunFromLanguageChoiceThroughIntroTitleAndHubToTheEnd
     EXPECT_EQ(game->stageId, kStageLevel);
     EXPECT_EQ(Game().currentLevel, 0);
 
-    // The hub runs; finishing the last level leads to the ending, in Spanish.
+    // The hub runs; from it to the last level, which its recorded solution
+    // finishes, and that leads to the ending, in Spanish.
     RunUntilRunning(kStageLevel);
-    auto level = StageAs<c_TarnStage>();
-    ASSERT_NE(level, nullptr);
-    level->StartExit(500, 0, 0, 0, 7);
+    auto hub = StageAs<c_TarnStage>();
+    ASSERT_NE(hub, nullptr);
+    hub->StartExit(500, 0, 0, 0, 6);
+    ASSERT_TRUE(RunUntil([&] {
+        return game->stageId == kStageLevel && game->stage != hub && game->nextStage == kNoStage &&
+               game->loadProgress == 100 && game->settleCount < 1;
+    }));
+    auto last = StageAs<c_TarnStage>();
+    ASSERT_NE(last, nullptr);
+    std::vector<solution::Event> events;
+    std::string error;
+    ASSERT_TRUE(solution::Read(solution::FileOfLevel(6), events, error)) << error;
+    const solution::Outcome outcome = solution::Play(
+        host, *game, last, events, [&] { return game->nextStage == kStageEnding; }, 600);
+    ASSERT_TRUE(outcome.done) << "the last level was not finished\n" << outcome.where;
     RunUntilRunning(kStageEnding);
     auto ending = StageAs<c_EndingStage>();
     EXPECT_EQ(Prompt(*ending->root)->text, u"PULSA ENTER");

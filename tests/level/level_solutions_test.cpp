@@ -1,0 +1,135 @@
+// Every level is solved by its recorded solution, played through the
+// deterministic driver from the level's first update: the hub's enters the
+// first door, each numbered level's opens both exit doors (saving the
+// progress) and the last one leads to the ending. A change to a level or to
+// the physics that breaks its solution fails here, with where the
+// characters got stuck.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "audio/audio_manager.h"
+#include "framework/texture.h"
+#include "graphics/gl_recorder.h"
+#include "host/app.h"
+#include "host/progress.h"
+#include "host/scripted_platform.h"
+#include "level/tarn_stage.h"
+#include "solution_script.h"
+#include "stages/game.h"
+#include "stages/tarn_game.h"
+#include "stages/translation.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct LevelSolution : testing::TestWithParam<int> {
+    ScopedTempDir dir;
+    GlRecorder gl;
+    GlApiScope seam{gl};
+    ScriptedHost host;
+    Ref<c_TarnGame> game;
+
+    void SetUp() override {
+        namespace fs = std::filesystem;
+        fs::create_directory_symlink(fs::path(ORBEL_BINARY_DIR) / "data", dir.Path() / "data");
+        game = New<c_TarnGame>();
+        ASSERT_TRUE(host.Start());
+    }
+    void TearDown() override {
+        game.reset();
+        ResetAppLayer();
+        ResetGameValues();
+        AudioManager::Shutdown();
+        EnableScrambledImages(false);
+        SetLanguage(kLanguageEnglish);
+    }
+    template <class F>
+    bool RunUntil(F done, int limit) {
+        for (int i = 0; i < limit; ++i) {
+            if (done()) return true;
+            host.Frames(1);
+        }
+        return done();
+    }
+    // Builds level `n` and stops just before its first update.
+    Ref<c_TarnStage> Build(int n) {
+        EXPECT_TRUE(RunUntil([&] { return game->fadeStart < 0 && game->nextStage == kNoStage; }, 3000));
+        Game().currentLevel = n;
+        game->nextStage = kStageLevel;
+        EXPECT_TRUE(RunUntil(
+            [&] {
+                return game->stageId == kStageLevel && game->nextStage == kNoStage && game->stage &&
+                       game->loadProgress == 100 && game->settleCount < 1;
+            },
+            600));
+        return std::dynamic_pointer_cast<c_TarnStage>(game->stage);
+    }
+};
+
+// Enough for the last walk to a door and the exit fade after the last key.
+constexpr int kGraceUpdates = 600;
+
+TEST_P(LevelSolution, RecordedSolutionFinishesTheLevel) {
+    const int level = GetParam();
+    std::vector<solution::Event> events;
+    std::string error;
+    ASSERT_TRUE(solution::Read(solution::FileOfLevel(level), events, error)) << error;
+
+    Ref<c_TarnStage> stage = Build(level);
+    ASSERT_NE(stage, nullptr);
+    ASSERT_EQ(stage->updateCount, 0);
+
+    // The hub is left through its first door; the last level leads to the
+    // ending; every other one to the next.
+    const int next = level + 1;
+    const int nextStage = level == 6 ? kStageEnding : kStageLevel;
+    const solution::Outcome outcome = solution::Play(
+        host, *game, stage, events, [&] { return game->nextStage == nextStage && Game().currentLevel == next; },
+        kGraceUpdates);
+    ASSERT_TRUE(outcome.done) << "level " << level << " was not finished by its recorded solution ("
+                              << events.size() << " key events, the last at update "
+                              << (events.empty() ? 0 : events.back().update) << ")\n"
+                              << outcome.where;
+    if (level > 0) {
+        EXPECT_GE(Game().levelProgress, level);
+        EXPECT_GE(LoadProgress(), level) << "the progress was not saved";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, LevelSolution, testing::Range(0, 7),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return info.param == 0 ? std::string("Hub") : "Level" + std::to_string(info.param);
+                         });
+
+TEST(SolutionScript, ReadsEventsAndNamesTheLineOfAMalformedOne) {
+    ScopedTempDir dir;
+    dir.Write("ok.txt", "# comment\n\n3 down Right\n3 down Up\n5 up Up\n");
+    std::vector<solution::Event> events;
+    std::string error;
+    ASSERT_TRUE(solution::Read(dir.Path() / "ok.txt", events, error)) << error;
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1].update, 3);
+    EXPECT_TRUE(events[1].down);
+    EXPECT_EQ(events[2].key, "Up");
+    EXPECT_FALSE(events[2].down);
+
+    const struct {
+        const char* text;
+        const char* says;
+    } kBad[] = {
+        {"3 down Right\n4 press Up\n", "line 2"},
+        {"3 down Jump\n", "unknown key"},
+        {"5 down Right\n4 up Right\n", "comes before"},
+        {"5 down Right extra\n", "line 1"},
+        {"-1 down Right\n", "line 1"},
+    };
+    for (const auto& bad : kBad) {
+        dir.Write("bad.txt", bad.text);
+        EXPECT_FALSE(solution::Read(dir.Path() / "bad.txt", events, error)) << bad.text;
+        EXPECT_NE(error.find(bad.says), std::string::npos) << error;
+    }
+    EXPECT_FALSE(solution::Read(dir.Path() / "missing.txt", events, error));
+}
+
+}  // namespace
