@@ -1,8 +1,12 @@
 // collapsible_panel.cpp — see collapsible_panel.h.
 #include "framework/collapsible_panel.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "audio/audio_manager.h"
 #include "framework/ease.h"
+#include "graphics/graphics_context.h"
 #include "graphics/image.h"
 
 c_CollapsiblePanel::c_CollapsiblePanel(Ref<c_GDO> panelContent)
@@ -93,14 +97,59 @@ void c_CollapsiblePanel::Update(int elapsedMs) {
     scale.Set(tweenX->value, tweenY->value);
 }
 
+c_BubbleFrame::c_BubbleFrame(Ref<c_Texture> picture) : texture(std::move(picture)) {
+    // The parts are placed by their top-left corners.
+    if (c_Image* image = texture ? texture->image.get() : nullptr) image->SetImageHandle(0, 0);
+}
+
+float c_BubbleFrame::TailHeight() const {
+    const c_Image* image = texture ? texture->image.get() : nullptr;
+    return image && image->Height() > kTailRows ? static_cast<float>(kTailRows) : 0.0f;
+}
+
+float c_BubbleFrame::BodyLeft() const { return -std::floor(bodySize.x / 2); }
+
+float c_BubbleFrame::BodyTop() const { return -TailHeight() - bodySize.y; }
+
+c_Vector c_BubbleFrame::BodyCentre() const {
+    return c_Vector(BodyLeft() + bodySize.x / 2, BodyTop() + bodySize.y / 2);
+}
+
+void c_BubbleFrame::Draw() {
+    const c_Image* image = texture ? texture->image.get() : nullptr;
+    if (!image) return;
+    const int iw = image->Width();
+    const int bh = image->Height() - static_cast<int>(TailHeight());
+    // Too small to cut: nothing sensible to draw.
+    if (iw < 3 || bh < 3) return;
+    const float w = std::max(bodySize.x, 2.0f), h = std::max(bodySize.y, 2.0f);
+    const float left = BodyLeft(), top = BodyTop(), right = left + w - 1, bottom = top + h - 1;
+    const float sx = (w - 2) / static_cast<float>(iw - 2), sy = (h - 2) / static_cast<float>(bh - 2);
+    auto part = [&](float x, float y, int srcX, int srcY, int srcW, int srcH, float scaleX, float scaleY) {
+        DrawImagePart(image, x, y, srcX, srcY, srcW, srcH, 0, scaleX, scaleY);
+    };
+    part(left + 1, top + 1, 1, 1, iw - 2, bh - 2, sx, sy);  // middle
+    part(left + 1, top, 1, 0, iw - 2, 1, sx, 1);            // top rim
+    part(left + 1, bottom, 1, bh - 1, iw - 2, 1, sx, 1);    // bottom edge
+    part(left, top + 1, 0, 1, 1, bh - 2, 1, sy);            // left edge
+    part(right, top + 1, iw - 1, 1, 1, bh - 2, 1, sy);      // right edge
+    part(left, top, 0, 0, 1, 1, 1, 1);                      // corners
+    part(right, top, iw - 1, 0, 1, 1, 1, 1);
+    part(left, bottom, 0, bh - 1, 1, 1, 1, 1);
+    part(right, bottom, iw - 1, bh - 1, 1, 1, 1, 1);
+    const float tail = TailHeight();
+    if (tail > 0) part(-std::floor(static_cast<float>(iw) / 2), -tail, 0, bh, iw, static_cast<int>(tail), 1, 1);
+}
+
+void c_BubbleFrame::Discard() {
+    c_GDO::Discard();
+    if (texture) texture->Discard();
+}
+
 c_DialogBubble::c_DialogBubble(Ref<c_Font> font)
-    : c_CollapsiblePanel(New<c_StaticImage>(GetTexture(u"bubble.png"))), label(New<c_Label>(std::move(font), kTextScale)) {
+    : c_CollapsiblePanel(New<c_BubbleFrame>(GetTexture(u"bubble.png"))),
+      label(New<c_Label>(std::move(font), kTextScale)) {
     AddChild(label);
-    // The picture is stretched about its centre to frame the text, which is
-    // centred on the same point.
-    if (c_Image* picture = Image().texture ? Image().texture->image.get() : nullptr) {
-        picture->SetImageHandle(static_cast<float>(picture->Width()) * 0.5f, static_cast<float>(picture->Height()) * 0.5f);
-    }
 }
 
 void c_DialogBubble::Update(int elapsedMs) {
@@ -114,14 +163,10 @@ void c_DialogBubble::Update(int elapsedMs) {
 
 void c_DialogBubble::Show(StringView text, int durationMs) {
     label->SetText(text);
-    c_StaticImage& image = Image();
-    const float imageWidth = image.GetWidth();
-    const float imageHeight = image.GetHeight();
-    if (imageWidth > 0 && imageHeight > 0) {
-        image.scale.Set((label->GetWidth() + kPadding) / imageWidth, (label->GetHeight() + kPadding) / imageHeight);
-    }
-    image.position.y = -imageHeight / 2;
-    label->position.y = -imageHeight / 2;
+    // Whole pixels, so the cut parts of the picture meet without seams.
+    c_BubbleFrame& frame = Frame();
+    frame.bodySize.Set(std::ceil(label->GetWidth()) + kPadding, std::ceil(label->GetHeight()) + kPadding);
+    label->position = frame.BodyCentre();
     // A bubble on its way closed opens again too, or the new text would be
     // lost with it.
     if (!visible || panelState == kClosingWidth || panelState == kClosingHeight) {

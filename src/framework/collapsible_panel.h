@@ -13,6 +13,8 @@
 //
 //   auto bubble = New<c_DialogBubble>(font);
 //   bubble->Show(u"Hello!", 3000);   // opens, plays "BUBBLE", closes after 3 s
+//
+// A bubble's origin is the tip of its tail: it opens upwards from there.
 #pragma once
 
 #include "framework/font.h"
@@ -60,6 +62,35 @@ private:
     static void Hold(c_Tween& tween, float value);
 };
 
+// The bubble's picture, fitted around a text: the body (every row above the
+// tail) is cut in nine parts so that its one-pixel rim and cut corners keep
+// their size however far it stretches, and the tail (the picture's bottom
+// rows) is drawn unstretched under the middle with its tip at the origin.
+// Everything lies above the origin, so a bubble placed over a head never
+// covers it, whatever the size of its text.
+class c_BubbleFrame : public c_GDO {
+public:
+    // The picture's rows below the body.
+    static constexpr int kTailRows = 3;
+
+    Ref<c_Texture> texture;
+    // The body's size in pixels (whole pixels, at least the rim's).
+    c_Vector bodySize{16, 9};
+
+    explicit c_BubbleFrame(Ref<c_Texture> picture);
+
+    String ToString() const override { return u"c_BubbleFrame"; }
+    float GetWidth() override { return bodySize.x; }
+    float GetHeight() override { return bodySize.y + TailHeight(); }
+    // The body's top-left corner and centre, relative to the origin.
+    float BodyLeft() const;
+    float BodyTop() const;
+    c_Vector BodyCentre() const;
+    float TailHeight() const;
+    void Draw() override;
+    void Discard() override;
+};
+
 class c_DialogBubble : public c_CollapsiblePanel {
 public:
     static constexpr float kTextScale = 0.4f;
@@ -78,8 +109,9 @@ public:
     void Update(int elapsedMs) override;
     // Shows `text` for `durationMs` (0: until closed). A bubble that is not
     // showing opens and plays "BUBBLE"; one already open only takes the new
-    // text and restarts its timer.
+    // text and restarts its timer. The body takes the size of the text as
+    // the font lays it out, plus the padding, and the text is centred in it.
     void Show(StringView text, int durationMs);
 
-    c_StaticImage& Image() { return static_cast<c_StaticImage&>(*content); }
+    c_BubbleFrame& Frame() { return static_cast<c_BubbleFrame&>(*content); }
 };

@@ -84,7 +84,20 @@ void c_ClosenessTriggeredText::Update(int elapsedMs) {
         std::fabs(absPosition->y - targetPosition->y) <= kTriggerRangeY) {
         wanted = 1;
     }
+    if (wanted > 0 && UnderBubble()) wanted = 0;
     alpha += (wanted - alpha) * kFadeRate;
+}
+
+bool c_ClosenessTriggeredText::UnderBubble() {
+    Ref<c_DialogBubble> bubble = giveWayTo.lock();
+    if (!bubble || !bubble->visible || !absPosition) return false;
+    const c_SimpleAbsoluteGDOVector at(bubble.get());
+    const c_BubbleFrame& frame = bubble->Frame();
+    const float left = at.x + frame.BodyLeft(), top = at.y + frame.BodyTop();
+    // The text block is centred on the sign's position (the bob aside).
+    const float halfW = textSize.x / 2 + kBob, halfH = textSize.y / 2 + kBob;
+    return absPosition->x + halfW > left && absPosition->x - halfW < left + frame.bodySize.x &&
+           absPosition->y + halfH > top && absPosition->y - halfH < at.y;
 }
 
 bool c_ClosenessTriggeredText::Render() {

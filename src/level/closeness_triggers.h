@@ -10,6 +10,7 @@
 #pragma once
 
 #include "framework/absolute_gdo_vector.h"
+#include "framework/collapsible_panel.h"
 #include "framework/label.h"
 #include "framework/tween.h"
 
@@ -77,6 +78,10 @@ public:
     // The watched character's absolute position (its own vector, shared).
     Ref<c_Vector> targetPosition;
     Ref<c_Tween> bobTween;
+    // The watched character's speech bubble: while it is open over the
+    // text, the text fades out, so that the two never show one over the
+    // other (held weakly; none = never).
+    WeakRef<c_DialogBubble> giveWayTo;
 
     // Invisible (alpha 0) shadowed text at that scale.
     c_ClosenessTriggeredText(Ref<c_Font> font, float scale);
@@ -88,6 +93,8 @@ public:
     void Init(Ref<c_Vector> watchedPosition);
     // The label update, the bob, then the fade.
     void Update(int elapsedMs) override;
+    // Whether `giveWayTo` is open and its body overlaps the text.
+    bool UnderBubble();
     // Draws with the bob added to y, then puts y back.
     bool Render() override;
 };

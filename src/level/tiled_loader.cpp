@@ -41,6 +41,7 @@ String MessageOf(const Ref<c_XMLNode>& object) {
 Ref<c_ClosenessTriggeredText> MakeSign(const Ref<c_PlayerChar>& player, StringView text) {
     auto sign = New<c_ClosenessTriggeredText>(Game().textFont, kSignScale);
     sign->Init(player ? player->absPosition : nullptr);
+    if (player) sign->giveWayTo = player->bubble;
     sign->SetText(text);
     return sign;
 }

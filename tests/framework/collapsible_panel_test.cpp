@@ -2,6 +2,8 @@
 // (sizing to the text, the "BUBBLE" sound, the hide timer, showing again).
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "audio/audio_fixtures.h"
 #include "audio/audio_manager.h"
 #include "audio/gxtk_audio.h"
@@ -99,19 +101,34 @@ protected:
     Ref<c_DialogBubble> bubble;
 };
 
-TEST_F(Bubbles, FitsThePictureToTheText) {
+TEST_F(Bubbles, FitsTheBodyToTheTextAboveTheTailsTip) {
     ASSERT_EQ(bubble->children.size(), 2u);
     EXPECT_EQ(bubble->children[1], bubble->label);
     EXPECT_FLOAT_EQ(bubble->label->fontScale.x, 0.4f);
-    bubble->Show(u"aa\nbbb", 1000);
-    // Text 18 × 20 at scale 0.4 is 7.2 × 8; 8 pixels of bubble around it.
-    EXPECT_FLOAT_EQ(bubble->Image().scale.x, (7.2f + 8) / 16);
-    EXPECT_FLOAT_EQ(bubble->Image().scale.y, (8.0f + 8) / 12);
-    EXPECT_FLOAT_EQ(bubble->Image().position.y, -6);
-    EXPECT_FLOAT_EQ(bubble->label->position.y, -6);
-    // Stretched about its centre, where the text is centred too.
-    EXPECT_FLOAT_EQ(bubble->Image().texture->image->HandleX(), 8);
-    EXPECT_FLOAT_EQ(bubble->Image().texture->image->HandleY(), 6);
+    const c_BubbleFrame& frame = bubble->Frame();
+    // (text width, text height) for one line and for two: the body grows
+    // with the text, always in whole pixels with 8 of bubble around it, and
+    // stays above the tail (3 rows of the 16 x 12 picture) whose tip is the
+    // bubble's origin; the text is centred in the body.
+    const struct {
+        const char16_t* text;
+        float width, height;
+    } kCases[] = {{u"aa", 4.8f, 4}, {u"aa\nbbb", 7.2f, 8}};
+    for (const auto& c : kCases) {
+        bubble->Show(c.text, 1000);
+        EXPECT_FLOAT_EQ(bubble->label->GetWidth(), c.width) << "text measured";
+        EXPECT_FLOAT_EQ(bubble->label->GetHeight(), c.height) << "text measured";
+        EXPECT_FLOAT_EQ(frame.bodySize.x, std::ceil(c.width) + 8);
+        EXPECT_FLOAT_EQ(frame.bodySize.y, c.height + 8);
+        EXPECT_FLOAT_EQ(frame.BodyTop() + frame.bodySize.y, -3) << "the body ends where the tail starts";
+        EXPECT_FLOAT_EQ(bubble->label->position.x, frame.BodyCentre().x);
+        EXPECT_FLOAT_EQ(bubble->label->position.y, frame.BodyCentre().y);
+        // The text block lies inside the body with the padding on each side.
+        EXPECT_GE(bubble->label->position.y - c.height / 2, frame.BodyTop() + 4 - 0.01f);
+        EXPECT_LE(bubble->label->position.y + c.height / 2, frame.BodyTop() + frame.bodySize.y - 4 + 0.01f);
+        EXPECT_GE(bubble->label->position.x - c.width / 2, frame.BodyLeft() + 4 - 0.01f);
+    }
+    EXPECT_FLOAT_EQ(bubble->GetHeight(), 8 + 8 + 3);
 }
 
 TEST_F(Bubbles, ShownForAWhileOpensPlaysOnceStaysAndCloses) {

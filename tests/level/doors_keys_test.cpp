@@ -294,6 +294,37 @@ TEST(Triggers, SignsFadeFivePercentPerUpdateAndBobWithoutMoving) {
     EXPECT_EQ(sign->position.y, 0);
 }
 
+TEST(Triggers, ASignUnderTheCharactersOpenBubbleFadesOutUntilItCloses) {
+    DoorWorld world;
+    auto hero = world.AddCharacter(0, 0);
+    world.root->AddChild(hero->bubble);  // the stage puts it in the world
+    hero->bubble->position.Set(0, -19);  // over the head
+    auto sign = [&](float x, float y) {
+        auto s = New<c_ClosenessTriggeredText>(nullptr, 0.25f);
+        s->Init(hero->absPosition);
+        s->giveWayTo = hero->bubble;
+        s->position.Set(x, y);
+        world.layer->AddChild(s);
+        return s;
+    };
+    auto above = sign(0, -26);   // where the bubble's body opens
+    auto beside = sign(30, 0);  // near, but clear of it
+    for (int i = 0; i < 100; ++i) world.root->Update(16);
+    ASSERT_GT(above->alpha, 0.99f);
+
+    hero->Say(u"Hello", 0);
+    world.root->Update(16);
+    EXPECT_TRUE(above->UnderBubble());
+    EXPECT_FALSE(beside->UnderBubble());
+    for (int i = 0; i < 100; ++i) world.root->Update(16);
+    EXPECT_LT(above->alpha, 0.01f);
+    EXPECT_GT(beside->alpha, 0.99f);
+
+    hero->bubble->Close(true);
+    for (int i = 0; i < 100; ++i) world.root->Update(16);
+    EXPECT_GT(above->alpha, 0.99f) << "back once the bubble is gone";
+}
+
 TEST(Doors, OpeningTakesTheBoxOutOfTheEngineOnce) {
     DoorWorld world;
     auto door = world.AddDoor(*world.layer, -1, 0);
