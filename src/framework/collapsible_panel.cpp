@@ -109,7 +109,12 @@ float c_BubbleFrame::TailHeight() const {
 
 float c_BubbleFrame::BodyLeft() const { return -std::floor(bodySize.x / 2); }
 
-float c_BubbleFrame::BodyTop() const { return -TailHeight() - bodySize.y; }
+float c_BubbleFrame::TipDrop() const {
+    const c_Image* image = texture ? texture->image.get() : nullptr;
+    return image ? std::floor(static_cast<float>(image->Height()) / 2) : 0.0f;
+}
+
+float c_BubbleFrame::BodyTop() const { return TipDrop() - TailHeight() - bodySize.y; }
 
 c_Vector c_BubbleFrame::BodyCentre() const {
     return c_Vector(BodyLeft() + bodySize.x / 2, BodyTop() + bodySize.y / 2);
@@ -138,7 +143,8 @@ void c_BubbleFrame::Draw() {
     part(left, bottom, 0, bh - 1, 1, 1, 1, 1);
     part(right, bottom, iw - 1, bh - 1, 1, 1, 1, 1);
     const float tail = TailHeight();
-    if (tail > 0) part(-std::floor(static_cast<float>(iw) / 2), -tail, 0, bh, iw, static_cast<int>(tail), 1, 1);
+    if (tail > 0)
+        part(-std::floor(static_cast<float>(iw) / 2), TipDrop() - tail, 0, bh, iw, static_cast<int>(tail), 1, 1);
 }
 
 void c_BubbleFrame::Discard() {

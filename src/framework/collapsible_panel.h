@@ -14,7 +14,7 @@
 //   auto bubble = New<c_DialogBubble>(font);
 //   bubble->Show(u"Hello!", 3000);   // opens, plays "BUBBLE", closes after 3 s
 //
-// A bubble's origin is the tip of its tail: it opens upwards from there.
+// A bubble opens upwards from just above the tip of its tail.
 #pragma once
 
 #include "framework/font.h"
@@ -65,9 +65,10 @@ private:
 // The bubble's picture, fitted around a text: the body (every row above the
 // tail) is cut in nine parts so that its one-pixel rim and cut corners keep
 // their size however far it stretches, and the tail (the picture's bottom
-// rows) is drawn unstretched under the middle with its tip at the origin.
-// Everything lies above the origin, so a bubble placed over a head never
-// covers it, whatever the size of its text.
+// rows) is drawn unstretched under the middle. The tip lies half the
+// picture's height below the origin and the rest above it: a character's
+// bubble, placed 0.75 of its height above its centre, rests on its head and
+// grows upwards from there, whatever the size of its text.
 class c_BubbleFrame : public c_GDO {
 public:
     // The picture's rows below the body.
@@ -87,6 +88,8 @@ public:
     float BodyTop() const;
     c_Vector BodyCentre() const;
     float TailHeight() const;
+    // How far below the origin the tail's tip lies.
+    float TipDrop() const;
     void Draw() override;
     void Discard() override;
 };
@@ -94,8 +97,9 @@ public:
 class c_DialogBubble : public c_CollapsiblePanel {
 public:
     static constexpr float kTextScale = 0.4f;
-    // Pixels of bubble around the text, both ways.
-    static constexpr float kPadding = 8;
+    // Pixels of bubble around the text, both ways (the font's line boxes
+    // bring some room of their own).
+    static constexpr float kPadding = 6;
 
     Ref<c_Label> label;
     // Milliseconds until the bubble closes by itself; 0 = stays open.

@@ -97,7 +97,7 @@ bool c_ClosenessTriggeredText::UnderBubble() {
     // The text block is centred on the sign's position (the bob aside).
     const float halfW = textSize.x / 2 + kBob, halfH = textSize.y / 2 + kBob;
     return absPosition->x + halfW > left && absPosition->x - halfW < left + frame.bodySize.x &&
-           absPosition->y + halfH > top && absPosition->y - halfH < at.y;
+           absPosition->y + halfH > top && absPosition->y - halfH < top + frame.bodySize.y;
 }
 
 bool c_ClosenessTriggeredText::Render() {

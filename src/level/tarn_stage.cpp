@@ -236,6 +236,10 @@ void c_TarnStage::MakeHud() {
         windows.push_back(hud2);
     }
     FollowCameras();
+    // The fade-in shows the level before its first update: the backgrounds
+    // must already stand behind the views.
+    UpdateBackground(background1.get(), window1.get(), world1.get());
+    UpdateBackground(background2.get(), window2.get(), world2.get());
     fadeRect = New<c_RectangleGDO>(kScreenW, kScreenH);
     fadeRect->position.Set(kScreenW / 2, kHalfScreenH);
     fadeRect->tint.Set(255, 255, 255);

@@ -307,7 +307,7 @@ TEST(Triggers, ASignUnderTheCharactersOpenBubbleFadesOutUntilItCloses) {
         world.layer->AddChild(s);
         return s;
     };
-    auto above = sign(0, -26);   // where the bubble's body opens
+    auto above = sign(0, -20);  // where the bubble's body opens
     auto beside = sign(30, 0);  // near, but clear of it
     for (int i = 0; i < 100; ++i) world.root->Update(16);
     ASSERT_GT(above->alpha, 0.99f);

@@ -39,3 +39,11 @@ TEST_F(LevelStageTest, OneCharacterLevelAndAFallRestartsIt) {
     EXPECT_EQ(Game().currentLevel, 1);
 
 }
+
+TEST_F(LevelStageTest, DialogsFarFromTheSpawnStayQuietAtTheStart) {
+    // Level 3 has a dialog near the middle of its map, where a character
+    // that had not been placed yet would seem to stand.
+    auto stage = Play(3);
+    ASSERT_TRUE(stage);
+    EXPECT_FALSE(stage->player1->bubble->visible) << ToUtf8(stage->player1->bubble->label->text);
+}
