@@ -310,7 +310,9 @@ void c_TarnStage::UpdateFootsteps() {
     auto walking = [](const c_PlayerChar* p) { return p && p->velocity.x != 0 && p->grounded; };
     if (walking(player1.get()) || walking(player2.get())) {
         if (AudioManager::ChannelId(1).empty()) AudioManager::PlaySFX(u"STEPS", 1, true);
-    } else {
+    } else if (AudioManager::ChannelId(1) == u"STEPS") {
+        // The free-channel search starts at channel 1 too: a jump or a door
+        // played while nobody walks may be there, and must not be cut off.
         AudioManager::StopSFX(1);
     }
 }

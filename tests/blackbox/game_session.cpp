@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -215,27 +216,91 @@ WaveData ReadWaveLayout(const std::string& path) {
     return w;
 }
 
-double WaveRms(const std::string& path, long fromByte, long toByte) {
+namespace {
+
+// The raw 16-bit samples (all channels interleaved) between two byte
+// offsets, cut to whole sample frames.
+std::vector<int16_t> ReadSamples(const std::string& path, long fromByte, long toByte, WaveData* layout) {
     WaveData w = ReadWaveLayout(path);
-    if (w.dataOffset < 0 || w.bitsPerSample != 16) return -1;
+    if (layout) *layout = w;
+    if (w.dataOffset < 0 || w.bitsPerSample != 16) return {};
     fromByte = std::max(fromByte, w.dataOffset);
-    // Whole sample frames only.
     long frameBytes = 2L * std::max(w.channels, 1);
     fromByte = w.dataOffset + (fromByte - w.dataOffset) / frameBytes * frameBytes;
     toByte = std::min(toByte, FileSize(path));
-    if (toByte - fromByte < frameBytes) return -1;
+    toByte = fromByte + (toByte - fromByte) / frameBytes * frameBytes;
+    if (toByte - fromByte < frameBytes) return {};
     std::ifstream in(path, std::ios::binary);
     in.seekg(fromByte);
     std::vector<unsigned char> bytes(static_cast<size_t>(toByte - fromByte));
-    in.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
-    size_t count = static_cast<size_t>(in.gcount()) / 2;
-    if (!count) return -1;
-    double sum = 0;
-    for (size_t i = 0; i < count; ++i) {
-        double s = static_cast<int16_t>(Le16(&bytes[i * 2])) / 32768.0;
-        sum += s * s;
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::vector<int16_t> samples(static_cast<size_t>(in.gcount()) / 2);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(Le16(&bytes[i * 2]));
+    return samples;
+}
+
+std::vector<float> Mono(const std::vector<int16_t>& samples, int channels) {
+    size_t n = static_cast<size_t>(std::max(channels, 1));
+    std::vector<float> mono(samples.size() / n);
+    for (size_t i = 0; i < mono.size(); ++i) {
+        float sum = 0;
+        for (size_t c = 0; c < n; ++c) sum += samples[i * n + c];
+        mono[i] = sum / (n * 32768.0f);
     }
-    return std::sqrt(sum / count);
+    return mono;
+}
+
+}  // namespace
+
+double WaveRms(const std::string& path, long fromByte, long toByte) {
+    std::vector<int16_t> samples = ReadSamples(path, fromByte, toByte, nullptr);
+    if (samples.empty()) return -1;
+    double sum = 0;
+    for (int16_t v : samples) sum += (v / 32768.0) * (v / 32768.0);
+    return std::sqrt(sum / samples.size());
+}
+
+std::vector<float> WaveSamples(const std::string& path, long fromByte, long toByte) {
+    WaveData w;
+    std::vector<int16_t> samples = ReadSamples(path, fromByte, toByte, &w);
+    return Mono(samples, w.channels);
+}
+
+std::vector<float> LoadWave(const std::string& path, int* sampleRate) {
+    WaveData w;
+    // A finished file: its data chunk runs to the end like the recording's.
+    std::vector<int16_t> samples = ReadSamples(path, 0, FileSize(path), &w);
+    if (sampleRate) *sampleRate = w.sampleRate;
+    return Mono(samples, w.channels);
+}
+
+double BestMatch(const std::vector<float>& recording, const std::vector<float>& sound) {
+    // Pairs of samples averaged: a quarter of the work, and the game's
+    // effects keep their character well below 11 kHz.
+    auto halve = [](const std::vector<float>& v) {
+        std::vector<float> h(v.size() / 2);
+        for (size_t i = 0; i < h.size(); ++i) h[i] = 0.5f * (v[2 * i] + v[2 * i + 1]);
+        return h;
+    };
+    std::vector<float> x = halve(recording), t = halve(sound);
+    if (t.empty() || x.size() < t.size()) return 0;
+    double soundEnergy = 0;
+    for (float v : t) soundEnergy += double(v) * v;
+    if (soundEnergy <= 0) return 0;
+    double windowEnergy = 0;
+    for (size_t i = 0; i < t.size(); ++i) windowEnergy += double(x[i]) * x[i];
+    double best = 0;
+    for (size_t k = 0; k + t.size() <= x.size(); ++k) {
+        if (k > 0) {
+            double in = x[k + t.size() - 1], out = x[k - 1];
+            windowEnergy = std::max(0.0, windowEnergy + in * in - out * out);
+        }
+        if (windowEnergy <= 1e-12) continue;
+        double dot = 0;
+        for (size_t i = 0; i < t.size(); ++i) dot += double(x[k + i]) * t[i];
+        best = std::max(best, dot / std::sqrt(windowEnergy * soundEnergy));
+    }
+    return best;
 }
 
 // ---- the game ---------------------------------------------------------------

@@ -67,6 +67,15 @@ struct WaveData {
 WaveData ReadWaveLayout(const std::string& path);
 long FileSize(const std::string& path);
 double WaveRms(const std::string& path, long fromByte, long toByte);
+// The same stretch as mono samples (the channels averaged), -1..1.
+std::vector<float> WaveSamples(const std::string& path, long fromByte, long toByte);
+// A whole 16-bit PCM WAV file (a sound of the game's data) as mono samples;
+// empty when it cannot be read.
+std::vector<float> LoadWave(const std::string& path, int* sampleRate = nullptr);
+// How clearly `sound` is heard somewhere in `recording`: the best normalised
+// cross-correlation over all offsets, 0..1. A sound played at full volume
+// over quieter music scores well above what the music alone reaches.
+double BestMatch(const std::vector<float>& recording, const std::vector<float>& sound);
 
 class GameSession {
 public:

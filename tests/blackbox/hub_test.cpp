@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "blackbox/game_session.h"
 
@@ -59,7 +60,7 @@ void EnterHub(GameSession& game, Frame* title) {
 
 }  // namespace
 
-TEST(Hub, WalksPausesSilencesSuspendsAndReturnsToTitle) {
+TEST(Hub, WalksJumpsPausesSuspendsSilencesAndReturnsToTitle) {
     if (!HasFrontEnd() || !HasLevelStage()) GTEST_SKIP() << "the game has no front end and hub yet";
     XvfbServer x;
     ASSERT_TRUE(x.Ok());
@@ -71,6 +72,22 @@ TEST(Hub, WalksPausesSilencesSuspendsAndReturnsToTitle) {
     // The hub's music is heard.
     double music = ListenFor(game, 2);
     EXPECT_GT(music, 0.01) << "the hub's music is not audible";
+
+    // A jump is heard over the music: the jump sound itself turns up in
+    // what is played right after Up, and not in a stretch just before.
+    std::vector<float> jump = LoadWave(GameBuildDir() + "/data/sfx/jump.wav");
+    ASSERT_FALSE(jump.empty());
+    long quietFrom = FileSize(game.WavePath());
+    Pause(1.2);
+    long upAt = FileSize(game.WavePath());
+    game.Key("Up");
+    Pause(1.2);
+    double quiet = BestMatch(WaveSamples(game.WavePath(), quietFrom, upAt), jump);
+    double jumped = BestMatch(WaveSamples(game.WavePath(), upAt, FileSize(game.WavePath())), jump);
+    std::printf("hub: jump sound match %.3f after Up, %.3f before\n", jumped, quiet);
+    EXPECT_GT(jumped, 0.3) << "no jump sound after Up";
+    EXPECT_GT(jumped, quiet + 0.2) << "the jump sound is not told apart from the music";
+    Pause(0.5);
 
     // Standing still, only small things change; holding Right moves the
     // character and its camera.
@@ -97,6 +114,37 @@ TEST(Hub, WalksPausesSilencesSuspendsAndReturnsToTitle) {
     Pause(0.5);
     game.Shot("5-resumed");
 
+    // Focus away: the game stops (frames stand still, the music pauses
+    // while the device goes on writing silence); focus back: the music goes
+    // on, the picture takes up where it stood rather than catching up the
+    // time away, and the keys work again.
+    {
+        OtherWindow other;
+        other.TakeFocus();
+        Pause(0.5);
+        Frame s1 = game.Grab();
+        double away = ListenFor(game, 1.5);
+        Frame s2 = game.Grab();
+        game.Save(s2, "3-suspended");
+        double stood = ChangedShare(s1, s2, kWhole);
+        std::printf("hub: suspended change %.5f, rms %.5f\n", stood, away);
+        EXPECT_LT(stood, 0.0005) << "the game kept moving without the focus";
+        EXPECT_LT(away, 0.002) << "the music went on without the focus";
+        OtherWindow::GiveFocus(game.Window());
+        Pause(0.3);
+        Frame r1 = game.Grab();
+        double back = ListenFor(game, 1.5);
+        double resumed = ChangedShare(s2, r1, kWhole);
+        std::printf("hub: resumed change %.5f, rms %.4f\n", resumed, back);
+        EXPECT_GT(back, 0.01) << "the music did not come back with the focus";
+        EXPECT_LT(resumed, still + 0.02) << "the picture jumped on resuming";
+        game.KeyDown("Right");
+        Pause(0.8);
+        game.KeyUp("Right");
+        Pause(0.3);
+        EXPECT_GT(ChangedShare(r1, game.Grab(), kWhole), 2 * still + 0.005) << "the keys do nothing after resuming";
+    }
+
     // "SOUND" (the third option) switches everything off and resumes.
     ASSERT_TRUE(OpenPauseMenu(game));
     game.Key("Down");
@@ -110,29 +158,6 @@ TEST(Hub, WalksPausesSilencesSuspendsAndReturnsToTitle) {
     double muted = ListenFor(game, 2);
     std::printf("hub: rms with sound off %.5f\n", muted);
     EXPECT_LT(muted, 0.002) << "the music plays on with the sound switched off";
-
-    // Focus away: the game stops (frames stand still, the music pauses);
-    // focus back: it goes on.
-    {
-        OtherWindow other;
-        other.TakeFocus();
-        Pause(0.5);
-        Frame s1 = game.Grab();
-        double away = ListenFor(game, 1.5);
-        Frame s2 = game.Grab();
-        game.Save(s2, "3-suspended");
-        std::printf("hub: suspended change %.5f, rms %.5f\n", ChangedShare(s1, s2, kWhole), away);
-        EXPECT_LT(ChangedShare(s1, s2, kWhole), 0.0005) << "the game kept moving without the focus";
-        EXPECT_LT(away, 0.002) << "the music went on without the focus";
-        OtherWindow::GiveFocus(game.Window());
-        Pause(0.5);
-        // The sound was switched off above, so only the pictures can show
-        // that the game goes on.
-        Frame r1 = game.Grab();
-        Pause(1.0);
-        Frame r2 = game.Grab();
-        std::printf("hub: resumed change %.5f\n", ChangedShare(r1, r2, kWhole));
-    }
 
     // "TITLE SCREEN" (the fourth option; the menu keeps its selection).
     ASSERT_TRUE(OpenPauseMenu(game));
