@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# Soak: the real game in the hub and the first level under a private Xvfb,
-# fed random keys for a while. It must never crash, and its resident memory
-# after the first minute must grow by less than 5 MB.
+# Soak: the real game under a private Xvfb, fed random keys a minute at a
+# time in the hub and in level 1 (whose pit restarts it now and then), going
+# between them through the pause menu's TITLE SCREEN, the title and a walk
+# into the hub's first door. It must never crash, and its resident memory
+# after the first minute (a warm-up that builds each of those stages twice)
+# must grow by less than 5 MB.
 #
 #   bash scripts/soak.sh [build-dir] [seconds]        (default: build, 600)
 #   ORBEL_SOAK_VALGRIND=1 bash scripts/soak.sh build 120
 #       the same under valgrind's leak check (slower: give it a shorter run);
 #       the report is in the run folder's valgrind.log.
-# With a sanitizer build (build-asan) LeakSanitizer reports at exit instead.
+#   bash scripts/soak.sh build-asan 180
+#       a sanitizer build (-DORBEL_SANITIZE=ON): the game is ended with
+#       Escape on the title, so LeakSanitizer's report at exit lands in the
+#       run folder's game.log (the script fails when it reports a leak).
+# The run folder keeps rss.log (seconds, resident kB, where the game was)
+# and a screenshot a minute.
 set -euo pipefail
 BUILD="$(cd "${1:-build}" && pwd)"
 SECONDS_TO_RUN="${2:-600}"
@@ -23,12 +31,15 @@ export DISPLAY=":$(head -1 "$RUN/display")"
 trap 'kill "$XVFB" 2>/dev/null || true' EXIT
 
 cd "$RUN"
+export ALSOFT_CONF="$RUN/alsoft.conf"
+# Leaks are reported when the game ends; the soak ends it the player's way.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 if [ "${ORBEL_SOAK_VALGRIND:-0}" = 1 ]; then
-  ALSOFT_CONF="$RUN/alsoft.conf" valgrind --leak-check=full --show-leak-kinds=definite,indirect \
+  valgrind --leak-check=full --show-leak-kinds=definite,indirect \
       --log-file="$RUN/valgrind.log" "$BUILD/orbel" >"$RUN/game.log" 2>&1 &
   SLOW=10
 else
-  ALSOFT_CONF="$RUN/alsoft.conf" "$BUILD/orbel" >"$RUN/game.log" 2>&1 &
+  "$BUILD/orbel" >"$RUN/game.log" 2>&1 &
   SLOW=1
 fi
 GAME=$!
@@ -37,41 +48,115 @@ window() { xdotool search --pid "$GAME" --name '^Orbel DEMO$' 2>/dev/null | head
 for _ in $(seq $((60 * SLOW))); do W="$(window)"; [ -n "$W" ] && break; sleep 1; done
 [ -n "${W:-}" ] || { echo "soak: no window"; cat "$RUN/game.log"; exit 1; }
 key() { xdotool key --window "$W" "$1" 2>/dev/null || true; }
+hold() { xdotool keydown --window "$W" "$1" 2>/dev/null || true; sleep "$2"; xdotool keyup --window "$W" "$1" 2>/dev/null || true; }
+
+# Mean brightness of the game's picture, 0..1.
+brightness() { import -window root -crop 960x540+160+242 png:- 2>/dev/null | convert - -format '%[fx:mean]' info: 2>/dev/null || echo 0; }
+bright_at_least() { awk -v b="$(brightness)" -v t="$1" 'BEGIN { exit !(b >= t) }'; }
+rss() { awk '/VmRSS/ {print $2}' "/proc/$GAME/status" 2>/dev/null || echo 0; }
+START=$(date +%s)
+elapsed() { echo $(($(date +%s) - START)); }
+log() { echo "$(elapsed) $(rss) $1" >> "$RUN/rss.log"; }
+
+# Pause menu → TITLE SCREEN → the title; Enter there → the hub afresh.
+# Enter opens the menu only once a closing animation has ended, so each
+# key waits a little.
+to_title() {
+  key Escape; sleep $((2 * SLOW)); key Return; sleep $((2 * SLOW))
+  for _ in 1 2 3; do key Down; sleep $((1 * SLOW)); done
+  key Return; sleep $((6 * SLOW))
+}
+to_hub() { key Return; sleep $((6 * SLOW)); }
+# From the hub's start to the first door (the step before it needs a jump),
+# then Down, nudging on until the picture fades to white.
+into_level1() {
+  xdotool keydown --window "$W" Right; sleep 1.2; key Up; sleep 0.6; xdotool keyup --window "$W" Right
+  sleep $((1 * SLOW))
+  for _ in $(seq 20); do
+    key Down; sleep 0.3
+    for _ in $(seq $((4 * SLOW))); do bright_at_least 0.8 && { sleep $((4 * SLOW)); return 0; }; sleep 0.5; done
+    hold Right 0.2
+  done
+  return 1
+}
 
 # Language menu → English; intro; title → the hub.
 sleep $((3 * SLOW)); key Return
 sleep $((12 * SLOW)); key Return
 sleep $((4 * SLOW))
+log hub
 
-rss() { awk '/VmRSS/ {print $2}' "/proc/$GAME/status" 2>/dev/null || echo 0; }
+# Warm-up, not measured: every stage the soak visits is built twice, so
+# that first-time fills (image and font caches, the allocator's pools)
+# are behind the baseline.
+LEVEL1_ENTRIES=0
+for _ in 1 2; do
+  into_level1 && LEVEL1_ENTRIES=$((LEVEL1_ENTRIES + 1))
+  log level1; to_title; log title; to_hub; log hub
+done
+
 KEYS=(Left Right Right Right Up Up Down Space Left Right)
-START=$(date +%s)
 BASE=""
 PEAK=0
+PLACE=hub
+PHASE_START=$(elapsed)
+LAST_LOG=0
+LAST_SHOT=-60
+# Random keys for a minute at a time, alternately in the hub and in level 1
+# (reached through the title and a fresh hub).
 while :; do
-  NOW=$(date +%s)
-  ELAPSED=$((NOW - START))
+  ELAPSED=$(elapsed)
   [ "$ELAPSED" -ge "$SECONDS_TO_RUN" ] && break
   kill -0 "$GAME" 2>/dev/null || { echo "soak: the game ended after ${ELAPSED}s"; cat "$RUN/game.log"; exit 1; }
-  K=${KEYS[$((RANDOM % ${#KEYS[@]}))]}
-  xdotool keydown --window "$W" "$K" 2>/dev/null || true
-  sleep "0.$((RANDOM % 6 + 1))"
-  xdotool keyup --window "$W" "$K" 2>/dev/null || true
-  # Now and then the pause menu, closed again at once.
-  if [ $((RANDOM % 40)) = 0 ]; then key Return; sleep 0.5; key Escape; fi
   R=$(rss)
   if [ -z "$BASE" ] && [ "$ELAPSED" -ge 60 ]; then BASE=$R; fi
   [ "$R" -gt "$PEAK" ] && PEAK=$R
+  if [ $((ELAPSED - LAST_LOG)) -ge 10 ]; then log "$PLACE"; LAST_LOG=$ELAPSED; fi
+  if [ $((ELAPSED - LAST_SHOT)) -ge 60 ]; then import -window root "$RUN/shot-$ELAPSED.png" 2>/dev/null || true; LAST_SHOT=$ELAPSED; fi
+  if [ $((ELAPSED - PHASE_START)) -ge 60 ]; then
+    to_title; to_hub
+    if [ "$PLACE" = hub ]; then
+      into_level1 && LEVEL1_ENTRIES=$((LEVEL1_ENTRIES + 1))
+      PLACE=level1
+    else
+      PLACE=hub
+    fi
+    PHASE_START=$(elapsed)
+    continue
+  fi
+  K=${KEYS[$((RANDOM % ${#KEYS[@]}))]}
+  hold "$K" "0.$((RANDOM % 6 + 1))"
+  # Now and then the pause menu, closed again at once.
+  if [ $((RANDOM % 40)) = 0 ]; then key Return; sleep 0.5; key Escape; fi
 done
 END=$(rss)
-kill "$GAME"
-wait "$GAME" 2>/dev/null || true
-echo "soak: ${SECONDS_TO_RUN}s of random keys, no crash"
+echo "soak: ${SECONDS_TO_RUN}s of random keys in the hub and level 1 (entered ${LEVEL1_ENTRIES} times), no crash"
 echo "soak: resident after the first minute ${BASE:-?} kB, at the end ${END} kB, peak ${PEAK} kB"
+STATUS=0
 if [ -n "$BASE" ]; then
   GROWTH=$((END - BASE))
   echo "soak: growth ${GROWTH} kB"
-  [ "$GROWTH" -lt 5120 ] || { echo "soak: memory grew by 5 MB or more"; exit 1; }
+  [ "$GROWTH" -lt 5120 ] || { echo "soak: memory grew by 5 MB or more"; STATUS=1; }
 fi
-[ "${ORBEL_SOAK_VALGRIND:-0}" = 1 ] && grep -E "definitely lost|indirectly lost" "$RUN/valgrind.log" || true
+[ "$LEVEL1_ENTRIES" -gt 0 ] || { echo "soak: never got into level 1"; STATUS=1; }
+# The player's way out, so that leak checkers see an orderly end: the
+# title, then Escape there.
+for _ in 1 2 3; do
+  to_title; key Escape
+  for _ in $(seq $((10 * SLOW))); do kill -0 "$GAME" 2>/dev/null || break; sleep 1; done
+  kill -0 "$GAME" 2>/dev/null || break
+done
+if kill -0 "$GAME" 2>/dev/null; then
+  echo "soak: the game did not end on Escape at the title; stopped"
+  kill "$GAME"
+  STATUS=1
+fi
+wait "$GAME" 2>/dev/null || true
+if [ "${ORBEL_SOAK_VALGRIND:-0}" = 1 ]; then grep -E "definitely lost|indirectly lost" "$RUN/valgrind.log" || true; fi
+if grep -q "LeakSanitizer" "$RUN/game.log"; then
+  echo "soak: LeakSanitizer reports leaks (see $RUN/game.log)"
+  grep -E "^(Direct|Indirect) leak|^SUMMARY" "$RUN/game.log" || true
+  STATUS=1
+fi
 echo "soak: run folder $RUN"
+exit $STATUS

@@ -176,6 +176,43 @@ int ColourCount(const Frame& f, Zone r) {
     return n;
 }
 
+Shift SceneryShift(const Frame& a, const Frame& b, Zone r, int minDx, int maxDx, int minDy, int maxDy, int step) {
+    Shift best;
+    best.error = 2;
+    if (a.Empty() || b.Empty() || step <= 0) return best;
+    // Samples on the centres of the virtual pixels, every other one. The
+    // camera moves by whole pixels, so the scenery that moved with it
+    // matches exactly; counting close matches (rather than adding up
+    // differences) keeps the sky's layers, which move at their own pace,
+    // from pulling the answer.
+    const int spacing = 2 * step, first = step / 2;
+    const int x1 = std::min(r.x + r.width, b.width), y1 = std::min(r.y + r.height, b.height);
+    long samples = 0;
+    for (int y = std::max(r.y, 0) + first; y < y1; y += spacing)
+        for (int x = std::max(r.x, 0) + first; x < x1; x += spacing) ++samples;
+    for (int dy = minDy; dy <= maxDy; dy += step)
+        for (int dx = minDx; dx <= maxDx; dx += step) {
+            long misses = 0, n = 0;
+            for (int y = std::max(r.y, 0) + first; y < y1; y += spacing) {
+                int ay = y + dy;
+                if (ay < 0 || ay >= a.height) continue;
+                for (int x = std::max(r.x, 0) + first; x < x1; x += spacing) {
+                    int ax = x + dx;
+                    if (ax < 0 || ax >= a.width) continue;
+                    const unsigned char* p = b.At(x, y);
+                    const unsigned char* q = a.At(ax, ay);
+                    misses += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 12;
+                    ++n;
+                }
+            }
+            // Offsets that leave too little overlap say nothing.
+            if (n * 3 < samples) continue;
+            double error = double(misses) / n;
+            if (error < best.error) best = {dx, dy, error};
+        }
+    return best;
+}
+
 // ---- sound ------------------------------------------------------------------
 
 namespace {

@@ -55,6 +55,15 @@ int ColourExtent(const Frame& f, Zone r, int red, int green, int blue, int toler
 double ChangedShare(const Frame& a, const Frame& b, Zone r, int threshold = 24);
 // Number of distinct colours (quantised to 4 bits a channel) in the region.
 int ColourCount(const Frame& f, Zone r);
+// How far the scenery moved from frame a to frame b: the offset (dx, dy),
+// in window pixels and in steps of `step`, for which b(x, y) looks most like
+// a(x + dx, y + dy) over the region, searched within the given ranges. A
+// camera that moved right by n pixels gives dx = n.
+struct Shift {
+    int dx = 0, dy = 0;
+    double error = 0;  // share of samples that differ at the best offset
+};
+Shift SceneryShift(const Frame& a, const Frame& b, Zone r, int minDx, int maxDx, int minDy, int maxDy, int step);
 
 // RMS (0..1 of full scale) of the 16-bit samples that openal-soft's wave
 // writer added to `path` between byte offsets; the header sizes are written
