@@ -68,7 +68,7 @@ Shift SceneryShift(const Frame& a, const Frame& b, Zone r, int minDx, int maxDx,
 // RMS (0..1 of full scale) of the 16-bit samples that openal-soft's wave
 // writer added to `path` between byte offsets; the header sizes are written
 // only when the device closes, so the data chunk is found by walking the
-// RIFF chunks and taken to the end of the file.
+// RIFF chunks and taken to the end of the file. -1 when nothing was written.
 struct WaveData {
     long dataOffset = -1;  // file offset where samples begin
     int channels = 0, sampleRate = 0, bitsPerSample = 0;
