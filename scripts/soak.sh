@@ -12,8 +12,9 @@
 #       the report is in the run folder's valgrind.log.
 #   bash scripts/soak.sh build-asan 180
 #       a sanitizer build (-DORBEL_SANITIZE=ON): the game is ended with
-#       Escape on the title, so LeakSanitizer's report at exit lands in the
-#       run folder's game.log (the script fails when it reports a leak).
+#       Escape on the title, where (asked by ORBEL_LEAK_CHECK_AT_END) it runs
+#       LeakSanitizer's check; a report lands in the run folder's game.log
+#       and fails the script.
 # The run folder keeps rss.log (seconds, resident kB, where the game was)
 # and a screenshot a minute.
 set -euo pipefail
@@ -32,8 +33,10 @@ trap 'kill "$XVFB" 2>/dev/null || true' EXIT
 
 cd "$RUN"
 export ALSOFT_CONF="$RUN/alsoft.conf"
-# Leaks are reported when the game ends; the soak ends it the player's way.
+# A sanitizer build checks for leaks when the game ends the player's way
+# (its orderly end skips the check of a normal exit unless asked).
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export ORBEL_LEAK_CHECK_AT_END=1
 if [ "${ORBEL_SOAK_VALGRIND:-0}" = 1 ]; then
   valgrind --leak-check=full --show-leak-kinds=definite,indirect \
       --log-file="$RUN/valgrind.log" "$BUILD/orbel" >"$RUN/game.log" 2>&1 &
@@ -74,16 +77,17 @@ to_title() {
 }
 to_hub() { key Return; sleep $((6 * SLOW)); }
 # From the hub's start to the first door (the step before it needs a jump),
-# then Down, nudging on until the picture fades to white.
+# then Down, nudging on until the picture fades to white: to the right
+# first, then back to the left in case the walk went past it.
 into_level1() {
   # A pause menu left open would take the keys.
   key Escape; sleep $((2 * SLOW))
   xdotool keydown --window "$W" Right; sleep 1.2; key Up; sleep 0.6; xdotool keyup --window "$W" Right
   sleep $((1 * SLOW))
-  for _ in $(seq 20); do
+  for try in $(seq 24); do
     key Down; sleep 0.3
     for _ in $(seq $((4 * SLOW))); do bright_at_least 0.8 && { sleep $((4 * SLOW)); return 0; }; sleep 0.5; done
-    hold Right 0.2
+    if [ "$try" -le 8 ]; then hold Right 0.2; else hold Left 0.2; fi
   done
   return 1
 }
@@ -158,7 +162,9 @@ if kill -0 "$GAME" 2>/dev/null; then
   kill "$GAME"
   STATUS=1
 fi
-wait "$GAME" 2>/dev/null || true
+CODE=0
+wait "$GAME" 2>/dev/null || CODE=$?
+echo "soak: the game ended with code $CODE"
 if [ "${ORBEL_SOAK_VALGRIND:-0}" = 1 ]; then grep -E "definitely lost|indirectly lost" "$RUN/valgrind.log" || true; fi
 if grep -q "LeakSanitizer" "$RUN/game.log"; then
   echo "soak: LeakSanitizer reports leaks (see $RUN/game.log)"
