@@ -7,10 +7,11 @@
 # memory must grow by less than 5 MB over the warm-up's highest figure.
 #
 #   bash scripts/soak.sh [build-dir] [seconds]        (default: build, 600)
+#       the seconds of random keys after the warm-up
 #   ORBEL_SOAK_VALGRIND=1 bash scripts/soak.sh build 120
 #       the same under valgrind's leak check (slower: give it a shorter run);
 #       the report is in the run folder's valgrind.log.
-#   bash scripts/soak.sh build-asan 180
+#   ORBEL_SOAK_SLOW=3 bash scripts/soak.sh build-asan 180
 #       a sanitizer build (-DORBEL_SANITIZE=ON): the game is ended with
 #       Escape on the title, where (asked by ORBEL_LEAK_CHECK_AT_END) it runs
 #       LeakSanitizer's check; a report lands in the run folder's game.log
@@ -37,13 +38,14 @@ export ALSOFT_CONF="$RUN/alsoft.conf"
 # (its orderly end skips the check of a normal exit unless asked).
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export ORBEL_LEAK_CHECK_AT_END=1
+# Waits scale with ORBEL_SOAK_SLOW (2 or 3 suits a sanitizer build).
+SLOW=${ORBEL_SOAK_SLOW:-1}
 if [ "${ORBEL_SOAK_VALGRIND:-0}" = 1 ]; then
   valgrind --leak-check=full --show-leak-kinds=definite,indirect \
       --log-file="$RUN/valgrind.log" "$BUILD/orbel" >"$RUN/game.log" 2>&1 &
   SLOW=10
 else
   "$BUILD/orbel" >"$RUN/game.log" 2>&1 &
-  SLOW=1
 fi
 GAME=$!
 
@@ -84,10 +86,10 @@ into_level1() {
   key Escape; sleep $((2 * SLOW))
   xdotool keydown --window "$W" Right; sleep 1.2; key Up; sleep 0.6; xdotool keyup --window "$W" Right
   sleep $((1 * SLOW))
-  for try in $(seq 24); do
+  for try in $(seq 32); do
     key Down; sleep 0.3
     for _ in $(seq $((4 * SLOW))); do bright_at_least 0.8 && { sleep $((4 * SLOW)); return 0; }; sleep 0.5; done
-    if [ "$try" -le 8 ]; then hold Right 0.2; else hold Left 0.2; fi
+    if [ "$try" -le 12 ]; then hold Right 0.35; else hold Left 0.35; fi
   done
   return 1
 }
@@ -114,13 +116,14 @@ BASE=$PEAK
 PEAK=0
 PLACE=hub
 PHASE_START=$(elapsed)
+WARM_UP=$PHASE_START
 LAST_LOG=0
 LAST_SHOT=-60
 # Random keys for a minute at a time, alternately in the hub and in level 1
 # (reached through the title and a fresh hub).
 while :; do
   ELAPSED=$(elapsed)
-  [ "$ELAPSED" -ge "$SECONDS_TO_RUN" ] && break
+  [ $((ELAPSED - WARM_UP)) -ge "$SECONDS_TO_RUN" ] && break
   kill -0 "$GAME" 2>/dev/null || { echo "soak: the game ended after ${ELAPSED}s"; cat "$RUN/game.log"; exit 1; }
   R=$(rss)
   [ "$R" -gt "$PEAK" ] && PEAK=$R
@@ -143,7 +146,7 @@ while :; do
   if [ $((RANDOM % 40)) = 0 ]; then key Return; sleep 0.5; key Escape; fi
 done
 END=$(rss)
-echo "soak: ${SECONDS_TO_RUN}s of random keys in the hub and level 1 (entered ${LEVEL1_ENTRIES} times), no crash"
+echo "soak: ${WARM_UP}s of warm-up, then ${SECONDS_TO_RUN}s of random keys in the hub and level 1 (entered ${LEVEL1_ENTRIES} times), no crash"
 echo "soak: resident at most ${BASE} kB in the warm-up, at most ${PEAK} kB after it, ${END} kB at the end"
 STATUS=0
 GROWTH=$((PEAK - BASE))
