@@ -117,11 +117,11 @@ TEST(Hub, WalksJumpsPausesSuspendsSilencesAndReturnsToTitle) {
     Frame before = game.Grab();
     ASSERT_FALSE(PauseMenuShown(before));
     EXPECT_TRUE(OpenPauseMenu(game)) << "Enter opened no pause menu";
-    game.Shot("4-pause-menu");
+    game.Shot("3-pause-menu");
     game.Key("Escape");
     EXPECT_TRUE(game.WaitFor([](const Frame& f) { return !PauseMenuShown(f); }, 10)) << "Escape did not resume";
     Pause(0.5);
-    game.Shot("5-resumed");
+    game.Shot("4-resumed");
 
     // Focus away: the game stops (frames stand still, the music pauses
     // while the device goes on writing silence); focus back: the music goes
@@ -134,7 +134,7 @@ TEST(Hub, WalksJumpsPausesSuspendsSilencesAndReturnsToTitle) {
         Frame s1 = game.Grab();
         double away = ListenFor(game, 1.5);
         Frame s2 = game.Grab();
-        game.Save(s2, "3-suspended");
+        game.Save(s2, "5-suspended");
         double stood = ChangedShare(s1, s2, kWhole);
         std::printf("hub: suspended change %.5f, rms %.5f\n", stood, away);
         EXPECT_LT(stood, 0.0005) << "the game kept moving without the focus";
