@@ -149,9 +149,17 @@ END=$(rss)
 echo "soak: ${WARM_UP}s of warm-up, then ${SECONDS_TO_RUN}s of random keys in the hub and level 1 (entered ${LEVEL1_ENTRIES} times), no crash"
 echo "soak: resident at most ${BASE} kB in the warm-up, at most ${PEAK} kB after it, ${END} kB at the end"
 STATUS=0
+[ "$END" -gt "$PEAK" ] && PEAK=$END
 GROWTH=$((PEAK - BASE))
 echo "soak: growth ${GROWTH} kB"
-[ "$GROWTH" -lt 5120 ] || { echo "soak: memory grew by 5 MB or more"; STATUS=1; }
+if grep -qa __asan_init "$BUILD/orbel"; then
+  # AddressSanitizer keeps freed memory in quarantine: the figures say
+  # little, and such a run is for leaks and faults.
+  echo "soak: a sanitizer build; its memory figures are not judged"
+elif [ "$GROWTH" -ge 5120 ]; then
+  echo "soak: memory grew by 5 MB or more"
+  STATUS=1
+fi
 [ "$LEVEL1_ENTRIES" -gt 0 ] || { echo "soak: never got into level 1"; STATUS=1; }
 # The player's way out, so that leak checkers see an orderly end: the
 # title, then Escape there.
