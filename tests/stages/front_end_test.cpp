@@ -3,6 +3,7 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +24,8 @@
 #include "stages/translation.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
+
+#include "stb_image_write.h"
 
 namespace {
 
@@ -284,4 +287,145 @@ TEST(LanguageMenuOnScreen, ShowsBothOptionsWithTheirFlags) {
     ResetGameValues();
     AudioManager::Shutdown();
     EnableScrambledImages(false);
+}
+
+// The whole game on real OpenGL, from the language menu through both logos,
+// the title, the hub and the last level (played by its recorded solution) to
+// the ending and the credits. Each screen is kept as a picture in
+// build/screen-gallery/ for people to look at; the checks only ask that
+// every screen shows a picture of its own rather than a blank or stale one.
+TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    namespace fs = std::filesystem;
+    ScopedTempDir dir;
+    fs::create_directory_symlink(fs::path(ORBEL_BINARY_DIR) / "data", dir.Path() / "data");
+    const fs::path gallery = fs::path(ORBEL_BINARY_DIR) / "screen-gallery";
+    fs::create_directories(gallery);
+
+    ScriptedHost host(ScriptedPlatform::Options{.glContext = true});
+    ScriptedPlatform& platform = host.Platform();
+    auto game = New<c_TarnGame>();
+    ASSERT_TRUE(host.Start());
+
+    std::vector<int> pixels(960 * 540);
+    bool wanted = false;
+    auto watchFrames = [&] {
+        host.Platform().OnSwap([&](int) {
+            if (!wanted) return;
+            ReadPixels(pixels, 0, 0, 960, 540);  // before the buffers swap
+            wanted = false;
+        });
+    };
+    watchFrames();
+    auto runUntil = [&](auto done, int limit) {
+        for (int i = 0; i < limit && !done(); ++i) host.Frames(1);
+        return done();
+    };
+    auto runUntilRunning = [&](int id) {
+        return runUntil([&] {
+            return game->stageId == id && game->nextStage == kNoStage && game->stage &&
+                   game->loadProgress == 100 && game->settleCount < 1 && game->fadeStart < 0;
+        }, 2000);
+    };
+    auto press = [&](int key) {
+        platform.KeyDown(key);
+        host.Frames(1);
+        platform.KeyUp(key);
+        host.Frames(1);
+    };
+    // Saves the next frame as `name`.png and answers the share of its
+    // pixels that differ from its most common colour (to 4 bits a channel).
+    std::vector<std::uint8_t> previous;
+    auto shot = [&](const std::string& name, double* changed) {
+        wanted = true;
+        host.Frames(1);
+        std::vector<std::uint8_t> rgb(960 * 540 * 3);
+        std::vector<int> counts(4096);
+        for (int y = 0; y < 540; ++y)
+            for (int x = 0; x < 960; ++x) {
+                const auto v = static_cast<std::uint32_t>(pixels[static_cast<std::size_t>(y * 960 + x)]);
+                std::uint8_t* out = &rgb[static_cast<std::size_t>(y * 960 + x) * 3];
+                out[0] = v >> 16 & 255, out[1] = v >> 8 & 255, out[2] = v & 255;
+                const int key = (out[0] >> 4) << 8 | (out[1] >> 4) << 4 | out[2] >> 4;
+                ++counts[static_cast<std::size_t>(key)];
+            }
+        stbi_write_png((gallery / (name + ".png")).c_str(), 960, 540, 3, rgb.data(), 960 * 3);
+        int differing = 0;
+        if (previous.size() == rgb.size())
+            for (std::size_t i = 0; i < rgb.size(); i += 3)
+                differing += std::abs(rgb[i] - previous[i]) + std::abs(rgb[i + 1] - previous[i + 1]) +
+                                 std::abs(rgb[i + 2] - previous[i + 2]) > 48;
+        *changed = double(differing) / (960 * 540);
+        previous = std::move(rgb);
+        return 1 - double(*std::max_element(counts.begin(), counts.end())) / (960 * 540);
+    };
+    struct Screen {
+        std::string name;
+        double drawn;
+        double changed;
+    };
+    std::vector<Screen> screens;
+    auto take = [&](const std::string& name) {
+        Screen s{name, 0, 0};
+        s.drawn = shot(name, &s.changed);
+        screens.push_back(s);
+    };
+
+    ASSERT_TRUE(runUntilRunning(kStageLanguage));
+    take("1-language-menu");
+    press(GLFW_KEY_DOWN);
+    press(GLFW_KEY_ENTER);
+    ASSERT_TRUE(runUntil([&] { return game->stageId == kStageIntro && game->settleCount < 1; }, 300));
+    host.Frames(90);  // each logo is on screen for about three seconds
+    take("2-first-logo");
+    host.Frames(180);
+    take("3-second-logo");
+    ASSERT_TRUE(runUntilRunning(kStageTitle));
+    host.Frames(30);
+    take("4-title");
+    press(GLFW_KEY_ENTER);
+    ASSERT_TRUE(runUntilRunning(kStageLevel));
+    take("5-hub");
+
+    auto hub = std::dynamic_pointer_cast<c_TarnStage>(game->stage);
+    ASSERT_NE(hub, nullptr);
+    hub->StartExit(500, 0, 0, 0, 6);  // as door 6 does
+    ASSERT_TRUE(runUntil([&] { return game->stage != hub && game->stageId == kStageLevel; }, 600));
+    ASSERT_TRUE(runUntilRunning(kStageLevel));
+    auto last = std::dynamic_pointer_cast<c_TarnStage>(game->stage);
+    take("6-last-level");
+    std::vector<solution::Event> events;
+    std::string error;
+    ASSERT_TRUE(solution::Read(solution::FileOfLevel(6), events, error)) << error;
+    const solution::Outcome outcome =
+        solution::Play(host, *game, last, events, [&] { return game->nextStage == kStageEnding; }, 600);
+    ASSERT_TRUE(outcome.done) << outcome.where;
+    watchFrames();  // the player watched the frames in its own way
+    last.reset();
+    hub.reset();
+    ASSERT_TRUE(runUntilRunning(kStageEnding));
+    host.Frames(150);  // the thanks text has faded in
+    take("7-ending");
+    press(GLFW_KEY_ENTER);
+    ASSERT_TRUE(runUntilRunning(kStageCredits));
+    host.Frames(400);
+    take("8-credits");
+    platform.KeyDown(GLFW_KEY_ESCAPE);
+    host.Frames(1);
+    platform.KeyUp(GLFW_KEY_ESCAPE);
+    ASSERT_TRUE(runUntilRunning(kStageTitle));
+
+    for (const Screen& s : screens) {
+        EXPECT_GT(s.drawn, 0.01) << s.name << " looks blank";
+        if (&s != &screens.front()) {
+            EXPECT_GT(s.changed, 0.01) << s.name << " looks like the screen before it";
+        }
+    }
+
+    game.reset();
+    ResetAppLayer();
+    ResetGameValues();
+    AudioManager::Shutdown();
+    EnableScrambledImages(false);
+    SetLanguage(kLanguageEnglish);
 }
