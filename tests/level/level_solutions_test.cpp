@@ -8,64 +8,14 @@
 
 #include <filesystem>
 
-#include "audio/audio_manager.h"
-#include "framework/texture.h"
-#include "graphics/gl_recorder.h"
-#include "host/app.h"
 #include "host/progress.h"
-#include "host/scripted_platform.h"
-#include "level/tarn_stage.h"
+#include "level_stage_harness.h"
 #include "solution_script.h"
-#include "stages/game.h"
-#include "stages/tarn_game.h"
-#include "stages/translation.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-struct LevelSolution : testing::TestWithParam<int> {
-    ScopedTempDir dir;
-    GlRecorder gl;
-    GlApiScope seam{gl};
-    ScriptedHost host;
-    Ref<c_TarnGame> game;
-
-    void SetUp() override {
-        namespace fs = std::filesystem;
-        fs::create_directory_symlink(fs::path(ORBEL_BINARY_DIR) / "data", dir.Path() / "data");
-        game = New<c_TarnGame>();
-        ASSERT_TRUE(host.Start());
-    }
-    void TearDown() override {
-        game.reset();
-        ResetAppLayer();
-        ResetGameValues();
-        AudioManager::Shutdown();
-        EnableScrambledImages(false);
-        SetLanguage(kLanguageEnglish);
-    }
-    template <class F>
-    bool RunUntil(F done, int limit) {
-        for (int i = 0; i < limit; ++i) {
-            if (done()) return true;
-            host.Frames(1);
-        }
-        return done();
-    }
-    // Builds level `n` and stops just before its first update.
-    Ref<c_TarnStage> Build(int n) {
-        EXPECT_TRUE(RunUntil([&] { return game->fadeStart < 0 && game->nextStage == kNoStage; }, 3000));
-        Game().currentLevel = n;
-        game->nextStage = kStageLevel;
-        EXPECT_TRUE(RunUntil(
-            [&] {
-                return game->stageId == kStageLevel && game->nextStage == kNoStage && game->stage &&
-                       game->loadProgress == 100 && game->settleCount < 1;
-            },
-            600));
-        return std::dynamic_pointer_cast<c_TarnStage>(game->stage);
-    }
-};
+struct LevelSolution : LevelStageTest, testing::WithParamInterface<int> {};
 
 // Enough for the last walk to a door and the exit fade after the last key.
 constexpr int kGraceUpdates = 600;

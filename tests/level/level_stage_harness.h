@@ -58,17 +58,24 @@ struct LevelStageTest : testing::Test {
         }
         return done();
     }
-    // Builds level `n` and runs until it takes updates.
-    Ref<c_TarnStage> Play(int n) {
+    // Requests level `n` as the hub's doors do and runs until it is built,
+    // stopping just before its first update.
+    Ref<c_TarnStage> Build(int n) {
         EXPECT_TRUE(RunUntil([&] { return game->fadeStart < 0 && game->nextStage == kNoStage; }));
         Game().currentLevel = n;
         game->nextStage = kStageLevel;
         EXPECT_TRUE(RunUntil([&] {
             return game->stageId == kStageLevel && game->nextStage == kNoStage && game->stage &&
-                   game->loadProgress == 100 && game->settleCount < 1 && game->fadeStart < 0;
+                   game->loadProgress == 100 && game->settleCount < 1;
         }));
-        host.Frames(2);
         return std::dynamic_pointer_cast<c_TarnStage>(game->stage);
+    }
+    // Builds level `n` and runs until it takes updates.
+    Ref<c_TarnStage> Play(int n) {
+        Ref<c_TarnStage> stage = Build(n);
+        EXPECT_TRUE(RunUntil([&] { return game->fadeStart < 0; }));
+        host.Frames(2);
+        return stage;
     }
     // Plays test map `name` as level `n`.
     Ref<c_TarnStage> PlayTestMap(const std::string& name, int n = 3) {
