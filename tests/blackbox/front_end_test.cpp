@@ -73,8 +73,8 @@ TEST(FrontEnd, LanguageMenuLeadsThroughIntroToTitleInEitherLanguageAndBothExitsE
         EXPECT_EQ(game.WaitExit(20), 0) << game.Log();
     }
 
-    // Spanish: Down then Enter; the intro's logos show on black before the
-    // title, whose prompt is the longer Spanish text; the close box ends the
+    // Spanish: Down then Enter; the intro's two logos show on black before
+    // the title, whose prompt is the longer Spanish text; the close box ends the
     // program with 0.
     {
         GameSession game("spanish");
@@ -98,12 +98,20 @@ TEST(FrontEnd, LanguageMenuLeadsThroughIntroToTitleInEitherLanguageAndBothExitsE
             << "no intro logo\n"
             << game.Log();
         game.Save(intro, "2-intro");
+        // The second studio's logo follows: its grapes are the only purple
+        // of the front end.
+        Frame second;
+        EXPECT_TRUE(game.WaitFor([](const Frame& f) { return ColourShare(f, kWhole, 122, 74, 184, 40) > 0.002; }, 20,
+                                 &second))
+            << "no second logo\n"
+            << game.Log();
+        game.Save(second, "3-second-logo");
         Frame f;
         ASSERT_TRUE(game.WaitFor(LooksLikeTitle, 30, &f)) << game.Log();
         Pause(1.5);
         Frame prompt;
         int spanishWidth = BlinkingWidth(game, &prompt);
-        game.Save(prompt, "3-title");
+        game.Save(prompt, "4-title");
         EXPECT_GT(spanishWidth, englishWidth + 30) << "the prompt is not the Spanish text";
         game.SendCloseRequest();
         EXPECT_EQ(game.WaitExit(20), 0) << game.Log();
