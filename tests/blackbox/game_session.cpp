@@ -343,6 +343,16 @@ double BestMatch(const std::vector<float>& recording, const std::vector<float>& 
 // ---- the game ---------------------------------------------------------------
 
 GameSession::GameSession(const std::string& galleryPrefix) : prefix_(galleryPrefix) {
+    // A run's pictures from an earlier run (a timed-out frame above all)
+    // would otherwise pass for this run's.
+    std::error_code ec;
+    std::vector<fs::path> stale;
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(ORBEL_BINARY_DIR) / "blackbox-gallery", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(prefix_ + "-") && name.ends_with(".png")) stale.push_back(entry.path());
+    }
+    for (const fs::path& file : stale) fs::remove(file, ec);
     char pattern[] = "/tmp/orbel-blackbox-XXXXXX";
     if (char* made = ::mkdtemp(pattern)) dir_ = made;
     fs::create_directory_symlink(fs::path(GameBuildDir()) / "data", dir_ / "data");
