@@ -42,18 +42,18 @@ void GlfwPlatform::Sleep(double seconds) {
     if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-bool GlfwPlatform::CreateWindow(const WindowSpec& spec, PlatformEvents& events) {
+bool GlfwPlatform::CreateWindow(const WindowRequest& request, PlatformEvents& events) {
     DestroyWindow();
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_RED_BITS, spec.redBits);
-    glfwWindowHint(GLFW_GREEN_BITS, spec.greenBits);
-    glfwWindowHint(GLFW_BLUE_BITS, spec.blueBits);
-    glfwWindowHint(GLFW_ALPHA_BITS, spec.alphaBits);
-    glfwWindowHint(GLFW_DEPTH_BITS, spec.depthBits);
-    glfwWindowHint(GLFW_STENCIL_BITS, spec.stencilBits);
-    GLFWmonitor* monitor = spec.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
-    window_ = glfwCreateWindow(spec.width, spec.height, "", monitor, nullptr);
+    glfwWindowHint(GLFW_RED_BITS, request.redBits);
+    glfwWindowHint(GLFW_GREEN_BITS, request.greenBits);
+    glfwWindowHint(GLFW_BLUE_BITS, request.blueBits);
+    glfwWindowHint(GLFW_ALPHA_BITS, request.alphaBits);
+    glfwWindowHint(GLFW_DEPTH_BITS, request.depthBits);
+    glfwWindowHint(GLFW_STENCIL_BITS, request.stencilBits);
+    GLFWmonitor* monitor = request.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
+    window_ = glfwCreateWindow(request.width, request.height, "", monitor, nullptr);
     if (!window_) return false;
     events_ = &events;
     glfwSetWindowUserPointer(window_, events_);

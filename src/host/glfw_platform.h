@@ -21,7 +21,7 @@ public:
     double Now() override;
     void Sleep(double seconds) override;
 
-    bool CreateWindow(const WindowSpec& spec, PlatformEvents& events) override;
+    bool CreateWindow(const WindowRequest& request, PlatformEvents& events) override;
     void DestroyWindow() override;
     bool IsWindowOpen() override { return window_ != nullptr; }
     void ShowWindow() override;

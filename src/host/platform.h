@@ -23,7 +23,7 @@ struct RtGlfwVideoMode {
 };
 
 // What the host asks for when it opens a window.
-struct WindowSpec {
+struct WindowRequest {
     int width = 0;
     int height = 0;
     int redBits = 8, greenBits = 8, blueBits = 8, alphaBits = 0;
@@ -55,7 +55,7 @@ public:
 
     // Window. CreateWindow makes it hidden and with its GL context current;
     // ShowWindow maps it once placed. Events go to `events` from then on.
-    virtual bool CreateWindow(const WindowSpec& spec, PlatformEvents& events) = 0;
+    virtual bool CreateWindow(const WindowRequest& request, PlatformEvents& events) = 0;
     virtual void DestroyWindow() = 0;
     virtual bool IsWindowOpen() = 0;
     virtual void ShowWindow() = 0;

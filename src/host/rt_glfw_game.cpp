@@ -142,8 +142,8 @@ std::vector<RtGlfwVideoMode> RtGlfwGame::GetVideoModes() { return platform_->Vid
 bool RtGlfwGame::OpenWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
                             int depthBits, int stencilBits, bool fullscreen) {
     platform_->DestroyWindow();
-    WindowSpec spec{width, height, redBits, greenBits, blueBits, alphaBits, depthBits, stencilBits, fullscreen};
-    bool opened = platform_->CreateWindow(spec, *this);
+    WindowRequest request{width, height, redBits, greenBits, blueBits, alphaBits, depthBits, stencilBits, fullscreen};
+    bool opened = platform_->CreateWindow(request, *this);
     BumpContextGeneration();
     if (!opened) return false;
     if (!fullscreen) {

@@ -71,23 +71,23 @@ void ScriptedPlatform::SetJoystick(int port, std::vector<float> axes, std::vecto
 
 // ---- window -------------------------------------------------------------------
 
-bool ScriptedPlatform::CreateWindow(const WindowSpec& spec, PlatformEvents& events) {
+bool ScriptedPlatform::CreateWindow(const WindowRequest& request, PlatformEvents& events) {
     DestroyWindow();
     if (options_.glContext) {
         glfwDefaultWindowHints();
-        glfwWindowHint(GLFW_RED_BITS, spec.redBits);
-        glfwWindowHint(GLFW_GREEN_BITS, spec.greenBits);
-        glfwWindowHint(GLFW_BLUE_BITS, spec.blueBits);
-        glfwWindowHint(GLFW_ALPHA_BITS, spec.alphaBits);
-        glfwWindowHint(GLFW_DEPTH_BITS, spec.depthBits);
-        glfwWindowHint(GLFW_STENCIL_BITS, spec.stencilBits);
+        glfwWindowHint(GLFW_RED_BITS, request.redBits);
+        glfwWindowHint(GLFW_GREEN_BITS, request.greenBits);
+        glfwWindowHint(GLFW_BLUE_BITS, request.blueBits);
+        glfwWindowHint(GLFW_ALPHA_BITS, request.alphaBits);
+        glfwWindowHint(GLFW_DEPTH_BITS, request.depthBits);
+        glfwWindowHint(GLFW_STENCIL_BITS, request.stencilBits);
         // Titled apart from the game's window so a search for the real one
         // never finds it.
-        glWindow_ = glfwCreateWindow(spec.width, spec.height, "Orbel scripted", nullptr, nullptr);
+        glWindow_ = glfwCreateWindow(request.width, request.height, "Orbel scripted", nullptr, nullptr);
         if (!glWindow_) return false;
         glfwMakeContextCurrent(glWindow_);
     }
-    spec_ = spec;
+    request_ = request;
     events_ = &events;
     open_ = true;
     active_ = true;
@@ -109,8 +109,8 @@ void ScriptedPlatform::SetWindowPos(int x, int y) {
 }
 
 void ScriptedPlatform::GetWindowSize(int& width, int& height) {
-    width = open_ ? spec_.width : 0;
-    height = open_ ? spec_.height : 0;
+    width = open_ ? request_.width : 0;
+    height = open_ ? request_.height : 0;
 }
 
 void ScriptedPlatform::GetCursorPos(double& x, double& y) {

@@ -96,7 +96,7 @@ public:
     int WindowX() const { return windowX_; }
     int WindowY() const { return windowY_; }
     const std::string& Title() const { return title_; }
-    const WindowSpec& LastWindowSpec() const { return spec_; }
+    const WindowRequest& LastWindowRequest() const { return request_; }
     bool CursorVisible() const { return cursorVisible_; }
     // The interval last applied to the driver (-1 before any).
     int DriverSwapInterval() const { return swapInterval_; }
@@ -105,7 +105,7 @@ public:
     // ---- HostPlatform
     double Now() override { return now_; }
     void Sleep(double seconds) override;
-    bool CreateWindow(const WindowSpec& spec, PlatformEvents& events) override;
+    bool CreateWindow(const WindowRequest& request, PlatformEvents& events) override;
     void DestroyWindow() override;
     bool IsWindowOpen() override { return open_; }
     void ShowWindow() override {}
@@ -143,7 +143,7 @@ private:
     int closeAfter_ = 0;
     int windowsOpened_ = 0;
     int waits_ = 0;
-    WindowSpec spec_;
+    WindowRequest request_;
     int windowX_ = 0, windowY_ = 0;
     std::string title_;
     double cursorX_ = 0, cursorY_ = 0;

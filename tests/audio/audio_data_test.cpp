@@ -24,7 +24,7 @@ std::string Cut(std::string bytes, std::size_t size) {
 TEST(AudioData, WavReaderFollowsTheRiffRules) {
     std::string pcm16 = SinePcm16(1, 22050, 10);  // 220 frames
     std::string stereo8(2 * 100, '\x80');
-    WavSpec fmtFirst;
+    WavLayout fmtFirst;
     fmtFirst.data = pcm16;
     std::string good = MakeWav(fmtFirst);
     std::string listFirst = good;

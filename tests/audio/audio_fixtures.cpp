@@ -54,26 +54,26 @@ void PutLE(std::string& out, std::uint32_t value, int bytes) {
 
 }  // namespace
 
-std::string MakeWav(const WavSpec& spec) {
+std::string MakeWav(const WavLayout& layout) {
     std::string body = "WAVE";
     body += "fmt ";
-    PutLE(body, static_cast<std::uint32_t>(spec.fmtSize), 4);
-    PutLE(body, static_cast<std::uint32_t>(spec.formatCode), 2);
-    PutLE(body, static_cast<std::uint32_t>(spec.channels), 2);
-    PutLE(body, static_cast<std::uint32_t>(spec.rate), 4);
-    int block = spec.channels * spec.bits / 8;
-    PutLE(body, static_cast<std::uint32_t>(spec.rate * block), 4);
+    PutLE(body, static_cast<std::uint32_t>(layout.fmtSize), 4);
+    PutLE(body, static_cast<std::uint32_t>(layout.formatCode), 2);
+    PutLE(body, static_cast<std::uint32_t>(layout.channels), 2);
+    PutLE(body, static_cast<std::uint32_t>(layout.rate), 4);
+    int block = layout.channels * layout.bits / 8;
+    PutLE(body, static_cast<std::uint32_t>(layout.rate * block), 4);
     PutLE(body, static_cast<std::uint32_t>(block), 2);
-    PutLE(body, static_cast<std::uint32_t>(spec.bits), 2);
-    body.append(static_cast<std::size_t>(spec.fmtSize > 16 ? spec.fmtSize - 16 : 0), '\0');
-    for (const auto& [tag, content] : spec.chunksBeforeData) {
+    PutLE(body, static_cast<std::uint32_t>(layout.bits), 2);
+    body.append(static_cast<std::size_t>(layout.fmtSize > 16 ? layout.fmtSize - 16 : 0), '\0');
+    for (const auto& [tag, content] : layout.chunksBeforeData) {
         body += tag;
         PutLE(body, static_cast<std::uint32_t>(content.size()), 4);
         body += content;
     }
     body += "data";
-    PutLE(body, static_cast<std::uint32_t>(spec.data.size()), 4);
-    body += spec.data;
+    PutLE(body, static_cast<std::uint32_t>(layout.data.size()), 4);
+    body += layout.data;
     std::string file = "RIFF";
     PutLE(file, static_cast<std::uint32_t>(body.size()), 4);
     return file + body;

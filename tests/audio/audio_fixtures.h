@@ -15,7 +15,7 @@ namespace audio_test {
 
 // A RIFF/WAVE file: "fmt " chunk of `fmtSize` bytes (16 or more; the extra
 // bytes are zero), optional extra chunks before "data", then the data.
-struct WavSpec {
+struct WavLayout {
     int formatCode = 1;
     int channels = 1;
     int bits = 16;
@@ -24,7 +24,7 @@ struct WavSpec {
     std::vector<std::pair<std::string, std::string>> chunksBeforeData;
     std::string data;
 };
-std::string MakeWav(const WavSpec& spec);
+std::string MakeWav(const WavLayout& layout);
 
 // 16-bit PCM of a sine wave at `amplitude` (0..1), the same in every channel.
 std::string SinePcm16(int channels, int rate, int milliseconds, double amplitude = 0.5,

@@ -61,8 +61,8 @@ TEST_F(LoopTest, OpensCentredTitledWindowAndStarts) {
     EXPECT_EQ(game->starts, 1);
     EXPECT_TRUE(host.Game().IsStarted());
     EXPECT_EQ(platform.Title(), "Orbel DEMO");
-    EXPECT_EQ(platform.LastWindowSpec().width, 960);
-    EXPECT_EQ(platform.LastWindowSpec().height, 540);
+    EXPECT_EQ(platform.LastWindowRequest().width, 960);
+    EXPECT_EQ(platform.LastWindowRequest().height, 540);
     EXPECT_EQ(platform.WindowX(), (1920 - 960) / 2);
     EXPECT_EQ(platform.WindowY(), (1080 - 540) / 2);
     EXPECT_EQ(host.Game().GetDeviceWidth(), 960);
