@@ -38,14 +38,6 @@ int BlinkingWidth(GameSession& game, Frame* sample) {
     return static_cast<int>((changed.rend() - hi) - (lo - changed.begin()));
 }
 
-bool LooksLikeMenu(const Frame& f) {
-    // A small lit panel in the middle of a black screen.
-    return LitShare(f, {0, 0, 960, 150}) < 0.01 && LitShare(f, {300, 200, 360, 140}) > 0.2 &&
-           ColourCount(f, {300, 200, 360, 140}) >= 6;
-}
-
-bool LooksLikeTitle(const Frame& f) { return LitShare(f, kWhole) > 0.8 && ColourCount(f, kWhole) > 40; }
-
 }  // namespace
 
 TEST(FrontEnd, LanguageMenuLeadsThroughIntroToTitleInEitherLanguageAndBothExitsEndCleanly) {

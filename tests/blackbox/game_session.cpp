@@ -1,6 +1,8 @@
 // game_session.cpp — see game_session.h.
 #include "blackbox/game_session.h"
 
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -525,4 +527,32 @@ void OtherWindow::GiveFocus(unsigned long window) {
     XSetInputFocus(d, window, RevertToParent, CurrentTime);
     XSync(d, False);
     XCloseDisplay(d);
+}
+
+// ---- screens ----------------------------------------------------------------
+
+bool LooksLikeMenu(const Frame& f) {
+    return LitShare(f, {0, 0, 960, 150}) < 0.01 && LitShare(f, {300, 200, 360, 140}) > 0.2 &&
+           ColourCount(f, {300, 200, 360, 140}) >= 6;
+}
+
+bool LooksLikeTitle(const Frame& f) { return LitShare(f, kWhole) > 0.8 && ColourCount(f, kWhole) > 40; }
+
+bool WhiteOut(const Frame& f) { return ColourShare(f, kWhole, 255, 255, 255, 20) > 0.9; }
+
+void EnterHub(GameSession& game, Frame* title) {
+    Frame shown;
+    if (!title) title = &shown;
+    ASSERT_TRUE(game.Start()) << game.Log();
+    ASSERT_TRUE(game.WaitFor(LooksLikeMenu, 20)) << game.Log();
+    game.Key("Return");
+    ASSERT_TRUE(game.WaitFor(LooksLikeTitle, 30, title)) << game.Log();
+    Pause(1.5);  // the title fades in over a second
+    *title = game.Grab();
+    game.Key("Return");
+    ASSERT_TRUE(game.WaitFor(
+        [&](const Frame& f) { return ChangedShare(*title, f, kWhole) > 0.3 && LitShare(f, kWhole) > 0.5; }, 30))
+        << "never reached the hub\n"
+        << game.Log();
+    Pause(2);  // the one-second fade-in
 }

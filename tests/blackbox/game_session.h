@@ -162,3 +162,18 @@ private:
     struct _XDisplay* display_ = nullptr;
     unsigned long window_ = 0;
 };
+
+// The game's screens as the checks recognise them.
+// The language menu: a small lit panel with its flags in the middle of a
+// black screen.
+bool LooksLikeMenu(const Frame& f);
+// The title: a full, colourful picture.
+bool LooksLikeTitle(const Frame& f);
+// A door opening fades the whole screen to white.
+bool WhiteOut(const Frame& f);
+
+// Language menu → English → intro → title, then Enter, and waits for the
+// hub to fade in. `title`, when given, gets the title as it stood before
+// Enter. Fails the calling test (check with ASSERT_NO_FATAL_FAILURE) when a
+// screen does not come.
+void EnterHub(GameSession& game, Frame* title = nullptr);

@@ -17,28 +17,6 @@
 
 namespace {
 
-bool LooksLikeMenu(const Frame& f) {
-    return LitShare(f, {0, 0, 960, 150}) < 0.01 && LitShare(f, {300, 200, 360, 140}) > 0.2;
-}
-bool LooksLikeTitle(const Frame& f) { return LitShare(f, kWhole) > 0.8 && ColourCount(f, kWhole) > 40; }
-// A door opening fades the whole screen to white.
-bool WhiteOut(const Frame& f) { return ColourShare(f, kWhole, 255, 255, 255, 20) > 0.9; }
-
-void EnterHub(GameSession& game) {
-    ASSERT_TRUE(game.Start()) << game.Log();
-    ASSERT_TRUE(game.WaitFor(LooksLikeMenu, 20)) << game.Log();
-    game.Key("Return");
-    Frame title;
-    ASSERT_TRUE(game.WaitFor(LooksLikeTitle, 30, &title)) << game.Log();
-    Pause(1.5);
-    title = game.Grab();
-    game.Key("Return");
-    ASSERT_TRUE(game.WaitFor(
-        [&](const Frame& f) { return ChangedShare(title, f, kWhole) > 0.3 && LitShare(f, kWhole) > 0.5; }, 30))
-        << game.Log();
-    Pause(2);
-}
-
 // The hub as the level file lays it out (16-pixel cells): the character
 // starts in cell 2, the first door stands in cell 19 and the second in cell
 // 33, each behind a one-cell step. The window shows 320 x 180 of it at a
@@ -246,6 +224,22 @@ TextMask DoorText(GameSession& game, const std::string& name, double wait) {
     return SecondLine(game.Shot(name));
 }
 
+// What the first two doors say, read standing at each in turn, and how
+// alike their second lines are.
+struct DoorTexts {
+    TextMask first, second;
+    double likeness = 0;
+};
+
+void ReadFirstTwoDoors(GameSession& game, DoorTexts* doors) {
+    HubWalker walker(game);
+    ASSERT_TRUE(walker.GoTo(kFirstDoorX)) << "could not reach the first door";
+    doors->first = DoorText(game, "1-first-door", 4.5);
+    ASSERT_TRUE(walker.GoTo(kSecondDoorX)) << "could not reach the second door";
+    doors->second = DoorText(game, "2-second-door", 1.5);
+    doors->likeness = Likeness(doors->first, doors->second);
+}
+
 }  // namespace
 
 TEST(Progress, SavedProgressOpensTheNextDoorAndADamagedFileStartsAtZero) {
@@ -261,14 +255,10 @@ TEST(Progress, SavedProgressOpensTheNextDoorAndADamagedFileStartsAtZero) {
             SaveProgress(1);
         }
         ASSERT_NO_FATAL_FAILURE(EnterHub(game));
-        HubWalker walker(game);
-        ASSERT_TRUE(walker.GoTo(kFirstDoorX)) << "could not reach the first door";
-        TextMask first = DoorText(game, "1-first-door", 4.5);
-        ASSERT_TRUE(walker.GoTo(kSecondDoorX)) << "could not reach the second door";
-        TextMask second = DoorText(game, "2-second-door", 1.5);
-        double likeness = Likeness(first, second);
-        std::printf("progress 1: second door's text matches the first's by %.2f\n", likeness);
-        EXPECT_GT(likeness, 0.8) << "the second door does not read \"Press DOWN to enter\"";
+        DoorTexts doors;
+        ASSERT_NO_FATAL_FAILURE(ReadFirstTwoDoors(game, &doors));
+        std::printf("progress 1: second door's text matches the first's by %.2f\n", doors.likeness);
+        EXPECT_GT(doors.likeness, 0.8) << "the second door does not read \"Press DOWN to enter\"";
         game.Key("Down");
         EXPECT_TRUE(game.WaitFor(WhiteOut, 8)) << "Down at the second door did not go in";
         game.Shot("3-entered");
@@ -279,15 +269,11 @@ TEST(Progress, SavedProgressOpensTheNextDoorAndADamagedFileStartsAtZero) {
         GameSession game("progress-damaged");
         std::ofstream(game.Dir() / ".cobaltstate") << "not*base64\n";
         ASSERT_NO_FATAL_FAILURE(EnterHub(game));
-        HubWalker walker(game);
-        ASSERT_TRUE(walker.GoTo(kFirstDoorX)) << "could not reach the first door";
-        TextMask first = DoorText(game, "1-first-door", 4.5);
-        ASSERT_TRUE(walker.GoTo(kSecondDoorX)) << "could not reach the second door";
-        TextMask second = DoorText(game, "2-second-door", 1.5);
-        double likeness = Likeness(first, second);
-        std::printf("damaged: second door's text matches the first's by %.2f\n", likeness);
-        EXPECT_GT(second.x1, 0) << "the second door shows no text";
-        EXPECT_LT(likeness, 0.6) << "the second door reads as an open one";
+        DoorTexts doors;
+        ASSERT_NO_FATAL_FAILURE(ReadFirstTwoDoors(game, &doors));
+        std::printf("damaged: second door's text matches the first's by %.2f\n", doors.likeness);
+        EXPECT_GT(doors.second.x1, 0) << "the second door shows no text";
+        EXPECT_LT(doors.likeness, 0.6) << "the second door reads as an open one";
         game.Key("Down");
         EXPECT_FALSE(game.WaitFor(WhiteOut, 3)) << "a damaged state file opened the second door";
         EXPECT_TRUE(game.Running()) << game.Log();

@@ -10,12 +10,6 @@
 
 namespace {
 
-bool LooksLikeMenu(const Frame& f) {
-    return LitShare(f, {0, 0, 960, 150}) < 0.01 && LitShare(f, {300, 200, 360, 140}) > 0.2;
-}
-bool LooksLikeTitle(const Frame& f) { return LitShare(f, kWhole) > 0.8 && ColourCount(f, kWhole) > 40; }
-// A door opening fades the whole screen to white.
-bool WhiteOut(const Frame& f) { return ColourShare(f, kWhole, 255, 255, 255, 20) > 0.9; }
 // A level on screen: neither faded out nor dark, in both halves.
 bool LevelShown(const Frame& f) {
     return !WhiteOut(f) && LitShare(f, {0, 0, 960, 270}) > 0.5 && LitShare(f, {0, 270, 960, 270}) > 0.5;
@@ -29,18 +23,7 @@ TEST(TestLevel, PlayedFromTheHubToItsExitSavesProgress) {
     ASSERT_TRUE(x.Ok());
     GameSession game("test-level");
     game.UseTestMaps({{0, "hub"}, {1, "exit"}, {2, "exit"}});
-    ASSERT_TRUE(game.Start()) << game.Log();
-    ASSERT_TRUE(game.WaitFor(LooksLikeMenu, 20)) << game.Log();
-    game.Key("Return");
-    Frame title;
-    ASSERT_TRUE(game.WaitFor(LooksLikeTitle, 30, &title)) << game.Log();
-    Pause(1.5);
-    title = game.Grab();
-    game.Key("Return");
-    ASSERT_TRUE(game.WaitFor([&](const Frame& f) { return ChangedShare(title, f, kWhole) > 0.3 && LitShare(f, kWhole) > 0.5; },
-                             30))
-        << game.Log();
-    Pause(2);  // the fade-in
+    ASSERT_NO_FATAL_FAILURE(EnterHub(game));
     game.Shot("1-hub");
 
     // The hub's only door stands beside the spawn point: Down enters it.

@@ -20,6 +20,7 @@
 #include "stages/game.h"
 #include "stages/tarn_game.h"
 #include "stages/translation.h"
+#include "support/game_reset.h"
 #include "support/temp_dir.h"
 #include "support/test_maps.h"
 
@@ -39,11 +40,7 @@ struct LevelStageTest : testing::Test {
     }
     void TearDown() override {
         game.reset();
-        ResetAppLayer();
-        ResetGameValues();
-        AudioManager::Shutdown();
-        EnableScrambledImages(false);
-        SetLanguage(kLanguageEnglish);
+        ResetAfterWholeGame();
     }
     // Makes ./data a folder of links to the build's data in which each
     // "levelN.tmx" named in `levels` is the test map of that name instead.

@@ -23,6 +23,7 @@
 #include "stages/tarn_game.h"
 #include "stages/translation.h"
 #include "support/child_process.h"
+#include "support/game_reset.h"
 #include "support/temp_dir.h"
 
 #include "stb_image_write.h"
@@ -59,11 +60,7 @@ struct FrontEndTest : testing::Test {
     }
     void TearDown() override {
         game.reset();
-        ResetAppLayer();
-        ResetGameValues();
-        AudioManager::Shutdown();
-        EnableScrambledImages(false);
-        SetLanguage(kLanguageEnglish);
+        ResetAfterWholeGame();
     }
 
     template <class F>
@@ -283,10 +280,7 @@ TEST(LanguageMenuOnScreen, ShowsBothOptionsWithTheirFlags) {
     EXPECT_GT(count(480, 270 + 24, white), 50);
 
     game.reset();
-    ResetAppLayer();
-    ResetGameValues();
-    AudioManager::Shutdown();
-    EnableScrambledImages(false);
+    ResetAfterWholeGame();
 }
 
 // The whole game on real OpenGL, from the language menu through both logos,
@@ -423,9 +417,5 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
     }
 
     game.reset();
-    ResetAppLayer();
-    ResetGameValues();
-    AudioManager::Shutdown();
-    EnableScrambledImages(false);
-    SetLanguage(kLanguageEnglish);
+    ResetAfterWholeGame();
 }

@@ -13,6 +13,7 @@
 #include "host/scripted_platform.h"
 #include "stages/stage.h"
 #include "stages/tarn_game.h"
+#include "support/game_reset.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -97,10 +98,7 @@ struct GameTest : testing::Test {
     }
     void TearDown() override {
         game.reset();
-        ResetAppLayer();
-        ResetGameValues();
-        AudioManager::Shutdown();
-        EnableScrambledImages(false);
+        ResetAfterWholeGame();
     }
     // Runs frames until `done` holds (false after `limit` frames).
     template <class F>
@@ -198,7 +196,7 @@ TEST_F(GameTest, RequestForTheCurrentStageCreatesItAfresh) {
 
 TEST_F(GameTest, DiscardReleasesOnlyTheStagesOwnSoundEffects) {
     ReadyProbe(0);
-    audio_test::WavSpec blip;
+    audio_test::WavLayout blip;
     blip.data = audio_test::SinePcm16(1, 22050, 50);
     dir.Write("data/blip.wav", audio_test::MakeWav(blip));
     AudioManager::PreloadSFX(u"blip.wav", u"STAGE_FX", false);
