@@ -42,16 +42,20 @@ void GlfwPlatform::Sleep(double seconds) {
     if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-bool GlfwPlatform::CreateWindow(const WindowRequest& request, PlatformEvents& events) {
-    DestroyWindow();
+void GlfwPlatform::HintBits(const WindowRequest& request) {
     glfwDefaultWindowHints();
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     glfwWindowHint(GLFW_RED_BITS, request.redBits);
     glfwWindowHint(GLFW_GREEN_BITS, request.greenBits);
     glfwWindowHint(GLFW_BLUE_BITS, request.blueBits);
     glfwWindowHint(GLFW_ALPHA_BITS, request.alphaBits);
     glfwWindowHint(GLFW_DEPTH_BITS, request.depthBits);
     glfwWindowHint(GLFW_STENCIL_BITS, request.stencilBits);
+}
+
+bool GlfwPlatform::CreateWindow(const WindowRequest& request, PlatformEvents& events) {
+    DestroyWindow();
+    HintBits(request);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     GLFWmonitor* monitor = request.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
     window_ = glfwCreateWindow(request.width, request.height, "", monitor, nullptr);
     if (!window_) return false;

@@ -12,6 +12,9 @@ public:
     // standard error; false when the window system cannot be reached.
     static bool Init();
     static void Terminate();
+    // Resets GLFW's window hints and asks for the request's colour, depth
+    // and stencil bits (the scripted platform's real context asks the same).
+    static void HintBits(const WindowRequest& request);
 
     GlfwPlatform() = default;
     ~GlfwPlatform() override;

@@ -3,6 +3,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include "host/glfw_platform.h"
 #include "host/rt_glfw_game.h"
 
 ScriptedPlatform::ScriptedPlatform() : ScriptedPlatform(Options{}) {}
@@ -74,13 +75,7 @@ void ScriptedPlatform::SetJoystick(int port, std::vector<float> axes, std::vecto
 bool ScriptedPlatform::CreateWindow(const WindowRequest& request, PlatformEvents& events) {
     DestroyWindow();
     if (options_.glContext) {
-        glfwDefaultWindowHints();
-        glfwWindowHint(GLFW_RED_BITS, request.redBits);
-        glfwWindowHint(GLFW_GREEN_BITS, request.greenBits);
-        glfwWindowHint(GLFW_BLUE_BITS, request.blueBits);
-        glfwWindowHint(GLFW_ALPHA_BITS, request.alphaBits);
-        glfwWindowHint(GLFW_DEPTH_BITS, request.depthBits);
-        glfwWindowHint(GLFW_STENCIL_BITS, request.stencilBits);
+        GlfwPlatform::HintBits(request);
         // Titled apart from the game's window so a search for the real one
         // never finds it.
         glWindow_ = glfwCreateWindow(request.width, request.height, "Orbel scripted", nullptr, nullptr);
