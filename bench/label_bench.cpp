@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "framework/label.h"
-#include "graphics/gl_recorder.h"
+#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "framework/sprite.h"
 #include "framework/tile_set.h"
 #include "framework/window.h"
-#include "graphics/gl_recorder.h"
+#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
 
 namespace {

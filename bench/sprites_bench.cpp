@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "graphics/gl_recorder.h"
+#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include <optional>
 #include <vector>
 
-#include "audio/audio_data.h"
+#include "host/audio_data.h"
 #include "host/object.h"
 
 class gxtkAudio;

@@ -13,7 +13,7 @@
 
 #include "framework/cog.h"
 #include "framework/static_image.h"
-#include "level/tile_map.h"
+#include "framework/tile_map.h"
 
 // Flakes are placed one per kSnowGridStep × kSnowGridStep cell of the upper
 // half of the map's height.

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/ease.h"
 #include "graphics/graphics_context.h"
 #include "graphics/image.h"

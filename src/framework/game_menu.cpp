@@ -1,8 +1,8 @@
 // game_menu.cpp — see game_menu.h.
 #include "framework/game_menu.h"
 
-#include "audio/audio_manager.h"
-#include "stages/translation.h"
+#include "framework/audio_manager.h"
+#include "framework/translation.h"
 
 namespace {
 

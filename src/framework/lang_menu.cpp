@@ -2,7 +2,7 @@
 #include "framework/lang_menu.h"
 
 #include "framework/tile_set.h"
-#include "stages/translation.h"
+#include "framework/translation.h"
 
 namespace {
 
@@ -19,8 +19,8 @@ c_Flag::c_Flag(StringView sequence) : c_Sprite(New<c_TileSet>(GetTexture(u"flags
     Play(sequence);
 }
 
-c_LangMenu::c_LangMenu(Ref<c_Font> menuFont, std::function<void(int)> requestStage)
-    : c_MenuWithOptions(kWidth, kHeight, std::move(menuFont)), requestStage_(std::move(requestStage)) {
+c_LangMenu::c_LangMenu(Ref<c_Font> menuFont, std::function<void()> chosen)
+    : c_MenuWithOptions(kWidth, kHeight, std::move(menuFont)), chosen_(std::move(chosen)) {
     struct Choice {
         const char16_t* text;
         const char16_t* flag;
@@ -41,5 +41,5 @@ c_LangMenu::c_LangMenu(Ref<c_Font> menuFont, std::function<void(int)> requestSta
 void c_LangMenu::OnSelect(int index) {
     if (index == kEnglish) SetLanguage(kLanguageEnglish);
     else if (index == kSpanish) SetLanguage(kLanguageSpanish);
-    if (requestStage_) requestStage_(kNextStage);
+    if (chosen_) chosen_();
 }

@@ -3,11 +3,10 @@
 // c_Flag, the flag sprite.
 //
 // Choosing English drops any translation table, Spanish loads it; either
-// choice then asks for the next stage through the function given at
-// construction (the stage manager's request, with kNextStage). Escape does
-// nothing.
+// choice then calls the function given at construction, which moves the
+// game on (the language stage passes GoToIntro). Escape does nothing.
 //
-//   auto menu = New<c_LangMenu>(menuFont, [game](int stage) { game->nextStage = stage; });
+//   auto menu = New<c_LangMenu>(menuFont, [] { GoToIntro(); });
 #pragma once
 
 #include <functional>
@@ -27,14 +26,11 @@ public:
 class c_LangMenu : public c_MenuWithOptions {
 public:
     enum Option : int { kEnglish = 0, kSpanish = 1 };
-    // The stage that follows the language choice.
-    static constexpr int kNextStage = 4;
-
-    c_LangMenu(Ref<c_Font> menuFont, std::function<void(int)> requestStage);
+    c_LangMenu(Ref<c_Font> menuFont, std::function<void()> chosen);
 
     String ToString() const override { return u"c_LangMenu"; }
     void OnSelect(int index) override;
 
 private:
-    std::function<void(int)> requestStage_;
+    std::function<void()> chosen_;
 };

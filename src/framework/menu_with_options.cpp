@@ -3,7 +3,7 @@
 
 #include "framework/ease.h"
 #include "host/input_device.h"
-#include "stages/translation.h"
+#include "framework/translation.h"
 
 c_Cursor::c_Cursor() : moveTween(New<c_Tween>(c_CubicEaseIn::Shared(), 0.0f, 1.0f, kMoveMs)) {}
 

@@ -100,7 +100,6 @@ public:
 
 RealGl realGl;
 GlApi* installed = &realGl;
-int contextGeneration = 0;
 
 }  // namespace
 
@@ -111,6 +110,3 @@ GlApi* SetGlApi(GlApi* api) {
     installed = api ? api : &realGl;
     return previous;
 }
-
-int ContextGeneration() { return contextGeneration; }
-void BumpContextGeneration() { ++contextGeneration; }

@@ -3,7 +3,7 @@
 // Every OpenGL call of the program goes through the GlApi installed here.
 // gl_api.cpp is the only file that includes the GL headers; it holds the real
 // implementation, which is installed by default. Tests (and the benchmark)
-// install a GlRecorder (graphics/gl_recorder.h) instead and count draw calls,
+// install a GlRecorder (tests/support/gl_recorder.h) instead and count draw calls,
 // vertices, texture uploads and state changes without a GL context.
 //
 // The interface mirrors the fixed-function GL 1.x calls the renderer makes,
@@ -12,13 +12,13 @@
 // answers one window question the renderer has: the size of the render
 // target (the window that owns the current context).
 //
-// The context generation is the process-wide count of GL contexts opened. The
-// host calls BumpContextGeneration() right after every attempt to open a
-// window; textures made under an older generation are re-created from their
-// kept pixels at next use. While it is 0 no texture is made at all.
+// Textures remember the context generation (host/gl_context.h) they were
+// made under and are re-created from their kept pixels when it has moved on.
 #pragma once
 
 #include <cstdint>
+
+#include "host/gl_context.h"
 
 namespace gl {
 
@@ -142,7 +142,3 @@ public:
 private:
     GlApi* previous_;
 };
-
-// The process-wide context generation (see the top of this file).
-int ContextGeneration();
-void BumpContextGeneration();

@@ -33,7 +33,7 @@
 #include <span>
 
 #include "graphics/gl_api.h"
-#include "graphics/image_data.h"
+#include "host/image_data.h"
 #include "host/object.h"
 
 class gxtkSurface : public Object {

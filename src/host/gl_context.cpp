@@ -35,3 +35,10 @@ GlEntryPoints& GlProcs() {
     static GlEntryPoints procs;
     return procs;
 }
+
+namespace {
+int contextGeneration = 0;
+}  // namespace
+
+int ContextGeneration() { return contextGeneration; }
+void BumpContextGeneration() { ++contextGeneration; }

@@ -1,6 +1,9 @@
-// gl_context.h — the OpenGL entry points beyond 1.1 that the host looks up
-// whenever it opens a window (the context generation that tells the renderer
-// to re-create its textures lives with the renderer, graphics/gl_api.h).
+// gl_context.h — what the host knows of the OpenGL context it opens: the
+// entry points beyond 1.1, looked up whenever it opens a window, and the
+// context generation, the process-wide count of contexts opened. The host
+// calls BumpContextGeneration() right after every attempt to open a window;
+// the renderer re-creates textures made under an older generation from their
+// kept pixels at next use, and while it is 0 makes no texture at all.
 #pragma once
 
 #include <functional>
@@ -36,3 +39,7 @@ std::vector<std::string> GlEntryPointNames(int version);
 GlEntryPoints LookUpGlEntryPoints(int version, const std::function<void*(const char*)>& lookup);
 // The entry points of the current context (filled when a window opens).
 GlEntryPoints& GlProcs();
+
+// The process-wide context generation (see the top of this file).
+int ContextGeneration();
+void BumpContextGeneration();

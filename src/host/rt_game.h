@@ -12,8 +12,8 @@
 #include <span>
 #include <vector>
 
-#include "audio/audio_data.h"
-#include "graphics/image_data.h"
+#include "host/audio_data.h"
+#include "host/image_data.h"
 #include "host/object.h"
 #include "host/rt_game_delegate.h"
 #include "host/text.h"

@@ -5,9 +5,8 @@
 
 #include <cerrno>
 
-#include "audio/audio_data.h"
-#include "graphics/gl_api.h"
-#include "graphics/image_data.h"
+#include "host/audio_data.h"
+#include "host/image_data.h"
 #include "host/files.h"
 #include "host/gl_context.h"
 #include "host/glfw_keys.h"

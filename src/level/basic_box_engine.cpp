@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "framework/events.h"
-#include "level/tile_map.h"
+#include "framework/tile_map.h"
 
 namespace {
 

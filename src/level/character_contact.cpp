@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "host/progress.h"
 #include "level/door.h"
 #include "level/key_item.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
-#include "level/tile_map.h"
-#include "stages/game.h"
-#include "stages/translation.h"
+#include "framework/tile_map.h"
+#include "framework/game.h"
+#include "framework/translation.h"
 
 namespace {
 
@@ -60,9 +60,9 @@ void TouchDoor(c_LevelHost& stage, c_PlayerChar& actor, c_PlayerChar* partner, c
         if (partner) partner->hasKey = false;
         AudioManager::PlaySFX(u"DOOR");
         // Replaying an earlier level never lowers the saved progress.
-        game.levelProgress = std::max(game.levelProgress, game.currentLevel);
+        game.levelProgress = std::max(game.levelProgress, stage.Level());
         SaveProgress(game.levelProgress);
-        stage.StartExit(kExitFadeMs, 255, 255, 255, game.currentLevel + 1);
+        stage.StartExit(kExitFadeMs, 255, 255, 255, stage.Level() + 1);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "level/key_item.h"
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/ease.h"
 #include "framework/tile_set.h"
 

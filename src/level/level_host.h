@@ -22,6 +22,8 @@ public:
     // The "solid_1" (world 1) or "solid_2" (world 2) layer; null while the
     // world has none.
     virtual c_TileMap* SolidLayer(int world) = 0;
+    // The number of the level being played (0 the hub).
+    virtual int Level() const = 0;
     // Starts the fade that leaves the level for `nextLevel` (nothing while
     // one already runs).
     virtual void StartExit(int durationMs, int red, int green, int blue, int nextLevel) = 0;

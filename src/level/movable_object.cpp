@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/events.h"
 #include "framework/tile_set.h"
 #include "level/world_crossing.h"

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/ease.h"
 #include "framework/tile_set.h"
 #include "host/input_device.h"
-#include "stages/game.h"
+#include "framework/game.h"
 
 namespace {
 

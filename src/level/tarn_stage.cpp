@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/events.h"
 #include "framework/rectangle_gdo.h"
 #include "framework/static_image.h"
@@ -20,9 +20,8 @@
 #include "level/movable_object.h"
 #include "level/tiled_loader.h"
 #include "level/window_limits.h"
-#include "stages/game.h"
-#include "stages/tarn_game.h"
-#include "stages/translation.h"
+#include "framework/game.h"
+#include "framework/translation.h"
 
 namespace {
 
@@ -42,7 +41,7 @@ float Sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
 
 }  // namespace
 
-c_TarnStage::c_TarnStage() : c_Stage(kLoadSteps) {}
+c_TarnStage::c_TarnStage(int level) : c_Stage(kLoadSteps), level_(level) {}
 
 c_TarnStage::~c_TarnStage() { RemoveListener(this); }
 
@@ -67,13 +66,13 @@ void c_TarnStage::BuildWorlds() {
     boxEngine->Init(u"BASIC_BOX_ENGINE");
     cogs.push_back(boxEngine);
 
-    const int level = Game().currentLevel;
+    const int level = level_;
     String text = LoadText(u"level" + IntToString(level) + u".tmx");
     if (text.empty()) {
         // Nothing to play: say so and go back to the title rather than show
         // an empty screen.
         Print(u"Level file missing: level" + IntToString(level) + u".tmx");
-        RequestStage(kStageTitle);
+        GoToTitle();
         return;
     }
     auto parser = New<c_XMLParser>();
@@ -281,7 +280,7 @@ void c_TarnStage::LoadSounds() {
         {u"PUSH", u"sfx/boxpush.wav"},  {u"JUMP", u"sfx/jump.wav"},
     };
     for (const auto& s : kSounds) AudioManager::PreloadSFX(s.file, s.id, false);
-    AudioManager::PlayMusicById(Game().currentLevel < 1 ? u"INTRO_BGM" : u"LEVEL_BGM");
+    AudioManager::PlayMusicById(level_ < 1 ? u"INTRO_BGM" : u"LEVEL_BGM");
 }
 
 // ---- playing ------------------------------------------------------------------
@@ -428,7 +427,7 @@ void c_TarnStage::HandleControls() {
     };
     if (fell(player1.get(), solidLayer1.get()) || fell(player2.get(), solidLayer2.get())) {
         if (pausePanel) pausePanel->Close(true);
-        StartExit(kRestartFadeMs, 0, 0, 0, Game().currentLevel);
+        StartExit(kRestartFadeMs, 0, 0, 0, level_);
     }
     if (player1 && player2) {
         if (!player1->active && !player2->active) player1->active = true;
@@ -450,7 +449,7 @@ void c_TarnStage::Update(int elapsedMs) {
         fadeRect->visible = true;
         fadeRect->alpha = std::clamp(static_cast<float>(exitFadeElapsed) / static_cast<float>(exitFadeTotal), 0.0f, 1.0f);
         if (exitFadeElapsed >= exitFadeTotal) {
-            RequestStage(Game().currentLevel > 6 ? kStageEnding : kStageLevel);
+            GoToLevel(exitNextLevel_);
             return;
         }
     }
@@ -492,7 +491,7 @@ void c_TarnStage::StartExit(int durationMs, int r, int g, int b, int nextLevel) 
     if (exitFadeTotal > 0) return;
     AudioManager::FadeMusicVolume(0.5f, 0.5f, 1000);
     if (fadeRect) fadeRect->tint.Set(r, g, b);
-    Game().currentLevel = nextLevel;
+    exitNextLevel_ = nextLevel;
     exitFadeTotal = std::max(1, durationMs);
     exitFadeElapsed = 0;
     if (player1) player1->inputEnabled = false;
@@ -543,7 +542,7 @@ void c_TarnStage::OnMenuResume() {
 
 void c_TarnStage::OnMenuResetStage() {
     if (pausePanel) pausePanel->Close(true);
-    StartExit(kRestartFadeMs, 0, 0, 0, Game().currentLevel);
+    StartExit(kRestartFadeMs, 0, 0, 0, level_);
 }
 
 void c_TarnStage::OnMenuToggleSound() {
@@ -553,7 +552,7 @@ void c_TarnStage::OnMenuToggleSound() {
 
 void c_TarnStage::OnMenuTitleScreen() {
     AudioManager::FadeMusicVolume(0.5f, 0, 1000);
-    RequestStage(kStageTitle);
+    GoToTitle();
 }
 
 // ---- worlds -------------------------------------------------------------------

@@ -28,9 +28,9 @@
 #include "level/level_host.h"
 #include "level/level_settings.h"
 #include "level/player_char.h"
-#include "level/tile_map.h"
+#include "framework/tile_map.h"
 #include "level/world_crossing.h"
-#include "stages/stage.h"
+#include "framework/stage.h"
 
 class c_TarnStage final : public c_Stage,
                           public c_GameMenuActions,
@@ -86,7 +86,8 @@ public:
     Ref<c_RectangleGDO> limits1[2];
     Ref<c_RectangleGDO> limits2[2];
 
-    c_TarnStage();
+    // The stage that builds and plays level `level` (0 the hub).
+    explicit c_TarnStage(int level);
     ~c_TarnStage() override;
     String ToString() const override { return u"c_TarnStage"; }
 
@@ -97,6 +98,7 @@ public:
     // Begins the fade to (r, g, b) after which level `nextLevel` is built
     // (or the ending after the last level). Only one fade runs at a time.
     void StartExit(int durationMs, int r, int g, int b, int nextLevel) override;
+    int Level() const override { return level_; }
 
     void OnEvent(Object* source, int eventId, Object* data) override;
 
@@ -140,4 +142,7 @@ private:
     // change worlds once it is over (see CrossWorld).
     bool updatingTree_ = false;
     std::vector<Ref<c_GDO>> pendingCrossings_;
+    const int level_;
+    // The level the running exit fade leads to.
+    int exitNextLevel_ = 0;
 };

@@ -17,9 +17,9 @@
 #include "level/level_settings.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
-#include "level/tile_map.h"
-#include "stages/game.h"
-#include "stages/translation.h"
+#include "framework/tile_map.h"
+#include "framework/game.h"
+#include "framework/translation.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // world_crossing.cpp — see world_crossing.h.
 #include "level/world_crossing.h"
 
-#include "stages/game.h"
-#include "stages/stage.h"
+#include "framework/game.h"
+#include "framework/stage.h"
 
 namespace {
 

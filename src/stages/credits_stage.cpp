@@ -3,13 +3,12 @@
 
 #include <cmath>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/label.h"
 #include "host/input_device.h"
 #include "stages/front_end.h"
-#include "stages/game.h"
-#include "stages/tarn_game.h"
-#include "stages/translation.h"
+#include "framework/game.h"
+#include "framework/translation.h"
 
 namespace {
 
@@ -88,7 +87,7 @@ float c_CreditsStage::ScrollEnd() const { return -kScrollStart - contentHeight -
 
 void c_CreditsStage::Leave() {
     AudioManager::FadeMusicVolume(0.5f, 0, 1000);
-    RequestStage(kStageTitle);
+    GoToTitle();
 }
 
 void c_CreditsStage::Update(int) {

@@ -4,7 +4,7 @@
 // stays until one of those keys is held.
 #pragma once
 
-#include "stages/stage.h"
+#include "framework/stage.h"
 
 class c_CreditsStage final : public c_Stage {
 public:

@@ -6,9 +6,8 @@
 #include "framework/texture.h"
 #include "host/input_device.h"
 #include "stages/front_end.h"
-#include "stages/game.h"
-#include "stages/tarn_game.h"
-#include "stages/translation.h"
+#include "framework/game.h"
+#include "framework/translation.h"
 
 namespace {
 
@@ -53,7 +52,6 @@ void c_EndingStage::Update(int) {
     c_Stage::Update(kFrontEndStepMs);
     if (!thanksGroup) return;
     if ((KeyHit(kKeySpace) || KeyHit(kKeyEnter)) && thanksGroup->alpha >= 0.5f) {
-        Game().currentLevel = 1;
-        RequestStage(kStageCredits);
+        GoToCredits();
     }
 }

@@ -4,7 +4,7 @@
 
 #include "framework/gdo_with_tween.h"
 #include "framework/label.h"
-#include "stages/stage.h"
+#include "framework/stage.h"
 
 class c_EndingStage final : public c_Stage {
 public:

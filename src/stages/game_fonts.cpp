@@ -2,7 +2,7 @@
 #include "stages/game_fonts.h"
 
 #include "framework/font.h"
-#include "stages/game.h"
+#include "framework/game.h"
 
 void LoadGameFonts() {
     Game().titleFont = LoadFont(kTitleFontFile);

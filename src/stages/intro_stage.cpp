@@ -5,8 +5,7 @@
 #include "framework/static_image.h"
 #include "framework/texture.h"
 #include "stages/front_end.h"
-#include "stages/game.h"
-#include "stages/tarn_game.h"
+#include "framework/game.h"
 
 namespace {
 
@@ -39,6 +38,6 @@ void c_IntroStage::Update(int elapsedMs) {
     c_Stage::Update(elapsedMs);
     if (!firstLogo || !secondLogo) return;
     if (firstLogo->finished && secondLogo->finished && firstLogo->alpha == 0 && secondLogo->alpha == 0) {
-        RequestStage(kStageTitle);
+        GoToTitle();
     }
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "stages/fade_in_out_gdo.h"
-#include "stages/stage.h"
+#include "framework/stage.h"
 
 // The web addresses shown under the two studio logos.
 inline constexpr char16_t kFirstStudioAddress[] = u"www.oxbrook.example.org";

@@ -2,11 +2,11 @@
 #include "stages/lang_sel_stage.h"
 
 #include "framework/lang_menu.h"
-#include "stages/game.h"
+#include "framework/game.h"
 
 void c_LangSelStage::LoadStep(int index) {
     if (index != 0) return;
-    // The menu sets the language itself; the manager only hears which
-    // stage comes next.
-    root->AddChild(New<c_LangMenu>(Game().titleFont, [](int next) { RequestStage(next); }));
+    // The menu sets the language itself; the game only hears that it is
+    // time for the intro.
+    root->AddChild(New<c_LangMenu>(Game().titleFont, [] { GoToIntro(); }));
 }

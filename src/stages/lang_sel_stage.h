@@ -2,7 +2,7 @@
 // The choice sets the translation table and asks for the intro.
 #pragma once
 
-#include "stages/stage.h"
+#include "framework/stage.h"
 
 class c_LangSelStage final : public c_Stage {
 public:

@@ -7,9 +7,8 @@
 #include "host/input_device.h"
 #include "host/runtime_error.h"
 #include "stages/front_end.h"
-#include "stages/game.h"
-#include "stages/tarn_game.h"
-#include "stages/translation.h"
+#include "framework/game.h"
+#include "framework/translation.h"
 
 void c_TitleStage::LoadStep(int index) {
     if (index != 0) return;
@@ -29,8 +28,7 @@ void c_TitleStage::LoadStep(int index) {
 void c_TitleStage::Update(int) {
     c_Stage::Update(kFrontEndStepMs);
     if (KeyHit(kKeySpace) || KeyHit(kKeyEnter)) {
-        Game().currentLevel = 0;
-        RequestStage(kStageLevel);
+        GoToLevel(0);
     } else if (KeyHit(kKeyEscape)) {
         EndApp();
     }

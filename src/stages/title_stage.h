@@ -2,7 +2,7 @@
 // falling leaf. Space or Enter starts the hub level, Escape ends the game.
 #pragma once
 
-#include "stages/stage.h"
+#include "framework/stage.h"
 
 class c_TitleStage final : public c_Stage {
 public:

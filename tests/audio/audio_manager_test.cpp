@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "audio_fixtures.h"
 #include "working_directory.h"
 

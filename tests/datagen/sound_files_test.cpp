@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_data.h"
+#include "host/audio_data.h"
 #include "host/text.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "audio/audio_fixtures.h"
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "audio/gxtk_audio.h"
 #include "font_fixture.h"
 #include "framework/collapsible_panel.h"

@@ -18,7 +18,7 @@
 #include "framework/screen.h"
 #include "framework/texture.h"
 #include "graphics/gl_api.h"
-#include "graphics/gl_recorder.h"
+#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
 
 class RecordedFrame {

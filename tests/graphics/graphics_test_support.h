@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "graphics/gl_recorder.h"
+#include "support/gl_recorder.h"
 #include "graphics/gxtk_graphics.h"
-#include "graphics/image_data.h"
+#include "host/image_data.h"
 #include "stb_image_write.h"
 
 // Decoded pixels as the image loader would hand them over.

@@ -9,7 +9,7 @@
 #include "host/gl_context.h"
 #include "host/glfw_platform.h"
 #include "host/rt_glfw_game.h"
-#include "host/scripted_platform.h"
+#include "support/scripted_platform.h"
 #include "support/child_process.h"
 #include "support/x11_window.h"
 

@@ -8,7 +8,7 @@
 #include "host/gl_context.h"
 #include "host/rt_glfw_game.h"
 #include "host/runtime_error.h"
-#include "host/scripted_platform.h"
+#include "support/scripted_platform.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include "level/key_item.h"
 #include "level/level_world.h"
 #include "level/stub_level_host.h"
-#include "stages/game.h"
+#include "framework/game.h"
 
 using namespace level_test;
 
@@ -36,11 +36,10 @@ struct DoorWorld : LevelWorld {
         stage->engine = engine;
         stage->solid1 = layer.get();
         stage->solid2 = layer2.get();
-        Game().currentLevel = 3;
+        stage->level = 3;
         Game().levelProgress = 1;
     }
     ~DoorWorld() {
-        Game().currentLevel = 0;
         Game().levelProgress = 0;
     }
     Ref<c_Door> AddDoor(c_TileMap& into, int level, float x) {
@@ -189,7 +188,7 @@ TEST(ExitDoor, OpensOnlyWhenEveryCharacterHoldsAKeyAtItsDoorInTheSameUpdate) {
 
 TEST(ExitDoor, ReplayingAnEarlierLevelKeepsTheSavedProgress) {
     DoorWorld world;
-    Game().currentLevel = 2;
+    world.stage->level = 2;
     Game().levelProgress = 5;
     auto door = world.AddDoor(*world.layer, -1, 0);
     auto actor = world.AddCharacter(0, 0);

@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "framework/xml_parser.h"
-#include "stages/translation.h"
+#include "framework/translation.h"
 
 namespace {
 

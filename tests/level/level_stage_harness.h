@@ -11,15 +11,15 @@
 #include <map>
 #include <string>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/texture.h"
-#include "graphics/gl_recorder.h"
-#include "host/app.h"
-#include "host/scripted_platform.h"
+#include "support/gl_recorder.h"
+#include "app/app.h"
+#include "support/scripted_platform.h"
 #include "level/tarn_stage.h"
-#include "stages/game.h"
-#include "stages/tarn_game.h"
-#include "stages/translation.h"
+#include "framework/game.h"
+#include "game/tarn_game.h"
+#include "framework/translation.h"
 #include "support/game_reset.h"
 #include "support/temp_dir.h"
 #include "support/test_maps.h"
@@ -59,8 +59,7 @@ struct LevelStageTest : testing::Test {
     // stopping just before its first update.
     Ref<c_TarnStage> Build(int n) {
         EXPECT_TRUE(RunUntil([&] { return game->fadeStart < 0 && game->nextStage == kNoStage; }));
-        Game().currentLevel = n;
-        game->nextStage = kStageLevel;
+        GoToLevel(n);
         EXPECT_TRUE(RunUntil([&] {
             return game->stageId == kStageLevel && game->nextStage == kNoStage && game->stage &&
                    game->loadProgress == 100 && game->settleCount < 1;

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "audio/audio_fixtures.h"
 #include "audio/gxtk_audio.h"
 #include "framework/events.h"
@@ -34,7 +34,7 @@
 #include "level/basic_box_engine.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
-#include "level/tile_map.h"
+#include "framework/tile_map.h"
 #include "support/temp_dir.h"
 
 namespace level_test {

@@ -3,11 +3,11 @@
 
 #include <cmath>
 
-#include "host/app.h"
+#include "app/app.h"
 #include "level/world_crossing.h"
 #include "level_world.h"
-#include "stages/game.h"
-#include "stages/stage.h"
+#include "framework/game.h"
+#include "framework/stage.h"
 
 using namespace level_test;
 

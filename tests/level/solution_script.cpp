@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/scripted_platform.h"
-#include "stages/game.h"
-#include "stages/tarn_game.h"
+#include "support/scripted_platform.h"
+#include "framework/game.h"
+#include "game/tarn_game.h"
 
 namespace solution {
 

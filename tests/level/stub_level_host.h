@@ -8,7 +8,7 @@
 #include "framework/events.h"
 #include "level/level_host.h"
 #include "level/level_settings.h"
-#include "level/tile_map.h"
+#include "framework/tile_map.h"
 
 namespace level_test {
 
@@ -22,6 +22,8 @@ public:
     c_LevelSettings settings;
     c_TileMap* solid1 = nullptr;
     c_TileMap* solid2 = nullptr;
+    // The level being played, as the stage would report it.
+    int level = 0;
     std::vector<ExitRequest> exits;
     // (sender, id) of every event received.
     std::vector<std::pair<Object*, int>> events;
@@ -29,6 +31,7 @@ public:
     Ref<c_BasicBoxEngine> BoxEngine() override { return engine; }
     c_LevelSettings& Settings() override { return settings; }
     c_TileMap* SolidLayer(int world) override { return world == 1 ? solid1 : world == 2 ? solid2 : nullptr; }
+    int Level() const override { return level; }
     void StartExit(int durationMs, int red, int green, int blue, int nextLevel) override {
         exits.push_back({durationMs, red, green, blue, nextLevel});
     }

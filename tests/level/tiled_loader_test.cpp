@@ -19,8 +19,8 @@
 #include "level/movable_object.h"
 #include "level/stub_level_host.h"
 #include "level/tiled_loader.h"
-#include "stages/game.h"
-#include "stages/translation.h"
+#include "framework/game.h"
+#include "framework/translation.h"
 #include "support/child_process.h"
 
 using namespace level_test;

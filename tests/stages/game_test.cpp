@@ -4,15 +4,15 @@
 #include <gtest/gtest.h>
 
 #include "audio/audio_fixtures.h"
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/screen.h"
 #include "framework/texture.h"
-#include "graphics/gl_recorder.h"
-#include "host/app.h"
+#include "support/gl_recorder.h"
+#include "app/app.h"
 #include "host/rt_glfw_game.h"
-#include "host/scripted_platform.h"
-#include "stages/stage.h"
-#include "stages/tarn_game.h"
+#include "support/scripted_platform.h"
+#include "framework/stage.h"
+#include "game/tarn_game.h"
 #include "support/game_reset.h"
 #include "support/temp_dir.h"
 

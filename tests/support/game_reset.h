@@ -4,11 +4,11 @@
 // plain image files and the English text.
 #pragma once
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/texture.h"
-#include "host/app.h"
-#include "stages/game.h"
-#include "stages/translation.h"
+#include "app/app.h"
+#include "framework/game.h"
+#include "framework/translation.h"
 
 inline void ResetAfterWholeGame() {
     ResetAppLayer();

@@ -1,5 +1,5 @@
 // image_data.cpp — stb_image decoding and the replaceable image loader.
-#include "graphics/image_data.h"
+#include "host/image_data.h"
 
 #include <climits>
 #include <cstdlib>

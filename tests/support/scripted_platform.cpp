@@ -1,5 +1,5 @@
 // scripted_platform.cpp — see scripted_platform.h.
-#include "host/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 #include <GLFW/glfw3.h>
 

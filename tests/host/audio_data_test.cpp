@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "audio/audio_data.h"
-#include "audio_fixtures.h"
+#include "host/audio_data.h"
+#include "audio/audio_fixtures.h"
 
 using namespace audio_test;
 

@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "audio/gxtk_audio.h"
-#include "graphics/gl_recorder.h"
+#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
-#include "host/app.h"
-#include "host/game_delegate.h"
+#include "app/app.h"
+#include "app/game_delegate.h"
 #include "host/input_device.h"
 #include "host/rt_glfw_game.h"
-#include "host/scripted_platform.h"
+#include "support/scripted_platform.h"
 #include "support/child_process.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // entry.cpp — program set-up: GLFW, the host, the application, the loop.
-#include "host/entry.h"
+#include "app/entry.h"
 
 #include <clocale>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // audio_data.cpp — the WAV and Ogg Vorbis readers.
-#include "audio/audio_data.h"
+#include "host/audio_data.h"
 
 #include <array>
 #include <cstring>

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "host/app.h"
+#include "app/app.h"
 
 // Constructs the game's application object (its construction hands the
 // delegate to the host).

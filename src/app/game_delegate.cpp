@@ -1,12 +1,12 @@
 // game_delegate.cpp — see game_delegate.h.
-#include "host/game_delegate.h"
+#include "app/game_delegate.h"
 
 #include <map>
 
 #include "audio/gxtk_audio.h"
 #include "graphics/graphics_context.h"
 #include "graphics/gxtk_graphics.h"
-#include "host/app.h"
+#include "app/app.h"
 #include "host/input_device.h"
 #include "host/rt_game.h"
 #include "host/runtime_error.h"

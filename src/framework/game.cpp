@@ -1,16 +1,16 @@
 // game.cpp — see game.h.
-#include "stages/game.h"
+#include "framework/game.h"
 
 #include <algorithm>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/async_events.h"
 #include "framework/screen.h"
 #include "framework/texture.h"
 #include "graphics/graphics_context.h"
 #include "host/rt_game.h"
 #include "host/runtime_error.h"
-#include "stages/stage.h"
+#include "framework/stage.h"
 
 namespace {
 
@@ -43,6 +43,26 @@ c_Game* GameInstance() { return State().instance; }
 void RequestStage(int id) {
     if (c_Game* game = GameInstance()) game->nextStage = id;
 }
+
+namespace {
+
+void GoTo(Transition transition) {
+    if (c_Game* game = GameInstance()) {
+        const int id = game->StageFor(transition);
+        if (id != kNoStage) game->nextStage = id;
+    }
+}
+
+}  // namespace
+
+void GoToLevel(int level) {
+    Game().currentLevel = level;
+    GoTo(level > kLastLevel ? Transition::Ending : Transition::Level);
+}
+void GoToTitle() { GoTo(Transition::Title); }
+void GoToEnding() { GoTo(Transition::Ending); }
+void GoToCredits() { GoTo(Transition::Credits); }
+void GoToIntro() { GoTo(Transition::Intro); }
 
 int HostMillisecs() {
     RtGame* host = RtGame::Instance();
@@ -233,3 +253,5 @@ void c_Game::RenderStage() {
 Ref<c_Stage> c_Game::CreateStage(int) { return nullptr; }
 
 void c_Game::OnStageReady() {}
+
+int c_Game::StageFor(Transition) { return kNoStage; }

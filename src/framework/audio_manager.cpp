@@ -1,5 +1,5 @@
 // audio_manager.cpp — the sound manager's registry, channels and music.
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 
 #include <algorithm>
 #include <array>

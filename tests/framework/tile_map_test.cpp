@@ -6,7 +6,7 @@
 #include "framework/render_fixture.h"
 #include "framework/texture.h"
 #include "level/basic_box_engine.h"
-#include "level/tile_map.h"
+#include "framework/tile_map.h"
 
 namespace {
 

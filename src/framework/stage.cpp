@@ -1,8 +1,8 @@
 // stage.cpp — see stage.h.
-#include "stages/stage.h"
+#include "framework/stage.h"
 
-#include "audio/audio_manager.h"
-#include "stages/game.h"
+#include "framework/audio_manager.h"
+#include "framework/game.h"
 
 c_Stage::c_Stage(int steps) {
     const c_Vector& virtualSize = VirtualSize();

@@ -4,7 +4,7 @@
 // when the first stage is made.
 #pragma once
 
-#include "stages/game.h"
+#include "framework/game.h"
 
 // Stage numbers.
 inline constexpr int kStageTitle = 0;
@@ -34,6 +34,7 @@ public:
     void RenderStage() override;
     Ref<c_Stage> CreateStage(int id) override;
     void OnStageReady() override;
+    int StageFor(Transition transition) override;
 
 private:
     bool firstStage_ = true;

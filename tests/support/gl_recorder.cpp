@@ -1,5 +1,5 @@
 // gl_recorder.cpp — the recording GL seam.
-#include "graphics/gl_recorder.h"
+#include "support/gl_recorder.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,15 +4,17 @@
 // frame times to settle and then updates and draws it through a letterboxed
 // virtual resolution. c_TarnGame (tarn_game.h) is the game's own manager.
 //
-// Requesting a stage: GameInstance()->nextStage = id (or RequestStage(id));
-// the switch happens at the start of the next update, never mid-update.
+// Stages leave by name: GoToLevel(n), GoToTitle() and the others below ask
+// the game for its next screen, and the game's stage table (c_TarnGame,
+// src/game) says which stage each one builds. The switch happens at the
+// start of the next update, never mid-update.
 //
 // Also here: the game's process-wide values (GameValues), the virtual
 // resolution and the frames-per-second count.
 #pragma once
 
 #include "framework/geometry.h"
-#include "host/app.h"
+#include "app/app.h"
 #include "host/object.h"
 
 class c_Stage;
@@ -22,6 +24,9 @@ class c_Font;
 inline constexpr int kNoStage = -99999;
 // An update slower than this many audio steps restarts the settle wait.
 inline constexpr int kSettleSlowSteps = 3;
+
+// The game's screens, by what they are rather than by stage number.
+enum class Transition { Language, Intro, Title, Level, Ending, Credits };
 
 class c_Game : public c_App {
 public:
@@ -62,6 +67,9 @@ public:
     virtual Ref<c_Stage> CreateStage(int id);
     // Called once when the stage has loaded and settled.
     virtual void OnStageReady();
+    // The stage a named transition requests; kNoStage (the base manager has
+    // no screens of its own) ignores it.
+    virtual int StageFor(Transition transition);
 
 protected:
     // Discards the current stage and creates the one requested.
@@ -74,6 +82,18 @@ protected:
 c_Game* GameInstance();
 // Sets the instance's nextStage; nothing without a game.
 void RequestStage(int id);
+
+// Named transitions: each requests the stage the game builds for it.
+// GoToLevel is the one writer of GameValues::currentLevel: the level stage is
+// made for that number (0 the hub), and a number past the last level goes
+// to the ending instead.
+void GoToLevel(int level);
+void GoToTitle();
+void GoToEnding();
+void GoToCredits();
+void GoToIntro();
+// The last numbered level; finishing it leads to the ending.
+inline constexpr int kLastLevel = 6;
 
 // The host clock in milliseconds (0 without a host).
 int HostMillisecs();

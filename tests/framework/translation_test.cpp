@@ -4,7 +4,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "stages/translation.h"
+#include "framework/translation.h"
 #include "working_directory.h"
 
 namespace fs = std::filesystem;

@@ -1,5 +1,5 @@
 // translation.cpp — the process-wide translation table.
-#include "stages/translation.h"
+#include "framework/translation.h"
 
 #include <map>
 #include <vector>

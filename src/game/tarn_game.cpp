@@ -1,9 +1,9 @@
 // tarn_game.cpp — see tarn_game.h.
-#include "stages/tarn_game.h"
+#include "game/tarn_game.h"
 
 #include <algorithm>
 
-#include "audio/audio_manager.h"
+#include "framework/audio_manager.h"
 #include "framework/texture.h"
 #include "graphics/graphics_context.h"
 #include "host/progress.h"
@@ -16,7 +16,7 @@
 #include "stages/game_fonts.h"
 #include "stages/intro_stage.h"
 #include "stages/lang_sel_stage.h"
-#include "stages/stage.h"
+#include "framework/stage.h"
 #include "stages/title_stage.h"
 
 int c_TarnGame::OnCreate() {
@@ -58,7 +58,6 @@ Ref<c_Stage> c_TarnGame::CreateStage(int id) {
     if (firstStage_) {
         firstStage_ = false;
         GameValues& values = Game();
-        values.currentLevel = 0;
         LoadGameFonts();
         values.levelProgress = LoadProgress();
         AudioManager::SetSoundOn(true);
@@ -85,10 +84,22 @@ Ref<c_Stage> c_TarnGame::CreateStage(int id) {
             fadeIn = false;
             return New<c_LangSelStage>();
         case kStageLevel:
-            return New<c_TarnStage>();
+            return New<c_TarnStage>(Game().currentLevel);
         default:
             return nullptr;
     }
+}
+
+int c_TarnGame::StageFor(Transition transition) {
+    switch (transition) {
+        case Transition::Language: return kStageLanguage;
+        case Transition::Intro: return kStageIntro;
+        case Transition::Title: return kStageTitle;
+        case Transition::Level: return kStageLevel;
+        case Transition::Ending: return kStageEnding;
+        case Transition::Credits: return kStageCredits;
+    }
+    return kNoStage;
 }
 
 void c_TarnGame::OnStageReady() {

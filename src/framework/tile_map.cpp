@@ -1,5 +1,5 @@
 // tile_map.cpp — layer set-up and chunk-culled drawing.
-#include "level/tile_map.h"
+#include "framework/tile_map.h"
 
 #include <algorithm>
 #include <cmath>
