@@ -270,7 +270,8 @@ TEST_F(LevelStageTest, BothCharactersWithKeysAtTheirDoorsFinishTheLevel) {
         EXPECT_EQ(exits, c.nextStage != kNoStage);
         EXPECT_EQ(Game().levelProgress, c.progressAfter);
         EXPECT_EQ(LoadProgress(), c.progressAfter);
-        EXPECT_EQ(Game().currentLevel, c.nextLevel);
+        // The level stays the one being played until its exit fade ends.
+        EXPECT_EQ(Game().currentLevel, c.level);
         if (!exits) {
             EXPECT_TRUE(stage->player1->hasKey);
             EXPECT_EQ(stage->player1->bubble->label->text, u"It's not opening.\nAm I missing something?");
@@ -280,6 +281,7 @@ TEST_F(LevelStageTest, BothCharactersWithKeysAtTheirDoorsFinishTheLevel) {
         EXPECT_FALSE(stage->player1->hasKey || stage->player2->hasKey);
         ASSERT_TRUE(RunUntil([&] { return game->nextStage != kNoStage || game->stage != stage; }, 200));
         EXPECT_TRUE(game->nextStage == c.nextStage || game->stageId == c.nextStage);
+        EXPECT_EQ(Game().currentLevel, c.nextLevel);
     }
 }
 
