@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "framework/label.h"
-#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
+#include "support/gl_recorder.h"
 
 namespace {
 

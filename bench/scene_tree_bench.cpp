@@ -13,8 +13,8 @@
 #include "framework/sprite.h"
 #include "framework/tile_set.h"
 #include "framework/window.h"
-#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
+#include "support/gl_recorder.h"
 
 namespace {
 
@@ -60,8 +60,7 @@ struct Scene {
                 sprite->AddSequenceRange(u"walk", 0, 7, true);
                 sprite->Play(u"walk");
                 // Every other sprite lies beyond the right edge of the view.
-                sprite->position.Set(float((g * kSpritesPerGroup + i) % 40) * 8 + (i % 2) * 1000,
-                                     float(g) * 9);
+                sprite->position.Set(float((g * kSpritesPerGroup + i) % 40) * 8 + (i % 2) * 1000, float(g) * 9);
                 group->AddChild(sprite);
             }
             root->AddChild(group);
@@ -94,8 +93,7 @@ void BM_TreeRender(benchmark::State& state) {
         scene.device->EndFrame();
     }
     state.SetItemsProcessed(state.iterations() * kGroups * kSpritesPerGroup);
-    state.counters["drawCallsPerFrame"] =
-        benchmark::Counter(double(scene.gl.drawCalls) / double(state.iterations()));
+    state.counters["drawCallsPerFrame"] = benchmark::Counter(double(scene.gl.drawCalls) / double(state.iterations()));
 }
 BENCHMARK(BM_TreeRender);
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
+#include "support/gl_recorder.h"
 
 namespace {
 
@@ -59,8 +59,7 @@ void Run(benchmark::State& state, bool turned) {
     const double frames = double(state.iterations());
     state.counters["draw_calls_per_frame"] = double(gl.drawCalls) / frames;
     state.counters["vertices_per_frame"] = double(gl.vertices) / frames;
-    state.counters["sprites_per_second"] =
-        benchmark::Counter(double(kSprites) * frames, benchmark::Counter::kIsRate);
+    state.counters["sprites_per_second"] = benchmark::Counter(double(kSprites) * frames, benchmark::Counter::kIsRate);
     SetGraphicsDevice(nullptr);
 }
 

@@ -1,9 +1,9 @@
 // app.cpp — see app.h.
 #include "app/app.h"
 
+#include "app/game_delegate.h"
 #include "audio/gxtk_audio.h"
 #include "graphics/graphics_context.h"
-#include "app/game_delegate.h"
 #include "host/input_device.h"
 #include "host/rt_game.h"
 #include "host/runtime_error.h"

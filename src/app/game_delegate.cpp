@@ -3,10 +3,10 @@
 
 #include <map>
 
+#include "app/app.h"
 #include "audio/gxtk_audio.h"
 #include "graphics/graphics_context.h"
 #include "graphics/gxtk_graphics.h"
-#include "app/app.h"
 #include "host/input_device.h"
 #include "host/rt_game.h"
 #include "host/runtime_error.h"

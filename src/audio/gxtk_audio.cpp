@@ -140,14 +140,14 @@ Ref<gxtkSample> gxtkAudio::LoadSample(StringView path) {
 bool gxtkAudio::LoadSampleData(gxtkSample& sample, StringView path) {
     std::optional<AudioData> audio = loader_ ? loader_(path) : LoadAudioFile(path);
     if (!audio) return false;
-    sample.Discard();  // reloading a sample must not strand its old buffer
+    sample.Discard();         // reloading a sample must not strand its old buffer
     if (!open_) return true;  // silent: the sample exists but has no buffer
     alGetError();
     ALuint buffer = 0;
     alGenBuffers(1, &buffer);
     if (alGetError() != AL_NO_ERROR || buffer == 0) return true;
-    alBufferData(buffer, FormatOf(audio->bytesPerSample, audio->channelCount),
-                 audio->data.data(), static_cast<ALsizei>(audio->data.size()), audio->sampleRate);
+    alBufferData(buffer, FormatOf(audio->bytesPerSample, audio->channelCount), audio->data.data(),
+                 static_cast<ALsizei>(audio->data.size()), audio->sampleRate);
     sample.buffer = buffer;
     sample.deviceSerial_ = serial_;
     return true;

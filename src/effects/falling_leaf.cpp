@@ -14,8 +14,7 @@ constexpr int kWaitMs = 5000;
 constexpr float kInvisibleAlpha = 1e-4f;
 }  // namespace
 
-c_FallingLeaf::c_FallingLeaf(Ref<c_DrawableCollection> frameSet)
-    : c_Sprite(std::move(frameSet), kFramesPerSecond) {}
+c_FallingLeaf::c_FallingLeaf(Ref<c_DrawableCollection> frameSet) : c_Sprite(std::move(frameSet), kFramesPerSecond) {}
 
 void c_FallingLeaf::Restart() {
     Stop();

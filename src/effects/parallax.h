@@ -28,5 +28,4 @@ public:
 // Fills `background` with the layers of `kind` (only kind 1 has layers) for
 // a level of width × height pixels; `prefix` picks the world's pictures
 // ("" or "alt_").
-void CreateParallaxBackground(c_ParallaxBackground& background, int kind, float width, float height,
-                              StringView prefix);
+void CreateParallaxBackground(c_ParallaxBackground& background, int kind, float width, float height, StringView prefix);

@@ -38,10 +38,7 @@ public:
     String ToString() const override { return u"c_ParticleTween"; }
 };
 
-class c_Particle : public Object,
-                   public c_Resource,
-                   public c_Updateable,
-                   public c_ObjectWithFloatProperties {
+class c_Particle : public Object, public c_Resource, public c_Updateable, public c_ObjectWithFloatProperties {
 public:
     // The display object that shows the particle, or null.
     Ref<c_GDO> display;

@@ -142,7 +142,7 @@ Ref<c_SnowManager> CreateSnow(const Ref<c_TileMap>& tileMap) {
         parent->AddChild(snow->capLayer, index + 2);
     }
 
-    Print(IntToString(static_cast<long long>(snow->flakes.size())) + u" SNOW FLAKES CREATED FOR A " +
-          IntToString(W) + u" PIXELS WIDE MAP");
+    Print(IntToString(static_cast<long long>(snow->flakes.size())) + u" SNOW FLAKES CREATED FOR A " + IntToString(W) +
+          u" PIXELS WIDE MAP");
     return snow;
 }

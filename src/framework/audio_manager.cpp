@@ -17,8 +17,7 @@ void c_SFX::Discard() {
     sound = nullptr;
 }
 
-c_BasicPlaybackInfo::c_BasicPlaybackInfo()
-    : defaultTween(New<c_Tween>(c_LinearEase::Shared(), 1.0f, 1.0f, 100)) {
+c_BasicPlaybackInfo::c_BasicPlaybackInfo() : defaultTween(New<c_Tween>(c_LinearEase::Shared(), 1.0f, 1.0f, 100)) {
     volumeTween = defaultTween;
 }
 

@@ -38,7 +38,7 @@ public:
     String id;  // effect id or music path now playing; empty when none
     float volume = 1;
     bool loop = false;
-    bool paused = false;  // while set, Update leaves the stream alone
+    bool paused = false;        // while set, Update leaves the stream alone
     Ref<c_Tween> defaultTween;  // linear, owned by the record
     Ref<c_Tween> volumeTween;   // defaultTween or the caller's
 };
@@ -72,8 +72,8 @@ Ref<c_SFX> FindSFX(StringView id);
 // Plays a registered effect; channel < 0 lets the manager choose one (never
 // channel 0). Without a tween the volume is a constant 1. Returns the channel
 // used, or -1 (unknown id, no channel to take).
-int PlaySFX(StringView id, int channel = -1, bool loop = false, Ref<c_Tween> volumeTween = nullptr,
-            float pan = 0, float rate = 1);
+int PlaySFX(StringView id, int channel = -1, bool loop = false, Ref<c_Tween> volumeTween = nullptr, float pan = 0,
+            float rate = 1);
 void StopSFX(int channel);
 // The effect id playing on a managed channel; empty when none.
 String ChannelId(int channel);

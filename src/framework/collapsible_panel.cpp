@@ -37,30 +37,28 @@ void c_CollapsiblePanel::Hold(c_Tween& tween, float value) {
 
 void c_CollapsiblePanel::SetPanelState(int state) {
     switch (state) {
-    case kOpeningHeight:
-        scale.Set(kCollapsed, kCollapsed);
-        Animate(*tweenY, kCollapsed, 1);
-        Hold(*tweenX, scale.x);
-        break;
-    case kOpeningWidth:
-        scale.Set(kCollapsed, 1);
-        Animate(*tweenX, kCollapsed, 1);
-        Hold(*tweenY, scale.y);
-        break;
-    case kClosingWidth:
-        scale.Set(1, 1);
-        Animate(*tweenX, 1, kCollapsed);
-        Hold(*tweenY, scale.y);
-        break;
-    case kClosingHeight:
-        scale.Set(kCollapsed, 1);
-        Animate(*tweenY, 1, kCollapsed);
-        Hold(*tweenX, scale.x);
-        break;
-    case kIdle:
-        break;
-    default:
-        return;
+        case kOpeningHeight:
+            scale.Set(kCollapsed, kCollapsed);
+            Animate(*tweenY, kCollapsed, 1);
+            Hold(*tweenX, scale.x);
+            break;
+        case kOpeningWidth:
+            scale.Set(kCollapsed, 1);
+            Animate(*tweenX, kCollapsed, 1);
+            Hold(*tweenY, scale.y);
+            break;
+        case kClosingWidth:
+            scale.Set(1, 1);
+            Animate(*tweenX, 1, kCollapsed);
+            Hold(*tweenY, scale.y);
+            break;
+        case kClosingHeight:
+            scale.Set(kCollapsed, 1);
+            Animate(*tweenY, 1, kCollapsed);
+            Hold(*tweenX, scale.x);
+            break;
+        case kIdle: break;
+        default: return;
     }
     panelState = state;
 }
@@ -116,9 +114,7 @@ float c_BubbleFrame::TipDrop() const {
 
 float c_BubbleFrame::BodyTop() const { return TipDrop() - TailHeight() - bodySize.y; }
 
-c_Vector c_BubbleFrame::BodyCentre() const {
-    return c_Vector(BodyLeft() + bodySize.x / 2, BodyTop() + bodySize.y / 2);
-}
+c_Vector c_BubbleFrame::BodyCentre() const { return c_Vector(BodyLeft() + bodySize.x / 2, BodyTop() + bodySize.y / 2); }
 
 void c_BubbleFrame::Draw() {
     const c_Image* image = texture ? texture->image.get() : nullptr;

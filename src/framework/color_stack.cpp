@@ -45,8 +45,7 @@ void PopColor() {
     if (s.used < 3) RuntimeError("RGB Stack is empty. Nothing to Pop()!");
     s.used -= 3;
     auto top = static_cast<std::size_t>(s.used);
-    SetColor(static_cast<int>(s.saved[top]), static_cast<int>(s.saved[top + 1]),
-             static_cast<int>(s.saved[top + 2]));
+    SetColor(static_cast<int>(s.saved[top]), static_cast<int>(s.saved[top + 1]), static_cast<int>(s.saved[top + 2]));
 }
 
 c_RGB CurrentColor() {

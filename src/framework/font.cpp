@@ -19,9 +19,7 @@ int ReadInt(StringView value) {
     return static_cast<int>(n);
 }
 
-bool IsQuoted(StringView value) {
-    return value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
-}
+bool IsQuoted(StringView value) { return value.size() >= 2 && value.front() == u'"' && value.back() == u'"'; }
 
 }  // namespace
 
@@ -49,28 +47,47 @@ void c_Font::Parse(StringView text) {
             const StringView key = StringView(token).substr(0, eq);
             const StringView value = StringView(token).substr(eq + 1);
             if (tag == u"common") {
-                if (key == u"lineHeight") common.lineHeight = ReadInt(value);
-                else if (key == u"base") common.base = ReadInt(value);
-                else if (key == u"scaleW") common.scaleW = ReadInt(value);
-                else if (key == u"scaleH") common.scaleH = ReadInt(value);
-                else if (key == u"pages") common.pages = ReadInt(value);
+                if (key == u"lineHeight")
+                    common.lineHeight = ReadInt(value);
+                else if (key == u"base")
+                    common.base = ReadInt(value);
+                else if (key == u"scaleW")
+                    common.scaleW = ReadInt(value);
+                else if (key == u"scaleH")
+                    common.scaleH = ReadInt(value);
+                else if (key == u"pages")
+                    common.pages = ReadInt(value);
             } else if (tag == u"page") {
-                if (key == u"id") id = ReadInt(value);
-                else if (key == u"file") file = IsQuoted(value) ? String(value.substr(1, value.size() - 2)) : String(value);
+                if (key == u"id")
+                    id = ReadInt(value);
+                else if (key == u"file")
+                    file = IsQuoted(value) ? String(value.substr(1, value.size() - 2)) : String(value);
             } else if (tag == u"char") {
-                if (key == u"id") id = ReadInt(value);
-                else if (key == u"x") glyph.x = ReadInt(value);
-                else if (key == u"y") glyph.y = ReadInt(value);
-                else if (key == u"width") glyph.width = ReadInt(value);
-                else if (key == u"height") glyph.height = ReadInt(value);
-                else if (key == u"xoffset") glyph.xoffset = ReadInt(value);
-                else if (key == u"yoffset") glyph.yoffset = ReadInt(value);
-                else if (key == u"xadvance") glyph.xadvance = ReadInt(value);
-                else if (key == u"page") glyph.page = ReadInt(value);
+                if (key == u"id")
+                    id = ReadInt(value);
+                else if (key == u"x")
+                    glyph.x = ReadInt(value);
+                else if (key == u"y")
+                    glyph.y = ReadInt(value);
+                else if (key == u"width")
+                    glyph.width = ReadInt(value);
+                else if (key == u"height")
+                    glyph.height = ReadInt(value);
+                else if (key == u"xoffset")
+                    glyph.xoffset = ReadInt(value);
+                else if (key == u"yoffset")
+                    glyph.yoffset = ReadInt(value);
+                else if (key == u"xadvance")
+                    glyph.xadvance = ReadInt(value);
+                else if (key == u"page")
+                    glyph.page = ReadInt(value);
             } else {
-                if (key == u"first") first = ReadInt(value);
-                else if (key == u"second") second = ReadInt(value);
-                else if (key == u"amount") amount = ReadInt(value);
+                if (key == u"first")
+                    first = ReadInt(value);
+                else if (key == u"second")
+                    second = ReadInt(value);
+                else if (key == u"amount")
+                    amount = ReadInt(value);
             }
         }
 
@@ -138,8 +155,8 @@ void c_Font::DrawText(StringView text, float x, float y, bool centred, float sca
             if (image) {
                 image->SetImageHandle(0, 0);
                 DrawImagePart(image, x + static_cast<float>(glyph->xoffset) * scaleX,
-                              y + static_cast<float>(glyph->yoffset) * scaleY, glyph->x, glyph->y,
-                              glyph->width, glyph->height, 0, scaleX, scaleY, 0);
+                              y + static_cast<float>(glyph->yoffset) * scaleY, glyph->x, glyph->y, glyph->width,
+                              glyph->height, 0, scaleX, scaleY, 0);
             }
             x += static_cast<float>(glyph->xadvance) * scaleX;
         }

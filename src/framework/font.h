@@ -83,8 +83,7 @@ public:
     // is not loaded ("Font:: Charset page N not found!") and a colour code
     // without its three components ("Font:: Not Enough color information at
     // position N!") are runtime errors.
-    void DrawText(StringView text, float x, float y, bool centred = false, float scaleX = 1,
-                  float scaleY = 1);
+    void DrawText(StringView text, float x, float y, bool centred = false, float scaleX = 1, float scaleY = 1);
     // The unscaled advance of the text, kerning included; colour codes take
     // no room.
     int TextWidth(StringView text) const;

@@ -3,14 +3,14 @@
 
 #include <algorithm>
 
-#include "framework/audio_manager.h"
 #include "framework/async_events.h"
+#include "framework/audio_manager.h"
 #include "framework/screen.h"
+#include "framework/stage.h"
 #include "framework/texture.h"
 #include "graphics/graphics_context.h"
 #include "host/rt_game.h"
 #include "host/runtime_error.h"
-#include "framework/stage.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 // resolution and the frames-per-second count.
 #pragma once
 
-#include "framework/geometry.h"
 #include "app/app.h"
+#include "framework/geometry.h"
 #include "host/object.h"
 
 class c_Stage;

@@ -51,11 +51,11 @@ void c_GameMenu::Update(int elapsedMs) {
 void c_GameMenu::OnSelect(int index) {
     if (!actions) return;
     switch (index) {
-    case kResume: actions->OnMenuResume(); break;
-    case kResetStage: actions->OnMenuResetStage(); break;
-    case kSound: actions->OnMenuToggleSound(); break;
-    case kTitleScreen: actions->OnMenuTitleScreen(); break;
-    default: break;
+        case kResume: actions->OnMenuResume(); break;
+        case kResetStage: actions->OnMenuResetStage(); break;
+        case kSound: actions->OnMenuToggleSound(); break;
+        case kTitleScreen: actions->OnMenuTitleScreen(); break;
+        default: break;
     }
 }
 

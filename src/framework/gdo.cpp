@@ -34,8 +34,10 @@ void c_GDO::Update(int elapsedMs) {
     for (std::size_t i = 0; i < children.size();) {
         Ref<c_GDO> child = children[i];
         if (child->IsEnabled()) child->Update(elapsedMs);
-        if (i < children.size() && children[i] == child) ++i;
-        else if (child->parent == this) ++i;
+        if (i < children.size() && children[i] == child)
+            ++i;
+        else if (child->parent == this)
+            ++i;
     }
 }
 

@@ -24,12 +24,18 @@ void c_Label::SetText(StringView newText) {
 }
 
 bool c_Label::SetFloat(StringView propertyName, float value) {
-    if (propertyName == u"fontscale.x") fontScale.Set(value, scale2.y);
-    else if (propertyName == u"fontscale.y") fontScale.Set(scale2.x, value);
-    else if (propertyName == u"fontscale") fontScale.Set(value, value);
-    else if (propertyName == u"width") box.Set(value, GetHeight());
-    else if (propertyName == u"height") box.Set(GetWidth(), value);
-    else return c_GDO::SetFloat(propertyName, value);
+    if (propertyName == u"fontscale.x")
+        fontScale.Set(value, scale2.y);
+    else if (propertyName == u"fontscale.y")
+        fontScale.Set(scale2.x, value);
+    else if (propertyName == u"fontscale")
+        fontScale.Set(value, value);
+    else if (propertyName == u"width")
+        box.Set(value, GetHeight());
+    else if (propertyName == u"height")
+        box.Set(GetWidth(), value);
+    else
+        return c_GDO::SetFloat(propertyName, value);
     Refresh();
     return true;
 }
@@ -47,8 +53,10 @@ void c_Label::Refresh() {
         lines.push_back(text);
     } else {
         if (uniformScale) scale2.x = scale2.y = std::min(scale2.x, scale2.y);
-        if (layoutMode == kCut) Cut();
-        else Wrap();
+        if (layoutMode == kCut)
+            Cut();
+        else
+            Wrap();
     }
 
     lineWidths.clear();
@@ -82,7 +90,7 @@ void c_Label::Wrap() {
     const std::size_t n = all.size();
     std::size_t lineStart = 0;
     std::size_t breakPoint = 0;
-    String linePrefix;   // the colour in force where the line starts
+    String linePrefix;  // the colour in force where the line starts
     String colourCode;  // the last colour code passed
     std::size_t i = 0;
     while (i < n) {
@@ -98,7 +106,8 @@ void c_Label::Wrap() {
             linePrefix = colourCode;
             lineStart = i + 1;
         } else if (box.x > 0 &&
-                   static_cast<float>(WidthOf(font.get(), all.substr(lineStart, i - lineStart + 1))) * scale2.x > box.x) {
+                   static_cast<float>(WidthOf(font.get(), all.substr(lineStart, i - lineStart + 1))) * scale2.x >
+                       box.x) {
             // Break at the last break point of this line; a line without one
             // (a word wider than the box) breaks before the character that
             // overflows, and a single character always stays on its line.
@@ -119,9 +128,12 @@ void c_Label::DrawLines() {
     const float lh = scale2.y * LineHeightOf(font.get());
     const float hw = GetWidth() * 0.5f;
     float top;
-    if (box.y > 0 && vAlign == 1) top = std::min(box.y / 2, textSize.y - box.y / 2);
-    else if (box.y > 0 && vAlign == 0) top = std::min(box.y / 2, textSize.y / 2);
-    else top = GetHeight() * 0.5f;
+    if (box.y > 0 && vAlign == 1)
+        top = std::min(box.y / 2, textSize.y - box.y / 2);
+    else if (box.y > 0 && vAlign == 0)
+        top = std::min(box.y / 2, textSize.y / 2);
+    else
+        top = GetHeight() * 0.5f;
 
     const std::size_t count = lines.size();
     float running = 0;
@@ -130,12 +142,15 @@ void c_Label::DrawLines() {
         if (box.y > 0 && running > box.y) break;
         const float width = static_cast<float>(lineWidths[i]);
         float x;
-        if (hAlign == -1) x = -hw;
-        else if (hAlign == 1) x = hw - width;
-        else x = -width / 2;
+        if (hAlign == -1)
+            x = -hw;
+        else if (hAlign == 1)
+            x = hw - width;
+        else
+            x = -width / 2;
         const float y = static_cast<float>(i) * lh * lineSpacing - top;
-        font->DrawText(lines[i], static_cast<float>(TruncToInt(x)), static_cast<float>(TruncToInt(y)), false,
-                       scale2.x, scale2.y);
+        font->DrawText(lines[i], static_cast<float>(TruncToInt(x)), static_cast<float>(TruncToInt(y)), false, scale2.x,
+                       scale2.y);
     }
 }
 

@@ -39,7 +39,9 @@ c_LangMenu::c_LangMenu(Ref<c_Font> menuFont, std::function<void()> chosen)
 }
 
 void c_LangMenu::OnSelect(int index) {
-    if (index == kEnglish) SetLanguage(kLanguageEnglish);
-    else if (index == kSpanish) SetLanguage(kLanguageSpanish);
+    if (index == kEnglish)
+        SetLanguage(kLanguageEnglish);
+    else if (index == kSpanish)
+        SetLanguage(kLanguageSpanish);
     if (chosen_) chosen_();
 }

@@ -2,8 +2,8 @@
 #include "framework/menu_with_options.h"
 
 #include "framework/ease.h"
-#include "host/input_device.h"
 #include "framework/translation.h"
+#include "host/input_device.h"
 
 c_Cursor::c_Cursor() : moveTween(New<c_Tween>(c_CubicEaseIn::Shared(), 0.0f, 1.0f, kMoveMs)) {}
 

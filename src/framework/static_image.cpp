@@ -3,9 +3,7 @@
 
 #include "graphics/graphics_context.h"
 
-float c_StaticImage::GetWidth() {
-    return texture && texture->image ? static_cast<float>(texture->image->Width()) : 0;
-}
+float c_StaticImage::GetWidth() { return texture && texture->image ? static_cast<float>(texture->image->Width()) : 0; }
 
 float c_StaticImage::GetHeight() {
     return texture && texture->image ? static_cast<float>(texture->image->Height()) : 0;
@@ -14,8 +12,10 @@ float c_StaticImage::GetHeight() {
 bool c_StaticImage::SetFloat(StringView propertyName, float value) {
     if (propertyName != u"textureframe") return c_GDO::SetFloat(propertyName, value);
     frame = TruncToInt(value);
-    if (frame < 0) frame = 0;
-    else if (texture && frame > texture->frameCount - 1) frame = texture->frameCount - 1;
+    if (frame < 0)
+        frame = 0;
+    else if (texture && frame > texture->frameCount - 1)
+        frame = texture->frameCount - 1;
     return true;
 }
 

@@ -78,7 +78,9 @@ String ScrambledImagePath(StringView path) {
     std::vector<String> parts = Split(path, u".");
     if (parts.empty()) return String(path);
     String& last = parts.back();
-    if (last == u"png") last = u"imx";
-    else if (last == u"jpg") last = u"imy";
+    if (last == u"png")
+        last = u"imx";
+    else if (last == u"jpg")
+        last = u"imy";
     return Join(parts, u".");
 }

@@ -6,8 +6,7 @@
 #include "graphics/graphics_context.h"
 #include "host/runtime_error.h"
 
-c_TileSet::c_TileSet(Ref<c_Texture> tiles, int cellWidth, int cellHeight, int gapX, int gapY,
-                     bool marginFromSpacing)
+c_TileSet::c_TileSet(Ref<c_Texture> tiles, int cellWidth, int cellHeight, int gapX, int gapY, bool marginFromSpacing)
     : texture(std::move(tiles)),
       tileWidth(cellWidth),
       tileHeight(cellHeight),

@@ -3,8 +3,8 @@
 
 #include "framework/events.h"
 
-void c_Tween::Setup(Ref<c_EaseFunction> easeFunction, float fromValue, float toValue,
-                    int durationMs, bool loops, bool yoyos) {
+void c_Tween::Setup(Ref<c_EaseFunction> easeFunction, float fromValue, float toValue, int durationMs, bool loops,
+                    bool yoyos) {
     ease = std::move(easeFunction);
     from = fromValue;
     to = toValue;

@@ -43,16 +43,16 @@ public:
     bool raiseEvents = false;
 
     c_Tween() = default;
-    c_Tween(Ref<c_EaseFunction> easeFunction, float fromValue, float toValue, int durationMs,
-            bool loops = false, bool yoyos = false) {
+    c_Tween(Ref<c_EaseFunction> easeFunction, float fromValue, float toValue, int durationMs, bool loops = false,
+            bool yoyos = false) {
         Setup(std::move(easeFunction), fromValue, toValue, durationMs, loops, yoyos);
     }
 
     String ToString() const override { return u"c_Tween"; }
 
     // Sets the tween up idle at `from`.
-    void Setup(Ref<c_EaseFunction> easeFunction, float fromValue, float toValue, int durationMs,
-               bool loops = false, bool yoyos = false);
+    void Setup(Ref<c_EaseFunction> easeFunction, float fromValue, float toValue, int durationMs, bool loops = false,
+               bool yoyos = false);
 
     // Restarts from `from` toward `to`; a tween whose ends are equal does not
     // run.

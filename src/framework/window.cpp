@@ -29,10 +29,9 @@ void c_Window::Update(int) {
 
 void c_Window::BeginView() {
     const GameScreen& screen = Screen();
-    screenOrigin.Set((position.x - size.x * 0.5f) * screen.scale.x,
-                     (position.y - size.y * 0.5f) * screen.scale.y);
-    SetScissor(screenOrigin.x + screen.offset.x, screenOrigin.y + screen.offset.y,
-               size.x * screen.scale.x, size.y * screen.scale.y);
+    screenOrigin.Set((position.x - size.x * 0.5f) * screen.scale.x, (position.y - size.y * 0.5f) * screen.scale.y);
+    SetScissor(screenOrigin.x + screen.offset.x, screenOrigin.y + screen.offset.y, size.x * screen.scale.x,
+               size.y * screen.scale.y);
     PushMatrix();
     // Whole pixels keep the tiles of a scrolling world from shimmering.
     Translate(std::ceil(position.x), std::ceil(position.y));

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/audio_manager.h"
+#include "framework/stage.h"
 #include "framework/texture.h"
 #include "graphics/graphics_context.h"
 #include "host/progress.h"
@@ -16,7 +17,6 @@
 #include "stages/game_fonts.h"
 #include "stages/intro_stage.h"
 #include "stages/lang_sel_stage.h"
-#include "framework/stage.h"
 #include "stages/title_stage.h"
 
 int c_TarnGame::OnCreate() {
@@ -71,22 +71,13 @@ Ref<c_Stage> c_TarnGame::CreateStage(int id) {
     }
     fadeIn = true;
     switch (id) {
-        case kStageTitle:
-            return New<c_TitleStage>();
-        case kStageEnding:
-            return New<c_EndingStage>();
-        case kStageCredits:
-            return New<c_CreditsStage>();
-        case kStageIntro:
-            fadeIn = false;
-            return New<c_IntroStage>();
-        case kStageLanguage:
-            fadeIn = false;
-            return New<c_LangSelStage>();
-        case kStageLevel:
-            return New<c_TarnStage>(Game().currentLevel);
-        default:
-            return nullptr;
+        case kStageTitle: return New<c_TitleStage>();
+        case kStageEnding: return New<c_EndingStage>();
+        case kStageCredits: return New<c_CreditsStage>();
+        case kStageIntro: fadeIn = false; return New<c_IntroStage>();
+        case kStageLanguage: fadeIn = false; return New<c_LangSelStage>();
+        case kStageLevel: return New<c_TarnStage>(Game().currentLevel);
+        default: return nullptr;
     }
 }
 

@@ -10,21 +10,19 @@ static_assert(gl::kPoints == GL_POINTS && gl::kLines == GL_LINES && gl::kTriangl
               gl::kTriangleFan == GL_TRIANGLE_FAN);
 static_assert(gl::kUnsignedByte == GL_UNSIGNED_BYTE && gl::kUnsignedShort == GL_UNSIGNED_SHORT &&
               gl::kFloat == GL_FLOAT);
-static_assert(gl::kColorBufferBit == GL_COLOR_BUFFER_BIT && gl::kTexture2D == GL_TEXTURE_2D &&
-              gl::kBlend == GL_BLEND && gl::kScissorTest == GL_SCISSOR_TEST);
+static_assert(gl::kColorBufferBit == GL_COLOR_BUFFER_BIT && gl::kTexture2D == GL_TEXTURE_2D && gl::kBlend == GL_BLEND &&
+              gl::kScissorTest == GL_SCISSOR_TEST);
 static_assert(gl::kOne == GL_ONE && gl::kZero == GL_ZERO && gl::kSrcAlpha == GL_SRC_ALPHA &&
               gl::kOneMinusSrcAlpha == GL_ONE_MINUS_SRC_ALPHA);
 static_assert(gl::kModelView == GL_MODELVIEW && gl::kProjection == GL_PROJECTION);
 static_assert(gl::kVertexArray == GL_VERTEX_ARRAY && gl::kColorArray == GL_COLOR_ARRAY &&
               gl::kTextureCoordArray == GL_TEXTURE_COORD_ARRAY);
-static_assert(gl::kLuminance == GL_LUMINANCE && gl::kLuminanceAlpha == GL_LUMINANCE_ALPHA &&
-              gl::kRgb == GL_RGB && gl::kRgba == GL_RGBA && gl::kBgra == GL_BGRA);
-static_assert(gl::kTextureMagFilter == GL_TEXTURE_MAG_FILTER &&
-              gl::kTextureMinFilter == GL_TEXTURE_MIN_FILTER &&
+static_assert(gl::kLuminance == GL_LUMINANCE && gl::kLuminanceAlpha == GL_LUMINANCE_ALPHA && gl::kRgb == GL_RGB &&
+              gl::kRgba == GL_RGBA && gl::kBgra == GL_BGRA);
+static_assert(gl::kTextureMagFilter == GL_TEXTURE_MAG_FILTER && gl::kTextureMinFilter == GL_TEXTURE_MIN_FILTER &&
               gl::kTextureWrapS == GL_TEXTURE_WRAP_S && gl::kTextureWrapT == GL_TEXTURE_WRAP_T &&
               gl::kNearest == GL_NEAREST && gl::kClampToEdge == GL_CLAMP_TO_EDGE);
-static_assert(gl::kUnpackAlignment == GL_UNPACK_ALIGNMENT &&
-              gl::kPackAlignment == GL_PACK_ALIGNMENT);
+static_assert(gl::kUnpackAlignment == GL_UNPACK_ALIGNMENT && gl::kPackAlignment == GL_PACK_ALIGNMENT);
 static_assert(gl::kVendor == GL_VENDOR && gl::kRenderer == GL_RENDERER && gl::kVersion == GL_VERSION);
 
 class RealGl final : public GlApi {
@@ -40,8 +38,7 @@ public:
     void Viewport(int x, int y, int width, int height) override { glViewport(x, y, width, height); }
     void MatrixMode(gl::Enum mode) override { glMatrixMode(mode); }
     void LoadIdentity() override { glLoadIdentity(); }
-    void Ortho(double left, double right, double bottom, double top, double zNear,
-               double zFar) override {
+    void Ortho(double left, double right, double bottom, double top, double zNear, double zFar) override {
         glOrtho(left, right, bottom, top, zNear, zFar);
     }
 
@@ -64,9 +61,7 @@ public:
     void ClearColor(float r, float g, float b, float a) override { glClearColor(r, g, b, a); }
     void Clear(gl::Enum mask) override { glClear(mask); }
 
-    void DrawArrays(gl::Enum mode, int first, int count) override {
-        glDrawArrays(mode, first, count);
-    }
+    void DrawArrays(gl::Enum mode, int first, int count) override { glDrawArrays(mode, first, count); }
     void DrawElements(gl::Enum mode, int count, gl::Enum type, const void* indices) override {
         glDrawElements(mode, count, type, indices);
     }
@@ -74,20 +69,17 @@ public:
     void GenTextures(int n, unsigned int* names) override { glGenTextures(n, names); }
     void DeleteTextures(int n, const unsigned int* names) override { glDeleteTextures(n, names); }
     void BindTexture(gl::Enum target, unsigned int name) override { glBindTexture(target, name); }
-    void TexParameteri(gl::Enum target, gl::Enum name, int value) override {
-        glTexParameteri(target, name, value);
-    }
-    void TexImage2D(gl::Enum target, int level, int internalFormat, int width, int height,
-                    int border, gl::Enum format, gl::Enum type, const void* pixels) override {
+    void TexParameteri(gl::Enum target, gl::Enum name, int value) override { glTexParameteri(target, name, value); }
+    void TexImage2D(gl::Enum target, int level, int internalFormat, int width, int height, int border, gl::Enum format,
+                    gl::Enum type, const void* pixels) override {
         glTexImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
     }
-    void TexSubImage2D(gl::Enum target, int level, int x, int y, int width, int height,
-                       gl::Enum format, gl::Enum type, const void* pixels) override {
+    void TexSubImage2D(gl::Enum target, int level, int x, int y, int width, int height, gl::Enum format, gl::Enum type,
+                       const void* pixels) override {
         glTexSubImage2D(target, level, x, y, width, height, format, type, pixels);
     }
     void PixelStorei(gl::Enum name, int value) override { glPixelStorei(name, value); }
-    void ReadPixels(int x, int y, int width, int height, gl::Enum format, gl::Enum type,
-                    void* pixels) override {
+    void ReadPixels(int x, int y, int width, int height, gl::Enum format, gl::Enum type, void* pixels) override {
         glReadPixels(x, y, width, height, format, type, pixels);
     }
     gl::Enum GetError() override { return glGetError(); }

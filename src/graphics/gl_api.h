@@ -90,8 +90,7 @@ public:
     virtual void Viewport(int x, int y, int width, int height) = 0;
     virtual void MatrixMode(gl::Enum mode) = 0;
     virtual void LoadIdentity() = 0;
-    virtual void Ortho(double left, double right, double bottom, double top, double zNear,
-                       double zFar) = 0;
+    virtual void Ortho(double left, double right, double bottom, double top, double zNear, double zFar) = 0;
 
     virtual void EnableClientState(gl::Enum array) = 0;
     virtual void DisableClientState(gl::Enum array) = 0;
@@ -113,13 +112,12 @@ public:
     virtual void DeleteTextures(int n, const unsigned int* names) = 0;
     virtual void BindTexture(gl::Enum target, unsigned int name) = 0;
     virtual void TexParameteri(gl::Enum target, gl::Enum name, int value) = 0;
-    virtual void TexImage2D(gl::Enum target, int level, int internalFormat, int width, int height,
-                            int border, gl::Enum format, gl::Enum type, const void* pixels) = 0;
-    virtual void TexSubImage2D(gl::Enum target, int level, int x, int y, int width, int height,
-                               gl::Enum format, gl::Enum type, const void* pixels) = 0;
+    virtual void TexImage2D(gl::Enum target, int level, int internalFormat, int width, int height, int border,
+                            gl::Enum format, gl::Enum type, const void* pixels) = 0;
+    virtual void TexSubImage2D(gl::Enum target, int level, int x, int y, int width, int height, gl::Enum format,
+                               gl::Enum type, const void* pixels) = 0;
     virtual void PixelStorei(gl::Enum name, int value) = 0;
-    virtual void ReadPixels(int x, int y, int width, int height, gl::Enum format, gl::Enum type,
-                            void* pixels) = 0;
+    virtual void ReadPixels(int x, int y, int width, int height, gl::Enum format, gl::Enum type, void* pixels) = 0;
     virtual gl::Enum GetError() = 0;
     // GL_VERSION and friends; "" when there is no context.
     virtual const char* GetString(gl::Enum name) = 0;

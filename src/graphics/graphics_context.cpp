@@ -112,8 +112,7 @@ void SetScissor(float x, float y, float w, float h) {
     context->scissorWidth = w;
     context->scissorHeight = h;
     if (gxtkGraphics* target = StateTarget()) {
-        target->SetScissor(int(std::trunc(x)), int(std::trunc(y)), int(std::trunc(w)),
-                           int(std::trunc(h)));
+        target->SetScissor(int(std::trunc(x)), int(std::trunc(y)), int(std::trunc(w)), int(std::trunc(h)));
     }
 }
 
@@ -148,8 +147,8 @@ std::array<float, 6> GetMatrix() {
 void Transform(float p, float q, float r, float s, float t, float u) {
     if (!context) return;
     const c_GraphicsContext& ctx = *context;
-    SetMatrix(p * ctx.a + q * ctx.c, p * ctx.b + q * ctx.d, r * ctx.a + s * ctx.c,
-              r * ctx.b + s * ctx.d, t * ctx.a + u * ctx.c + ctx.e, t * ctx.b + u * ctx.d + ctx.f);
+    SetMatrix(p * ctx.a + q * ctx.c, p * ctx.b + q * ctx.d, r * ctx.a + s * ctx.c, r * ctx.b + s * ctx.d,
+              t * ctx.a + u * ctx.c + ctx.e, t * ctx.b + u * ctx.d + ctx.f);
 }
 
 void Translate(float x, float y) { Transform(1, 0, 0, 1, x, y); }
@@ -215,8 +214,7 @@ namespace {
 // Pushes the matrix that puts the image's handle at (x, y), turned and
 // scaled about it, and answers the draw target with that matrix sent. The
 // caller pops it.
-gxtkGraphics* PushImageTransform(const c_Image& image, float x, float y, float rotation,
-                                 float scaleX, float scaleY) {
+gxtkGraphics* PushImageTransform(const c_Image& image, float x, float y, float rotation, float scaleX, float scaleY) {
     PushMatrix();
     Translate(x, y);
     Rotate(rotation);
@@ -235,42 +233,38 @@ void DrawImage(const c_Image* image, float x, float y, int frame) {
     if (image->flags & c_Image::WholeSurface) {
         target->DrawWholeSurface(image->surface.get(), x - image->handleX, y - image->handleY);
     } else {
-        target->DrawSurfaceRegion(image->surface.get(), x - image->handleX, y - image->handleY,
-                                  cell->x, cell->y, image->width, image->height);
+        target->DrawSurfaceRegion(image->surface.get(), x - image->handleX, y - image->handleY, cell->x, cell->y,
+                                  image->width, image->height);
     }
 }
 
-void DrawImage(const c_Image* image, float x, float y, float rotation, float scaleX, float scaleY,
-               int frame) {
+void DrawImage(const c_Image* image, float x, float y, float rotation, float scaleX, float scaleY, int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell || !StateTarget()) return;
     gxtkGraphics* target = PushImageTransform(*image, x, y, rotation, scaleX, scaleY);
     if (image->flags & c_Image::WholeSurface) {
         target->DrawWholeSurface(image->surface.get(), 0, 0);
     } else {
-        target->DrawSurfaceRegion(image->surface.get(), 0, 0, cell->x, cell->y, image->width,
-                                  image->height);
+        target->DrawSurfaceRegion(image->surface.get(), 0, 0, cell->x, cell->y, image->width, image->height);
     }
     PopMatrix();
 }
 
-void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH,
-                   int frame) {
+void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH, int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell) return;
     if (gxtkGraphics* target = DrawTarget()) {
-        target->DrawSurfaceRegion(image->surface.get(), x - image->handleX, y - image->handleY,
-                                  cell->x + srcX, cell->y + srcY, srcW, srcH);
+        target->DrawSurfaceRegion(image->surface.get(), x - image->handleX, y - image->handleY, cell->x + srcX,
+                                  cell->y + srcY, srcW, srcH);
     }
 }
 
-void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH,
-                   float rotation, float scaleX, float scaleY, int frame) {
+void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH, float rotation,
+                   float scaleX, float scaleY, int frame) {
     const c_Frame* cell = FrameOf(image, frame);
     if (!cell || !StateTarget()) return;
     gxtkGraphics* target = PushImageTransform(*image, x, y, rotation, scaleX, scaleY);
-    target->DrawSurfaceRegion(image->surface.get(), 0, 0, cell->x + srcX, cell->y + srcY, srcW,
-                              srcH);
+    target->DrawSurfaceRegion(image->surface.get(), 0, 0, cell->x + srcX, cell->y + srcY, srcW, srcH);
     PopMatrix();
 }
 
@@ -280,8 +274,7 @@ Ref<c_Image> LoadImage(StringView path, int frameCount, int flags) {
     return ImageFromSurface(device->LoadSurfaceFile(FixDataPath(path)), frameCount, flags);
 }
 
-Ref<c_Image> LoadImageFromMemory(const std::uint8_t* bytes, std::size_t length, int frameCount,
-                                 int flags) {
+Ref<c_Image> LoadImageFromMemory(const std::uint8_t* bytes, std::size_t length, int frameCount, int flags) {
     gxtkGraphics* device = GetGraphicsDevice();
     if (!device) return nullptr;
     return ImageFromSurface(device->LoadSurfaceMemory(bytes, length), frameCount, flags);
@@ -299,8 +292,7 @@ void ReadPixels(std::span<int> pixels, int x, int y, int w, int h, int offset, i
     }
 }
 
-void WritePixels(c_Image* image, std::span<const int> pixels, int x, int y, int w, int h,
-                 int offset, int pitch) {
+void WritePixels(c_Image* image, std::span<const int> pixels, int x, int y, int w, int h, int offset, int pitch) {
     gxtkGraphics* device = GetGraphicsDevice();
     if (!device || !image || !image->surface) return;
     device->WritePixels(image->surface.get(), pixels, x, y, w, h, offset, pitch > 0 ? pitch : w);

@@ -123,13 +123,11 @@ void DrawPoly(std::span<const float> xy);
 // image.
 void DrawImage(const c_Image* image, float x, float y, int frame = 0);
 // Rotation (degrees) and scale turn about the image's handle.
-void DrawImage(const c_Image* image, float x, float y, float rotation, float scaleX, float scaleY,
-               int frame = 0);
+void DrawImage(const c_Image* image, float x, float y, float rotation, float scaleX, float scaleY, int frame = 0);
 // The srcW × srcH part at (srcX, srcY) of the frame.
-void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH,
-                   int frame = 0);
-void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH,
-                   float rotation, float scaleX, float scaleY, int frame = 0);
+void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH, int frame = 0);
+void DrawImagePart(const c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH, float rotation,
+                   float scaleX, float scaleY, int frame = 0);
 
 // `path` follows the data-path rule: a name without a scheme ("title.png")
 // is read from the data folder; "./x", "/x" and "cobalt://…" stay as they
@@ -139,15 +137,13 @@ Ref<c_Image> LoadImage(StringView path, int frameCount = 1, int flags = DefaultI
 Ref<c_Image> LoadImageFromMemory(const std::uint8_t* bytes, std::size_t length, int frameCount = 1,
                                  int flags = DefaultImageFlags());
 // A blank RGBA image whose pixels come from WritePixels.
-Ref<c_Image> CreateImage(int width, int height, int frameCount = 1,
-                         int flags = DefaultImageFlags());
+Ref<c_Image> CreateImage(int width, int height, int frameCount = 1, int flags = DefaultImageFlags());
 
 // See gxtkGraphics::ReadPixels / WritePixels; a pitch of 0 means w. These
 // work outside the frame bracket too (on the graphics device).
-void ReadPixels(std::span<int> pixels, int x, int y, int w, int h, int offset = 0,
-                int pitch = 0);
-void WritePixels(c_Image* image, std::span<const int> pixels, int x, int y, int w, int h,
-                 int offset = 0, int pitch = 0);
+void ReadPixels(std::span<int> pixels, int x, int y, int w, int h, int offset = 0, int pitch = 0);
+void WritePixels(c_Image* image, std::span<const int> pixels, int x, int y, int w, int h, int offset = 0,
+                 int pitch = 0);
 
 // ---- the default font -----------------------------------------------------------
 

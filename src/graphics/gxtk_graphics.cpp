@@ -118,23 +118,19 @@ void gxtkSurface::BindTexture() {
 
     // An error left over from earlier calls must not be taken for a refused
     // size below.
-    for (int i = 0; i < 8 && gl.GetError() != gl::kNoError; ++i) {
-    }
+    for (int i = 0; i < 8 && gl.GetError() != gl::kNoError; ++i) {}
     int texWidth = width, texHeight = height;
-    gl.TexImage2D(gl::kTexture2D, 0, int(format), width, height, 0, format, gl::kUnsignedByte,
-                  nullptr);
+    gl.TexImage2D(gl::kTexture2D, 0, int(format), width, height, 0, format, gl::kUnsignedByte, nullptr);
     if (gl.GetError() != gl::kNoError) {
         texWidth = NextPowerOfTwo(width);
         texHeight = NextPowerOfTwo(height);
-        gl.TexImage2D(gl::kTexture2D, 0, int(format), texWidth, texHeight, 0, format,
-                      gl::kUnsignedByte, nullptr);
+        gl.TexImage2D(gl::kTexture2D, 0, int(format), texWidth, texHeight, 0, format, gl::kUnsignedByte, nullptr);
     }
     uPerPixel = 1.0f / float(std::max(texWidth, 1));
     vPerPixel = 1.0f / float(std::max(texHeight, 1));
     if (data) {
         gl.PixelStorei(gl::kUnpackAlignment, 1);
-        gl.TexSubImage2D(gl::kTexture2D, 0, 0, 0, width, height, format, gl::kUnsignedByte,
-                         data.get());
+        gl.TexSubImage2D(gl::kTexture2D, 0, 0, 0, width, height, format, gl::kUnsignedByte, data.get());
     }
 }
 
@@ -212,8 +208,7 @@ int gxtkGraphics::Clear(float r, float g, float b) {
 }
 
 void gxtkGraphics::UpdateColor() {
-    color = PackColor(ToByte(red * alpha), ToByte(green * alpha), ToByte(blue * alpha),
-                      ToByte(alpha * 255.0f));
+    color = PackColor(ToByte(red * alpha), ToByte(green * alpha), ToByte(blue * alpha), ToByte(alpha * 255.0f));
 }
 
 int gxtkGraphics::SetAlpha(float newAlpha) {
@@ -265,8 +260,7 @@ int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float me, fl
 // ---- gxtkGraphics: batching ---------------------------------------------------
 
 gxtkGraphics::Vertex* gxtkGraphics::BeginPrimitive(int kind, int count, gxtkSurface* surface) {
-    if (kind != batchKind || surface != batchSurface ||
-        batchVertexCount + count > kMaxVertices) {
+    if (kind != batchKind || surface != batchSurface || batchVertexCount + count > kMaxVertices) {
         FlushBatch();
         batchKind = kind;
         batchSurface = surface;
@@ -288,8 +282,7 @@ void gxtkGraphics::FlushBatch() {
         case kLines: gl.DrawArrays(gl::kLines, 0, batchVertexCount); break;
         case kTriangles: gl.DrawArrays(gl::kTriangles, 0, batchVertexCount); break;
         case kQuads:
-            gl.DrawElements(gl::kTriangles, batchVertexCount / 4 * 6, gl::kUnsignedShort,
-                            quadIndexTable.data());
+            gl.DrawElements(gl::kTriangles, batchVertexCount / 4 * 6, gl::kUnsignedShort, quadIndexTable.data());
             break;
         default:
             for (int i = 0; i < batchVertexCount; i += batchKind) {
@@ -318,8 +311,8 @@ void gxtkGraphics::Put(Vertex* v, float x, float y, float u, float w) const {
     v->v = w;
 }
 
-void gxtkGraphics::Quad(gxtkSurface* surface, float x, float y, float w, float h, float u0,
-                        float v0, float u1, float v1) {
+void gxtkGraphics::Quad(gxtkSurface* surface, float x, float y, float w, float h, float u0, float v0, float u1,
+                        float v1) {
     Vertex* v = BeginPrimitive(kQuads, 4, surface);
     Put(v + 0, x, y, u0, v0);
     Put(v + 1, x + w, y, u1, v0);
@@ -384,15 +377,13 @@ int gxtkGraphics::DrawPolygon(std::span<const float> xy) {
     return 0;
 }
 
-int gxtkGraphics::DrawTexturedPolygon(std::span<const float> xyuv, gxtkSurface* surface,
-                                      int srcX, int srcY) {
+int gxtkGraphics::DrawTexturedPolygon(std::span<const float> xyuv, gxtkSurface* surface, int srcX, int srcY) {
     const std::size_t n = xyuv.size() / 4;
     if (!surface || n < 1 || n > std::size_t(kMaxVertices)) return 0;
     Vertex* v = BeginPrimitive(int(n), int(n), surface);
     for (std::size_t i = 0; i < n; ++i) {
         const float* q = &xyuv[i * 4];
-        Put(v + i, q[0], q[1], (q[2] + float(srcX)) * surface->uPerPixel,
-            (q[3] + float(srcY)) * surface->vPerPixel);
+        Put(v + i, q[0], q[1], (q[2] + float(srcX)) * surface->uPerPixel, (q[3] + float(srcY)) * surface->vPerPixel);
     }
     return 0;
 }
@@ -404,12 +395,10 @@ int gxtkGraphics::DrawWholeSurface(gxtkSurface* surface, float x, float y) {
     return 0;
 }
 
-int gxtkGraphics::DrawSurfaceRegion(gxtkSurface* surface, float x, float y, int srcX, int srcY,
-                                    int srcW, int srcH) {
+int gxtkGraphics::DrawSurfaceRegion(gxtkSurface* surface, float x, float y, int srcX, int srcY, int srcW, int srcH) {
     if (!surface) return 0;
-    Quad(surface, x, y, float(srcW), float(srcH), float(srcX) * surface->uPerPixel,
-         float(srcY) * surface->vPerPixel, float(srcX + srcW) * surface->uPerPixel,
-         float(srcY + srcH) * surface->vPerPixel);
+    Quad(surface, x, y, float(srcW), float(srcH), float(srcX) * surface->uPerPixel, float(srcY) * surface->vPerPixel,
+         float(srcX + srcW) * surface->uPerPixel, float(srcY + srcH) * surface->vPerPixel);
     return 0;
 }
 
@@ -452,12 +441,12 @@ Ref<gxtkSurface> gxtkGraphics::MakeSurface(int w, int h) {
     return surface;
 }
 
-int gxtkGraphics::WritePixels(gxtkSurface* surface, std::span<const int> pixels, int x, int y,
-                              int w, int h, int offset, int pitch) {
+int gxtkGraphics::WritePixels(gxtkSurface* surface, std::span<const int> pixels, int x, int y, int w, int h, int offset,
+                              int pitch) {
     FlushBatch();
     if (!surface || surface->format != gl::kRgba) return 0;
-    if (x < 0 || y < 0 || w <= 0 || h <= 0 || x > surface->width - w ||
-        y > surface->height - h || !BlockFits(pixels.size(), w, h, offset, pitch)) {
+    if (x < 0 || y < 0 || w <= 0 || h <= 0 || x > surface->width - w || y > surface->height - h ||
+        !BlockFits(pixels.size(), w, h, offset, pitch)) {
         return 0;
     }
     const std::size_t rowBytes = std::size_t(surface->width) * 4;
@@ -489,16 +478,15 @@ int gxtkGraphics::WritePixels(gxtkSurface* surface, std::span<const int> pixels,
             gl.TexSubImage2D(gl::kTexture2D, 0, x, y, w, h, gl::kRgba, gl::kUnsignedByte, first);
         } else {
             for (int row = 0; row < h; ++row) {
-                gl.TexSubImage2D(gl::kTexture2D, 0, x, y + row, w, 1, gl::kRgba,
-                                 gl::kUnsignedByte, first + std::size_t(row) * rowBytes);
+                gl.TexSubImage2D(gl::kTexture2D, 0, x, y + row, w, 1, gl::kRgba, gl::kUnsignedByte,
+                                 first + std::size_t(row) * rowBytes);
             }
         }
     }
     return 0;
 }
 
-int gxtkGraphics::ReadPixels(std::span<int> pixels, int x, int y, int w, int h, int offset,
-                             int pitch) {
+int gxtkGraphics::ReadPixels(std::span<int> pixels, int x, int y, int w, int h, int offset, int pitch) {
     FlushBatch();
     if (!BlockFits(pixels.size(), w, h, offset, pitch)) return 0;
     std::vector<std::uint8_t> block(std::size_t(w) * std::size_t(h) * 4);
@@ -509,8 +497,8 @@ int gxtkGraphics::ReadPixels(std::span<int> pixels, int x, int y, int w, int h, 
         const std::uint8_t* src = block.data() + std::size_t(h - 1 - row) * std::size_t(w) * 4;
         int* dst = &pixels[std::size_t(offset + row * pitch)];
         for (int col = 0; col < w; ++col, src += 4) {
-            dst[col] = int(std::uint32_t(src[3]) << 24 | std::uint32_t(src[2]) << 16 |
-                           std::uint32_t(src[1]) << 8 | std::uint32_t(src[0]));
+            dst[col] = int(std::uint32_t(src[3]) << 24 | std::uint32_t(src[2]) << 16 | std::uint32_t(src[1]) << 8 |
+                           std::uint32_t(src[0]));
         }
     }
     return 0;

@@ -128,21 +128,18 @@ public:
     virtual int DrawPolygon(std::span<const float> xy);
     // x, y, u, v quadruples with u, v in pixels of the surface, offset by
     // (srcX, srcY); 1..1024 vertices, otherwise nothing is drawn.
-    virtual int DrawTexturedPolygon(std::span<const float> xyuv, gxtkSurface* surface, int srcX,
-                                    int srcY);
+    virtual int DrawTexturedPolygon(std::span<const float> xyuv, gxtkSurface* surface, int srcX, int srcY);
     virtual int DrawWholeSurface(gxtkSurface* surface, float x, float y);
-    virtual int DrawSurfaceRegion(gxtkSurface* surface, float x, float y, int srcX, int srcY,
-                                  int srcW, int srcH);
+    virtual int DrawSurfaceRegion(gxtkSurface* surface, float x, float y, int srcX, int srcY, int srcW, int srcH);
     // Reads the w × h block at (x, y) (top-left origin) as ARGB integers,
     // premultiplied, top row first, into pixels[offset + row·pitch + column].
     // Nothing happens when the block does not fit into `pixels`.
-    virtual int ReadPixels(std::span<int> pixels, int x, int y, int w, int h, int offset,
-                           int pitch);
+    virtual int ReadPixels(std::span<int> pixels, int x, int y, int w, int h, int offset, int pitch);
     // Writes a w × h block of ARGB integers (straight alpha) into an RGBA
     // surface at (x, y), premultiplying it. Nothing happens for other formats
     // or when the block does not fit into the surface or into `pixels`.
-    virtual int WritePixels(gxtkSurface* surface, std::span<const int> pixels, int x, int y, int w,
-                            int h, int offset, int pitch);
+    virtual int WritePixels(gxtkSurface* surface, std::span<const int> pixels, int x, int y, int w, int h, int offset,
+                            int pitch);
 
     // Not one of the device's classic operations: decodes an image file held
     // in memory into a new uploaded surface; null when it does not decode.
@@ -167,8 +164,7 @@ private:
     void Put(Vertex* v, float x, float y) const;
     void Put(Vertex* v, float x, float y, float u, float w) const;
     void UpdateColor();
-    void Quad(gxtkSurface* surface, float x, float y, float w, float h, float u0, float v0,
-              float u1, float v1);
+    void Quad(gxtkSurface* surface, float x, float y, float w, float h, float u0, float v0, float u1, float v1);
 
     int width = 0;
     int height = 0;

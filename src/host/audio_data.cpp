@@ -23,9 +23,7 @@ std::array<char, 4> ReadTag(std::FILE* file, bool* complete = nullptr) {
     return tag;
 }
 
-bool TagIs(const std::array<char, 4>& tag, const char* expected) {
-    return std::memcmp(tag.data(), expected, 4) == 0;
-}
+bool TagIs(const std::array<char, 4>& tag, const char* expected) { return std::memcmp(tag.data(), expected, 4) == 0; }
 
 // Little-endian integers; a short read gives nullopt.
 template <int Bytes>
@@ -112,8 +110,7 @@ std::optional<AudioData> ReadOgg(std::FILE* file) {
     if (end < start || std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
 
     int error = 0;
-    stb_vorbis* vorbis = stb_vorbis_open_file_section(file, 0, &error, nullptr,
-                                                      static_cast<unsigned>(end - start));
+    stb_vorbis* vorbis = stb_vorbis_open_file_section(file, 0, &error, nullptr, static_cast<unsigned>(end - start));
     if (!vorbis) return std::nullopt;
     stb_vorbis_info info = stb_vorbis_get_info(vorbis);
     const int channels = info.channels;
@@ -132,8 +129,7 @@ std::optional<AudioData> ReadOgg(std::FILE* file) {
         if (capacity - frames < kBlockFrames) samples.resize(samples.size() * 2);
         capacity = samples.size() / channels;
         int room = static_cast<int>((capacity - frames) * channels);
-        int got = stb_vorbis_get_samples_short_interleaved(vorbis, channels,
-                                                           samples.data() + frames * channels, room);
+        int got = stb_vorbis_get_samples_short_interleaved(vorbis, channels, samples.data() + frames * channels, room);
         if (got <= 0) break;
         frames += static_cast<std::size_t>(got);
     }

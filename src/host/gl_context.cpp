@@ -22,10 +22,11 @@ std::vector<std::string> GlEntryPointNames(int version) {
 
 GlEntryPoints LookUpGlEntryPoints(int version, const std::function<void*(const char*)>& lookup) {
     GlEntryPoints gl;
-    void** slots[] = {&gl.activeTexture, &gl.clientActiveTexture, &gl.compressedTexImage2D,
-                      &gl.compressedTexSubImage2D, &gl.multiTexCoord4f, &gl.sampleCoverage,
-                      &gl.pointParameterf, &gl.genBuffers, &gl.deleteBuffers, &gl.bufferData,
-                      &gl.bufferSubData, &gl.bindBuffer, &gl.isBuffer, &gl.getBufferParameteriv};
+    void** slots[] = {
+        &gl.activeTexture,   &gl.clientActiveTexture, &gl.compressedTexImage2D, &gl.compressedTexSubImage2D,
+        &gl.multiTexCoord4f, &gl.sampleCoverage,      &gl.pointParameterf,      &gl.genBuffers,
+        &gl.deleteBuffers,   &gl.bufferData,          &gl.bufferSubData,        &gl.bindBuffer,
+        &gl.isBuffer,        &gl.getBufferParameteriv};
     std::vector<std::string> names = GlEntryPointNames(version);
     for (std::size_t i = 0; i < names.size(); ++i) *slots[i] = lookup(names[i].c_str());
     return gl;

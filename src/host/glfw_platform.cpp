@@ -26,9 +26,8 @@ RtGlfwVideoMode FromGlfw(const GLFWvidmode& m) { return {m.width, m.height, m.re
 }  // namespace
 
 bool GlfwPlatform::Init() {
-    glfwSetErrorCallback([](int code, const char* description) {
-        std::fprintf(stderr, "GLFW error %d: %s\n", code, description);
-    });
+    glfwSetErrorCallback(
+        [](int code, const char* description) { std::fprintf(stderr, "GLFW error %d: %s\n", code, description); });
     return glfwInit() == GLFW_TRUE;
 }
 

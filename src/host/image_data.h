@@ -30,9 +30,7 @@ struct ImageData {
     int depth = 0;  // bytes per pixel, 1..4
 
     explicit operator bool() const { return pixels != nullptr; }
-    std::size_t ByteSize() const {
-        return std::size_t(width) * std::size_t(height) * std::size_t(depth);
-    }
+    std::size_t ByteSize() const { return std::size_t(width) * std::size_t(height) * std::size_t(depth); }
 };
 
 // Decodes the file at `fileName` (a file-system path, UTF-8). Empty result

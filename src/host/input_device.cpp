@@ -48,45 +48,45 @@ void c_InputDevice::StorePosition(float x, float y) {
 
 void c_InputDevice::KeyEvent(int event, int data) {
     switch (event) {
-    case kEventKeyDown: Press(data); break;
-    case kEventKeyUp: Release(data); break;
-    case kEventChar:
-        if (charPut_ < kCharQueueSize) charQueue_[charPut_++] = data;
-        break;
-    default: break;
+        case kEventKeyDown: Press(data); break;
+        case kEventKeyUp: Release(data); break;
+        case kEventChar:
+            if (charPut_ < kCharQueueSize) charQueue_[charPut_++] = data;
+            break;
+        default: break;
     }
 }
 
 void c_InputDevice::MouseEvent(int event, int data, float x, float y) {
     bool button = data >= 0 && data <= 2;
     switch (event) {
-    case kEventMouseDown:
-        if (!button) return;
-        Press(kMouseLeft + data);
-        StorePosition(x, y);
-        break;
-    case kEventMouseUp:
-        if (button) Release(kMouseLeft + data);
-        break;
-    case kEventMouseMove: StorePosition(x, y); break;
-    default: break;
+        case kEventMouseDown:
+            if (!button) return;
+            Press(kMouseLeft + data);
+            StorePosition(x, y);
+            break;
+        case kEventMouseUp:
+            if (button) Release(kMouseLeft + data);
+            break;
+        case kEventMouseMove: StorePosition(x, y); break;
+        default: break;
     }
 }
 
 void c_InputDevice::TouchEvent(int event, int data, float x, float y) {
     if (!ValidTouch(data)) return;
     switch (event) {
-    case kEventTouchDown:
-        Press(kTouchBase + data);
-        touchX_[data] = x;
-        touchY_[data] = y;
-        break;
-    case kEventTouchUp: Release(kTouchBase + data); break;
-    case kEventTouchMove:
-        touchX_[data] = x;
-        touchY_[data] = y;
-        break;
-    default: break;
+        case kEventTouchDown:
+            Press(kTouchBase + data);
+            touchX_[data] = x;
+            touchY_[data] = y;
+            break;
+        case kEventTouchUp: Release(kTouchBase + data); break;
+        case kEventTouchMove:
+            touchX_[data] = x;
+            touchY_[data] = y;
+            break;
+        default: break;
     }
 }
 

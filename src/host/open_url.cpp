@@ -22,7 +22,6 @@ bool LaunchUrl(const std::string& url, const char* handler) {
         ::_exit(0);
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-    }
+    while (::waitpid(child, &status, 0) < 0) {}
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

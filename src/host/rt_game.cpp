@@ -28,8 +28,8 @@ void RtGame::GetDate(std::span<int> date) {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const int fields[] = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                          local.tm_min,         local.tm_sec,     0};
+    const int fields[] = {
+        local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, 0};
     for (std::size_t i = 0; i < date.size() && i < std::size(fields); ++i) date[i] = fields[i];
 }
 

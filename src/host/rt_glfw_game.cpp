@@ -6,10 +6,10 @@
 #include <cerrno>
 
 #include "host/audio_data.h"
-#include "host/image_data.h"
 #include "host/files.h"
 #include "host/gl_context.h"
 #include "host/glfw_keys.h"
+#include "host/image_data.h"
 #include "host/open_url.h"
 
 RtGlfwGame* RtGlfwGame::glfwInstance_ = nullptr;

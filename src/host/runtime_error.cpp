@@ -87,25 +87,25 @@ void DebuggerStop() {
         // a command the debugger can have meant.
         if (len == 0 || line[len - 1] != '\n') EndProcess(-1);
         switch (line[0]) {
-        case 'r': DebuggerStepMode() = 0; return;
-        case 's':
-        case 'e': DebuggerStepMode() = line[0]; return;
-        case 'l': DebuggerStepMode() = 0; return;
-        case 'q': EndProcess(0);
-        case '@': {
-            // Object addresses are never dereferenced from outside input: an
-            // address cannot be validated, so the answer is the empty line.
-            std::fputs("\n", stderr);
-            std::fflush(stderr);
-            continue;
-        }
-        case '?': continue;
-        default: {
-            line[len - 1] = 0;
-            std::printf("????? %s ?????\n", line);
-            std::fflush(stdout);
-            EndProcess(-1);
-        }
+            case 'r': DebuggerStepMode() = 0; return;
+            case 's':
+            case 'e': DebuggerStepMode() = line[0]; return;
+            case 'l': DebuggerStepMode() = 0; return;
+            case 'q': EndProcess(0);
+            case '@': {
+                // Object addresses are never dereferenced from outside input: an
+                // address cannot be validated, so the answer is the empty line.
+                std::fputs("\n", stderr);
+                std::fflush(stderr);
+                continue;
+            }
+            case '?': continue;
+            default: {
+                line[len - 1] = 0;
+                std::printf("????? %s ?????\n", line);
+                std::fflush(stdout);
+                EndProcess(-1);
+            }
         }
     }
 }
@@ -154,13 +154,15 @@ bool IsStackOverflow(const void* faultAddress) {
 void FaultHandler(int sig, siginfo_t* info, void*) {
     const char* message = "Unknown exception";
     switch (sig) {
-    case SIGSEGV:
-    case SIGBUS:
-        message = IsStackOverflow(info ? info->si_addr : nullptr) ? "Stack overflow" : "Memory access violation";
-        break;
-    case SIGILL: message = "Illegal instruction"; break;
-    case SIGFPE: message = (info && info->si_code == FPE_INTDIV) ? "Integer divide by zero" : "Unknown exception"; break;
-    default: break;
+        case SIGSEGV:
+        case SIGBUS:
+            message = IsStackOverflow(info ? info->si_addr : nullptr) ? "Stack overflow" : "Memory access violation";
+            break;
+        case SIGILL: message = "Illegal instruction"; break;
+        case SIGFPE:
+            message = (info && info->si_code == FPE_INTDIV) ? "Integer divide by zero" : "Unknown exception";
+            break;
+        default: break;
     }
     // Restore default handling so a fault inside the report cannot loop.
     std::signal(SIGSEGV, SIG_DFL);

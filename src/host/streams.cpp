@@ -146,6 +146,7 @@ Ref<c_DataBuffer> LoadScrambled(StringView path) {
     int got = stream.Read(*buffer, 0, buffer->Length());
     stream.Close();
     if (got != buffer->Length()) return nullptr;
-    std::uint8_t sum = ScramblePayload(buffer->Data(), static_cast<std::size_t>(buffer->Length()), ScrambleSeed(), false);
+    std::uint8_t sum =
+        ScramblePayload(buffer->Data(), static_cast<std::size_t>(buffer->Length()), ScrambleSeed(), false);
     return sum == check ? buffer : nullptr;
 }

@@ -42,9 +42,7 @@ String FromUtf8(std::string_view bytes, bool* ok) {
     String out;
     out.reserve(bytes.size());
     std::size_t i = 0, n = bytes.size();
-    auto cont = [&](std::size_t k) {
-        return k < n && (static_cast<unsigned char>(bytes[k]) & 0xC0) == 0x80;
-    };
+    auto cont = [&](std::size_t k) { return k < n && (static_cast<unsigned char>(bytes[k]) & 0xC0) == 0x80; };
     while (i < n) {
         unsigned b = static_cast<unsigned char>(bytes[i]);
         if (b < 0x80) {
@@ -68,9 +66,7 @@ String FromUtf8(std::string_view bytes, bool* ok) {
     return out;
 }
 
-String IntToString(long long value) {
-    return S(std::to_string(value));
-}
+String IntToString(long long value) { return S(std::to_string(value)); }
 
 String FloatToString(double value) {
     char buf[64];
@@ -158,9 +154,7 @@ bool EndsWith(StringView text, StringView suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-bool Contains(StringView text, StringView part) {
-    return text.find(part) != StringView::npos;
-}
+bool Contains(StringView text, StringView part) { return text.find(part) != StringView::npos; }
 
 String ToLower(StringView text) {
     String out(text);

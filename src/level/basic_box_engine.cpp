@@ -47,8 +47,7 @@ void c_BasicBoxEngine::Init(StringView cogName) {
 }
 
 std::uint64_t c_BasicBoxEngine::CellKey(int row, int column) {
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
-           static_cast<std::uint32_t>(column);
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) | static_cast<std::uint32_t>(column);
 }
 
 int c_BasicBoxEngine::ColumnOf(float x) const { return CellOf(x, cellWidth); }

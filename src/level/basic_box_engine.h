@@ -106,7 +106,6 @@ private:
 void MergeSolidCells(const int* cells, int width, int height,
                      const std::function<void(int column, int row, int columns, int rows)>& emit);
 
-
 // Adds the merged solid cells of a tile layer as static boxes, placed where
 // the layer draws them (centred on its position) plus the offset.
 void BuildStaticBoxes(c_BasicBoxEngine& engine, const c_TileMap& tileMap, float offsetX, float offsetY);

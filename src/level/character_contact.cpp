@@ -3,14 +3,14 @@
 #include <algorithm>
 
 #include "framework/audio_manager.h"
+#include "framework/game.h"
+#include "framework/tile_map.h"
+#include "framework/translation.h"
 #include "host/progress.h"
 #include "level/door.h"
 #include "level/key_item.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
-#include "framework/tile_map.h"
-#include "framework/game.h"
-#include "framework/translation.h"
 
 namespace {
 

@@ -91,5 +91,4 @@ public:
 // The box of a game object: `offsetX`, `offsetY` from `ownerPosition`, of the
 // given size; solid and raising events, no owner yet (the caller stores
 // itself), tag 0 and no correction.
-Ref<c_CollisionBox> MakeObjectBox(float offsetX, float offsetY, float width, float height,
-                                  Ref<c_Vector> ownerPosition);
+Ref<c_CollisionBox> MakeObjectBox(float offsetX, float offsetY, float width, float height, Ref<c_Vector> ownerPosition);

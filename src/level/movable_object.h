@@ -23,7 +23,7 @@ inline constexpr int kBoxBrokeEvent = 101010;
 
 class c_MovableObject : public c_Sprite {
 public:
-    static constexpr float kGravity = 700;      // px/s²
+    static constexpr float kGravity = 700;       // px/s²
     static constexpr float kMaxFallSpeed = 400;  // px/s
     // A landing faster than this (px/s) is a hard one.
     static constexpr float kHardLanding = 100;

@@ -6,9 +6,9 @@
 
 #include "framework/audio_manager.h"
 #include "framework/ease.h"
+#include "framework/game.h"
 #include "framework/tile_set.h"
 #include "host/input_device.h"
-#include "framework/game.h"
 
 namespace {
 

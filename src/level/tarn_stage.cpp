@@ -6,10 +6,12 @@
 
 #include "framework/audio_manager.h"
 #include "framework/events.h"
+#include "framework/game.h"
 #include "framework/rectangle_gdo.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
 #include "framework/tile_set.h"
+#include "framework/translation.h"
 #include "host/files.h"
 #include "host/input_device.h"
 #include "host/progress.h"
@@ -20,8 +22,6 @@
 #include "level/movable_object.h"
 #include "level/tiled_loader.h"
 #include "level/window_limits.h"
-#include "framework/game.h"
-#include "framework/translation.h"
 
 namespace {
 
@@ -49,15 +49,15 @@ c_TarnStage::~c_TarnStage() { RemoveListener(this); }
 
 void c_TarnStage::LoadStep(int index) {
     switch (index) {
-    case 0: BuildWorlds(); break;
-    case 1: PlaceCharacters(); break;
-    case 2: MakeWindows(); break;
-    case 3: MakeMarkersAndLabel(); break;
-    case 4: MakeHud(); break;
-    case 5: MakePauseMenu(); break;
-    case 6: MakeWeather(); break;
-    case 7: LoadSounds(); break;
-    default: break;
+        case 0: BuildWorlds(); break;
+        case 1: PlaceCharacters(); break;
+        case 2: MakeWindows(); break;
+        case 3: MakeMarkersAndLabel(); break;
+        case 4: MakeHud(); break;
+        case 5: MakePauseMenu(); break;
+        case 6: MakeWeather(); break;
+        case 7: LoadSounds(); break;
+        default: break;
     }
 }
 
@@ -101,8 +101,7 @@ void c_TarnStage::BuildWorlds() {
         if (solid) {
             BuildStaticBoxes(*boxEngine, *solid, 0, y);
             background = New<c_ParallaxBackground>();
-            CreateParallaxBackground(*background, levelSettings->bgType, solid->GetWidth(), solid->GetHeight(),
-                                     prefix);
+            CreateParallaxBackground(*background, levelSettings->bgType, solid->GetWidth(), solid->GetHeight(), prefix);
             world->AddChild(background, 0);
         }
         if (player->bubble) world->AddChild(player->bubble);
@@ -275,7 +274,7 @@ void c_TarnStage::LoadSounds() {
         const char16_t* id;
         const char16_t* file;
     } kSounds[] = {
-        {u"STEPS", u"sfx/steps.wav"}, {u"BOXFALL", u"sfx/boxfall.wav"}, {u"BOXBREAK", u"sfx/boxbreak.wav"},
+        {u"STEPS", u"sfx/steps.wav"},   {u"BOXFALL", u"sfx/boxfall.wav"}, {u"BOXBREAK", u"sfx/boxbreak.wav"},
         {u"BUBBLE", u"sfx/bubble.wav"}, {u"DOOR", u"sfx/door.wav"},       {u"KEY", u"sfx/key.wav"},
         {u"PUSH", u"sfx/boxpush.wav"},  {u"JUMP", u"sfx/jump.wav"},
     };
@@ -371,8 +370,7 @@ void c_TarnStage::ApplyMotion() {
     } else {
         // The bigger push on each axis moves both, so a wall or a step in
         // either world stops or lifts both characters.
-        c_Vector both(std::fabs(c1.x) > std::fabs(c2.x) ? c1.x : c2.x,
-                      std::fabs(c1.y) > std::fabs(c2.y) ? c1.y : c2.y);
+        c_Vector both(std::fabs(c1.x) > std::fabs(c2.x) ? c1.x : c2.x, std::fabs(c1.y) > std::fabs(c2.y) ? c1.y : c2.y);
         player1->ApplyCorrection(both);
         player2->ApplyCorrection(both);
     }
@@ -447,7 +445,8 @@ void c_TarnStage::Update(int elapsedMs) {
     if (exitFadeTotal > 0) {
         exitFadeElapsed += elapsedMs;
         fadeRect->visible = true;
-        fadeRect->alpha = std::clamp(static_cast<float>(exitFadeElapsed) / static_cast<float>(exitFadeTotal), 0.0f, 1.0f);
+        fadeRect->alpha =
+            std::clamp(static_cast<float>(exitFadeElapsed) / static_cast<float>(exitFadeTotal), 0.0f, 1.0f);
         if (exitFadeElapsed >= exitFadeTotal) {
             GoToLevel(exitNextLevel_);
             return;

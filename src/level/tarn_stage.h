@@ -21,6 +21,8 @@
 #include "framework/collapsible_panel.h"
 #include "framework/game_menu.h"
 #include "framework/label.h"
+#include "framework/stage.h"
+#include "framework/tile_map.h"
 #include "framework/tween.h"
 #include "framework/xml_parser.h"
 #include "level/basic_box_engine.h"
@@ -28,14 +30,9 @@
 #include "level/level_host.h"
 #include "level/level_settings.h"
 #include "level/player_char.h"
-#include "framework/tile_map.h"
 #include "level/world_crossing.h"
-#include "framework/stage.h"
 
-class c_TarnStage final : public c_Stage,
-                          public c_GameMenuActions,
-                          public c_WorldCrossing,
-                          public c_LevelHost {
+class c_TarnStage final : public c_Stage, public c_GameMenuActions, public c_WorldCrossing, public c_LevelHost {
 public:
     static constexpr int kLoadSteps = 8;
     // World 2 lies this far below world 1 in the one display tree.

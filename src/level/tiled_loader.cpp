@@ -5,9 +5,12 @@
 #include <cmath>
 
 #include "framework/events.h"
+#include "framework/game.h"
 #include "framework/sprite.h"
 #include "framework/static_image.h"
+#include "framework/tile_map.h"
 #include "framework/tile_set.h"
+#include "framework/translation.h"
 #include "graphics/image.h"
 #include "host/runtime_error.h"
 #include "level/basic_box_engine.h"
@@ -17,9 +20,6 @@
 #include "level/level_settings.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
-#include "framework/tile_map.h"
-#include "framework/game.h"
-#include "framework/translation.h"
 
 namespace {
 
@@ -142,7 +142,8 @@ void ObjectPlacement::Create(StringView key, const Ref<c_XMLNode>& object) const
     } else {
         for (int tree = 0; tree < 4; ++tree) {
             if (key == u"TreeSet_" + IntToString(tree)) {
-                Centred(New<c_StaticImage>(GetTexture(String(imagePrefix) + u"tree" + IntToString(tree + 1) + u".png")));
+                Centred(
+                    New<c_StaticImage>(GetTexture(String(imagePrefix) + u"tree" + IntToString(tree + 1) + u".png")));
             }
         }
     }
@@ -150,8 +151,7 @@ void ObjectPlacement::Create(StringView key, const Ref<c_XMLNode>& object) const
 
 int IntAttribute(const Ref<c_XMLNode>& node, StringView name) { return TiledInt(node->GetAttribute(name)); }
 
-void LoadLayer(c_EmptyGDOContainer& container, const Ref<c_XMLNode>& layer, const Ref<c_TileSet>& tiles,
-               int firstGid) {
+void LoadLayer(c_EmptyGDOContainer& container, const Ref<c_XMLNode>& layer, const Ref<c_TileSet>& tiles, int firstGid) {
     const int width = IntAttribute(layer, u"width");
     const int height = IntAttribute(layer, u"height");
     const String name = layer->GetAttribute(u"name");
@@ -159,7 +159,8 @@ void LoadLayer(c_EmptyGDOContainer& container, const Ref<c_XMLNode>& layer, cons
     // layer.
     const std::vector<Ref<c_XMLNode>> cells = layer->GetChild(u"data")->GetChildren(u"tile");
     if (static_cast<long long>(cells.size()) != static_cast<long long>(width) * height) {
-        RuntimeError(u"TILED_LOADER: Mismatching tile data count for layer " + name + u" (Expected width x height entries)!");
+        RuntimeError(u"TILED_LOADER: Mismatching tile data count for layer " + name +
+                     u" (Expected width x height entries)!");
     }
     auto map = New<c_TileMap>();
     map->Setup(tiles, width, height);

@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "framework/audio_manager.h"
+#include "framework/game.h"
 #include "framework/label.h"
+#include "framework/translation.h"
 #include "host/input_device.h"
 #include "stages/front_end.h"
-#include "framework/game.h"
-#include "framework/translation.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 #include "stages/ending_stage.h"
 
 #include "framework/ease.h"
+#include "framework/game.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
+#include "framework/translation.h"
 #include "host/input_device.h"
 #include "stages/front_end.h"
-#include "framework/game.h"
-#include "framework/translation.h"
 
 namespace {
 

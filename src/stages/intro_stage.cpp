@@ -1,11 +1,11 @@
 // intro_stage.cpp — see intro_stage.h.
 #include "stages/intro_stage.h"
 
+#include "framework/game.h"
 #include "framework/label.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
 #include "stages/front_end.h"
-#include "framework/game.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // skips it.
 #pragma once
 
-#include "stages/fade_in_out_gdo.h"
 #include "framework/stage.h"
+#include "stages/fade_in_out_gdo.h"
 
 // The web addresses shown under the two studio logos.
 inline constexpr char16_t kFirstStudioAddress[] = u"www.oxbrook.example.org";

@@ -1,8 +1,8 @@
 // lang_sel_stage.cpp — see lang_sel_stage.h.
 #include "stages/lang_sel_stage.h"
 
-#include "framework/lang_menu.h"
 #include "framework/game.h"
+#include "framework/lang_menu.h"
 
 void c_LangSelStage::LoadStep(int index) {
     if (index != 0) return;

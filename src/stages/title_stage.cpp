@@ -1,14 +1,14 @@
 // title_stage.cpp — see title_stage.h.
 #include "stages/title_stage.h"
 
+#include "framework/game.h"
 #include "framework/label.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
+#include "framework/translation.h"
 #include "host/input_device.h"
 #include "host/runtime_error.h"
 #include "stages/front_end.h"
-#include "framework/game.h"
-#include "framework/translation.h"
 
 void c_TitleStage::LoadStep(int index) {
     if (index != 0) return;

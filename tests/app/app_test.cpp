@@ -1,15 +1,15 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
-#include "audio/gxtk_audio.h"
-#include "support/gl_recorder.h"
-#include "graphics/graphics_context.h"
 #include "app/app.h"
 #include "app/game_delegate.h"
+#include "audio/gxtk_audio.h"
+#include "graphics/graphics_context.h"
 #include "host/input_device.h"
 #include "host/rt_glfw_game.h"
-#include "support/scripted_platform.h"
 #include "support/child_process.h"
+#include "support/gl_recorder.h"
+#include "support/scripted_platform.h"
 
 namespace {
 
@@ -77,8 +77,8 @@ TEST_F(AppTest, StartCreatesTheDevicesBeforeOnCreate) {
 }
 
 TEST_F(AppTest, DisplayModesAreDistinctAndOrdered) {
-    platform.SetVideoModes({{1024, 768, 8, 8, 8}, {640, 480, 8, 8, 8}, {1024, 600, 8, 8, 8},
-                            {640, 480, 5, 6, 5}, {800, 600, 8, 8, 8}});
+    platform.SetVideoModes(
+        {{1024, 768, 8, 8, 8}, {640, 480, 8, 8, 8}, {1024, 600, 8, 8, 8}, {640, 480, 5, 6, 5}, {800, 600, 8, 8, 8}});
     platform.SetDesktopMode({1600, 900, 8, 8, 8});
     host.Start();
     std::vector<std::pair<int, int>> sizes;
@@ -170,9 +170,7 @@ TEST(App, OnlyOneApplication) {
     EXPECT_EQ(r.exitCode, 255);
 
     // Once the first is gone (tests run several in turn) another may be made.
-    {
-        auto first = New<c_App>();
-    }
+    { auto first = New<c_App>(); }
     auto second = New<c_App>();
     EXPECT_EQ(GetApp(), second.get());
     second.reset();

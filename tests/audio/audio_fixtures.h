@@ -27,8 +27,7 @@ struct WavLayout {
 std::string MakeWav(const WavLayout& layout);
 
 // 16-bit PCM of a sine wave at `amplitude` (0..1), the same in every channel.
-std::string SinePcm16(int channels, int rate, int milliseconds, double amplitude = 0.5,
-                      double hertz = 440.0);
+std::string SinePcm16(int channels, int rate, int milliseconds, double amplitude = 0.5, double hertz = 440.0);
 
 // An Ogg Vorbis file encoded with libvorbisenc from the same kind of sine.
 std::string MakeOgg(int channels, int rate, int frames);

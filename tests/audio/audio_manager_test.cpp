@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "framework/audio_manager.h"
 #include "audio_fixtures.h"
+#include "framework/audio_manager.h"
 #include "working_directory.h"
 
 using namespace audio_test;

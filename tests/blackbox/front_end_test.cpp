@@ -76,8 +76,11 @@ TEST(FrontEnd, LanguageMenuLeadsThroughIntroToTitleInEitherLanguageAndBothExitsE
         game.Key("Down");
         Frame moved;
         // The cursor glides to the second option.
-        EXPECT_TRUE(game.WaitFor([&](const Frame& f) { return ChangedShare(menu, f, {300, 200, 360, 140}) > 0.05; },
-                                 5, &moved));
+        EXPECT_TRUE(game.WaitFor(
+            [&](const Frame& f) {
+                return ChangedShare(menu, f, {300, 200, 360, 140}) > 0.05;
+            },
+            5, &moved));
         game.Save(moved, "1-language-menu-down");
         game.Key("Return");
         Frame intro;
@@ -93,8 +96,8 @@ TEST(FrontEnd, LanguageMenuLeadsThroughIntroToTitleInEitherLanguageAndBothExitsE
         // The second studio's logo follows: its grapes are the only purple
         // of the front end.
         Frame second;
-        EXPECT_TRUE(game.WaitFor([](const Frame& f) { return ColourShare(f, kWhole, 122, 74, 184, 40) > 0.002; }, 20,
-                                 &second))
+        EXPECT_TRUE(
+            game.WaitFor([](const Frame& f) { return ColourShare(f, kWhole, 122, 74, 184, 40) > 0.002; }, 20, &second))
             << "no second logo\n"
             << game.Log();
         game.Save(second, "3-second-logo");

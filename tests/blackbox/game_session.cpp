@@ -160,7 +160,8 @@ double ChangedShare(const Frame& a, const Frame& b, Zone r, int threshold) {
     long n = 0;
     ForEach(a, r, [&](int x, int y, const unsigned char* p) {
         const unsigned char* q = b.At(x, y);
-        n += std::abs(p[0] - q[0]) > threshold || std::abs(p[1] - q[1]) > threshold || std::abs(p[2] - q[2]) > threshold;
+        n +=
+            std::abs(p[0] - q[0]) > threshold || std::abs(p[1] - q[1]) > threshold || std::abs(p[2] - q[2]) > threshold;
     });
     return n / Area(a, r);
 }

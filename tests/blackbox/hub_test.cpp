@@ -157,8 +157,10 @@ TEST(Hub, WalksJumpsPausesSuspendsSilencesAndReturnsToTitle) {
     game.Key("Return");
     Frame back;
     EXPECT_TRUE(game.WaitFor(
-        [&](const Frame& f) { return LooksLikeTitle(f) && ChangedShare(title, f, {0, 0, 960, 380}) < 0.05; }, 30,
-        &back))
+        [&](const Frame& f) {
+            return LooksLikeTitle(f) && ChangedShare(title, f, {0, 0, 960, 380}) < 0.05;
+        },
+        30, &back))
         << "TITLE SCREEN did not return to the title";
     Pause(1.5);
     game.Shot("8-back-at-title");

@@ -52,7 +52,8 @@ public:
                 Pause(0.5);
                 Frame now;
                 if (!Settle(&now)) return false;
-                Shift s = SceneryShift(last_, now, kScenery, -40 * kScale, 40 * kScale, -16 * kScale, 16 * kScale, kScale);
+                Shift s =
+                    SceneryShift(last_, now, kScenery, -40 * kScale, 40 * kScale, -16 * kScale, 16 * kScale, kScale);
                 last_ = std::move(now);
                 if (s.dx == 0) return true;
                 cameraX_ += s.dx / kScale;

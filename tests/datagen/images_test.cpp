@@ -42,7 +42,6 @@ struct Size {
     int w = 0, h = 0;
 };
 
-
 // Loads images the way the game does: through the texture cache with
 // scrambled images on, from the build folder's data folder.
 class GameImages : public ::testing::Test {
@@ -70,19 +69,32 @@ struct ExpectedImage {
 
 // Frame sizes and counts the game cuts each image into.
 const ExpectedImage kImages[] = {
-    {"char1_spritesheet.png", 16, 25, 21}, {"char2_spritesheet.png", 16, 25, 21},
-    {"arrow_mark.png", 9, 9, 4},           {"box.png", 16, 16, 1},
-    {"box_break.png", 77, 23, 9},          {"door.png", 28, 44, 11},
-    {"key.png", 19, 17, 8},                {"key_icon.png", 18, 18, 2},
-    {"noise.png", 320, 90, 4},             {"flower_1.png", 9, 10, 3},
-    {"waterfall_top.png", 16, 16, 5},      {"waterfall_body.png", 16, 16, 5},
-    {"waterfall_bottom.png", 16, 16, 5},   {"leaf_1.png", 26, 39, 33},
-    {"flags.png", 16, 14, 10},             {"title.png", 320, 180, 1},
-    {"outro.png", 320, 180, 1},            {"oxbrook.png", 0, 0, 0},
-    {"vintor.png", 0, 0, 0},               {"bubble.png", 0, 0, 0},
-    {"snow.png", 0, 0, 0},                 {"snowdust.png", 0, 0, 0},
-    {"background1_parallax.png", 0, 0, 0}, {"background2_parallax.png", 0, 0, 0},
-    {"alt_background1_parallax.png", 0, 0, 0}, {"alt_background2_parallax.png", 0, 0, 0},
+    {"char1_spritesheet.png", 16, 25, 21},
+    {"char2_spritesheet.png", 16, 25, 21},
+    {"arrow_mark.png", 9, 9, 4},
+    {"box.png", 16, 16, 1},
+    {"box_break.png", 77, 23, 9},
+    {"door.png", 28, 44, 11},
+    {"key.png", 19, 17, 8},
+    {"key_icon.png", 18, 18, 2},
+    {"noise.png", 320, 90, 4},
+    {"flower_1.png", 9, 10, 3},
+    {"waterfall_top.png", 16, 16, 5},
+    {"waterfall_body.png", 16, 16, 5},
+    {"waterfall_bottom.png", 16, 16, 5},
+    {"leaf_1.png", 26, 39, 33},
+    {"flags.png", 16, 14, 10},
+    {"title.png", 320, 180, 1},
+    {"outro.png", 320, 180, 1},
+    {"oxbrook.png", 0, 0, 0},
+    {"vintor.png", 0, 0, 0},
+    {"bubble.png", 0, 0, 0},
+    {"snow.png", 0, 0, 0},
+    {"snowdust.png", 0, 0, 0},
+    {"background1_parallax.png", 0, 0, 0},
+    {"background2_parallax.png", 0, 0, 0},
+    {"alt_background1_parallax.png", 0, 0, 0},
+    {"alt_background2_parallax.png", 0, 0, 0},
 };
 
 TEST_F(GameImages, EveryImageLoadsScrambledWithItsFrames) {
@@ -190,7 +202,8 @@ Fnt ParseFnt(const std::string& text) {
             f.scaleH = num("scaleH");
         } else if (tag == "page") {
             f.page = kv["file"];
-            if (f.page.size() >= 2 && f.page.front() == '"' && f.page.back() == '"') f.page = f.page.substr(1, f.page.size() - 2);
+            if (f.page.size() >= 2 && f.page.front() == '"' && f.page.back() == '"')
+                f.page = f.page.substr(1, f.page.size() - 2);
         } else if (tag == "char") {
             f.chars[num("id")] = {num("x"), num("y"), num("width"), num("height"), num("xadvance")};
         } else if (tag == "kerning") {
@@ -202,13 +215,33 @@ Fnt ParseFnt(const std::string& text) {
 
 // Every text the game shows by itself (menus, prompts, what the characters
 // say, door labels), before translation.
-const char* const kGameTexts[] = {
-    "PRESS ENTER TO START", "PRESS ENTER", "Thanks for playing this Demo!", "DEVELOPED BY", "GAME DESIGN",
-    "LEVEL DESIGN", "ART", "ENVIRONMENTAL AND VISUAL EFFECTS", "PROGRAMMING", "MUSIC & SFX",
-    "MODER DOS 437 FONT", "COBALT-X", "SPECIAL THANKS", "THANKS FOR PLAYING", "- PAUSE -", "RESUME GAME",
-    "RESET STAGE", "SOUND", "TITLE SCREEN", "ENGLISH", "ESPA\xc3\xb1OL", "DISCONNECTED!",
-    "I already have a key...", "I need the key...", "It's not opening.\nAm I missing something?",
-    "- Level 0123456789 -\nPress DOWN to enter", "Beat Lv 0123456789 to unlock"};
+const char* const kGameTexts[] = {"PRESS ENTER TO START",
+                                  "PRESS ENTER",
+                                  "Thanks for playing this Demo!",
+                                  "DEVELOPED BY",
+                                  "GAME DESIGN",
+                                  "LEVEL DESIGN",
+                                  "ART",
+                                  "ENVIRONMENTAL AND VISUAL EFFECTS",
+                                  "PROGRAMMING",
+                                  "MUSIC & SFX",
+                                  "MODER DOS 437 FONT",
+                                  "COBALT-X",
+                                  "SPECIAL THANKS",
+                                  "THANKS FOR PLAYING",
+                                  "- PAUSE -",
+                                  "RESUME GAME",
+                                  "RESET STAGE",
+                                  "SOUND",
+                                  "TITLE SCREEN",
+                                  "ENGLISH",
+                                  "ESPA\xc3\xb1OL",
+                                  "DISCONNECTED!",
+                                  "I already have a key...",
+                                  "I need the key...",
+                                  "It's not opening.\nAm I missing something?",
+                                  "- Level 0123456789 -\nPress DOWN to enter",
+                                  "Beat Lv 0123456789 to unlock"};
 
 // The texts of the level maps ("msg" properties) and both sides of the
 // translation table, when the data folder has them.
@@ -284,8 +317,8 @@ TEST(DataGenerator, ASecondRunWritesIdenticalFiles) {
     fs::path work = kBuild / "datagen_again";
     fs::remove_all(work);
     std::string cmd = "\"" + (kBuild / "orbel_datagen").string() + "\" \"" +
-                      (fs::path(ORBEL_SOURCE_DIR) / "assets").string() + "\" \"" + (work / "data").string() +
-                      "\" \"" + (work / "preview").string() + "\" > /dev/null 2>&1";
+                      (fs::path(ORBEL_SOURCE_DIR) / "assets").string() + "\" \"" + (work / "data").string() + "\" \"" +
+                      (work / "preview").string() + "\" > /dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     auto again = ReadTree(work);
     EXPECT_GT(again.size(), 40u);
@@ -293,7 +326,8 @@ TEST(DataGenerator, ASecondRunWritesIdenticalFiles) {
     // and nothing in the data folder comes from anywhere else
     auto built = ReadTree(kData);
     built.erase(".stamp");
-    for (const auto& [name, bytes] : built) EXPECT_TRUE(again.count("data/" + name)) << name << " was not written again";
+    for (const auto& [name, bytes] : built)
+        EXPECT_TRUE(again.count("data/" + name)) << name << " was not written again";
     fs::remove_all(work);
 }
 

@@ -61,16 +61,11 @@ struct Expected {
 
 // Effects are mono so that OpenAL can place them by pan.
 const Expected kSounds[] = {
-    {"steps.wav", 1, 0.4, 2.0, true, -20},
-    {"boxfall.wav", 1, 0.1, 1.2, false, -9},
-    {"boxbreak.wav", 1, 0.2, 1.5, false, -9},
-    {"bubble.wav", 1, 0.05, 0.8, false, -12},
-    {"door.wav", 1, 0.2, 2.0, false, -9},
-    {"key.wav", 1, 0.2, 1.5, false, -12},
-    {"boxpush.wav", 1, 0.1, 1.0, false, -14},
-    {"jump.wav", 1, 0.05, 0.8, false, -14},
-    {"orbel_intro_bgm.ogg", 2, 40, 90, true, -6},
-    {"orbel_level_bgm.ogg", 2, 40, 90, true, -6},
+    {"steps.wav", 1, 0.4, 2.0, true, -20},          {"boxfall.wav", 1, 0.1, 1.2, false, -9},
+    {"boxbreak.wav", 1, 0.2, 1.5, false, -9},       {"bubble.wav", 1, 0.05, 0.8, false, -12},
+    {"door.wav", 1, 0.2, 2.0, false, -9},           {"key.wav", 1, 0.2, 1.5, false, -12},
+    {"boxpush.wav", 1, 0.1, 1.0, false, -14},       {"jump.wav", 1, 0.05, 0.8, false, -14},
+    {"orbel_intro_bgm.ogg", 2, 40, 90, true, -6},   {"orbel_level_bgm.ogg", 2, 40, 90, true, -6},
     {"orbel_credits_bgm.ogg", 2, 40, 90, true, -6},
 };
 
@@ -157,7 +152,8 @@ TEST(SoundGenerator, SongErrorsNameTheLine) {
     };
     const Case cases[] = {
         {"tempo 90\npattern a\n  lead | C4 |\norder a\n", "hub.song:3: no instrument named 'lead'"},
-        {"instrument lead\npattern a\n  lead | C4 | D4 |\n  lead | C4 |\norder a\n", "hub.song:4: this track has 1 bars"},
+        {"instrument lead\npattern a\n  lead | C4 | D4 |\n  lead | C4 |\norder a\n",
+         "hub.song:4: this track has 1 bars"},
         {"instrument lead\npattern a\n  lead | H4 |\norder a\n", "hub.song:3: not a note: 'H4'"},
         {"instrument lead wave=violin\n", "hub.song:1: unknown wave 'violin'"},
         {"instrument lead\npattern a\n  lead | C4 |\norder a b\n", "hub.song:4: no pattern named 'b'"},

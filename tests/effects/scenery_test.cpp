@@ -1,15 +1,15 @@
 // Snow, falling leaves and parallax backgrounds, with the game's own pictures.
 #include <gtest/gtest.h>
 
+#include "../framework/render_fixture.h"
 #include "effects/falling_leaf.h"
 #include "effects/parallax.h"
 #include "effects/snow.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
-#include "graphics/image.h"
 #include "framework/tile_set.h"
+#include "graphics/image.h"
 #include "host/rnd.h"
-#include "../framework/render_fixture.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ TEST_F(Scenery, SnowAlreadyLiesWhereFlakesStartOnTheGround) {
 }
 
 TEST_F(Scenery, CapsGrowPerHalfUpToTwoLevels) {
-    auto map = MakeMap(4, 4);  // 64 × 64, centred: x from -32
+    auto map = MakeMap(4, 4);   // 64 × 64, centred: x from -32
     map->tiles[2 * 4 + 1] = 0;  // a surface tile at column 1, row 2
     map->tiles[3 * 4 + 1] = 0;  // and a tile under it
     auto snow = CreateSnow(map);

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "audio/audio_fixtures.h"
-#include "framework/audio_manager.h"
 #include "audio/gxtk_audio.h"
 #include "font_fixture.h"
+#include "framework/audio_manager.h"
 #include "framework/collapsible_panel.h"
 #include "framework/rectangle_gdo.h"
 #include "render_fixture.h"

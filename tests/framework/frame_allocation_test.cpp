@@ -32,9 +32,8 @@ TEST(FrameAllocation, UpdateAndRenderOfATreeAllocateNothing) {
     frame.gl.keepDraws = false;
     ClearListeners();
     ImageFolder folder;
-    auto sheet = GetTexture(folder.Write("sheet.png", ImageFolder::Png(64, 32, [](int x, int y) {
-                                return 0xFF0000FFu ^ std::uint32_t(x * 4 + y);
-                            })));
+    auto sheet = GetTexture(folder.Write(
+        "sheet.png", ImageFolder::Png(64, 32, [](int x, int y) { return 0xFF0000FFu ^ std::uint32_t(x * 4 + y); })));
     Screen().scale.Set(3, 3);
     Screen().SetVisibleRect(0, 0, 960, 540);
 

@@ -117,11 +117,10 @@ TEST(GdoRender, CullingByBoundingCircle) {
         bool drawn;
     };
     const Case cases[] = {
-        {-5, false, true},     // touching the left edge of the device
-        {-5.5f, false, false}, // wholly outside
-        {645, false, true},    // touching the right edge
-        {645.5f, false, false},
-        {95, true, true},  // the visible rectangle starts at x = 100
+        {-5, false, true},                         // touching the left edge of the device
+        {-5.5f, false, false},                     // wholly outside
+        {645, false, true},                        // touching the right edge
+        {645.5f, false, false}, {95, true, true},  // the visible rectangle starts at x = 100
         {94, true, false},
     };
     for (const auto& c : cases) {

@@ -31,11 +31,10 @@ public:
 
 TEST(GdoProperties, NamesAreExactAndSubclassFirst) {
     const PropertyCase cases[] = {
-        {u"scale", 2, true},     {u"Scale", 2, false},     {u"scale.x", 3, true},
-        {u"scale.y", 4, true},   {u"position.x", 5, true}, {u"position.y", 6, true},
-        {u"rotation", 45, true}, {u"visible", 0.5f, true}, {u"enabled", 0, true},
-        {u"alpha", 1.5f, true},  {u"tint.r", 254.9f, true}, {u"tint.g", -3.7f, true},
-        {u"tint.b", 12, true},   {u"", 1, false},          {u"alpha ", 1, false},
+        {u"scale", 2, true},      {u"Scale", 2, false},     {u"scale.x", 3, true},     {u"scale.y", 4, true},
+        {u"position.x", 5, true}, {u"position.y", 6, true}, {u"rotation", 45, true},   {u"visible", 0.5f, true},
+        {u"enabled", 0, true},    {u"alpha", 1.5f, true},   {u"tint.r", 254.9f, true}, {u"tint.g", -3.7f, true},
+        {u"tint.b", 12, true},    {u"", 1, false},          {u"alpha ", 1, false},
     };
     for (const auto& c : cases) {
         auto node = New<c_GDO>();

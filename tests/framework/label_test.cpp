@@ -50,11 +50,8 @@ TEST_F(Labels, ShrinkToFitScalesTheOneLineDownToTheBox) {
     };
     // "WWWWWWWWWW" is 100 pixels wide and 10 high at scale 1.
     const Case cases[] = {
-        {{50, 0}, false, {0.5f, 1}},
-        {{50, 0}, true, {0.5f, 0.5f}},
-        {{0, 5}, false, {1, 0.5f}},
-        {{25, 8}, true, {0.25f, 0.25f}},
-        {{200, 40}, false, {1, 1}},
+        {{50, 0}, false, {0.5f, 1}},     {{50, 0}, true, {0.5f, 0.5f}}, {{0, 5}, false, {1, 0.5f}},
+        {{25, 8}, true, {0.25f, 0.25f}}, {{200, 40}, false, {1, 1}},
     };
     for (const auto& c : cases) {
         auto label = New<c_Label>(font, 1.0f);
@@ -79,7 +76,11 @@ TEST_F(Labels, LayoutBreaksLines) {
         std::vector<String> lines;
     };
     const Case cases[] = {
-        {"three words at box 40 drop the break spaces", u"aaaa bbbb cccc", 40, c_Label::kWrap, true,
+        {"three words at box 40 drop the break spaces",
+         u"aaaa bbbb cccc",
+         40,
+         c_Label::kWrap,
+         true,
          {u"aaaa", u"bbbb", u"cccc"}},
         {"no box width: one line", u"aaaa bbbb cccc", 0, c_Label::kWrap, true, {u"aaaa bbbb cccc"}},
         {"newlines", u"ab\ncd", 0, c_Label::kWrap, true, {u"ab", u"cd"}},
@@ -88,7 +89,11 @@ TEST_F(Labels, LayoutBreaksLines) {
         {"empty text", u"", 40, c_Label::kWrap, true, {}},
         {"without word wrap anywhere", u"aaaaaaaaa", 40, c_Label::kWrap, false, {u"aaaaaa", u"aaa"}},
         {"a word wider than the box", u"ab aaaaaaaaa", 40, c_Label::kWrap, true, {u"ab", u"aaaaaa", u"aaa"}},
-        {"a colour carries to the next line", u"aa" + Red() + u"aa bbbb", 40, c_Label::kWrap, true,
+        {"a colour carries to the next line",
+         u"aa" + Red() + u"aa bbbb",
+         40,
+         c_Label::kWrap,
+         true,
          {u"aa" + Red() + u"aa", Red() + u"bbbb"}},
         {"cut to the box", u"aaaaaaaaa", 40, c_Label::kCut, true, {u"aaaaaa"}},
         {"cut without a box", u"aaaa\naaaaa", 0, c_Label::kCut, true, {u"aaaa\naaaaa"}},
@@ -114,8 +119,8 @@ TEST_F(Labels, SizesFollowTheLinesAndTheSpacing) {
     EXPECT_EQ(label->lineWidths, (std::vector<int>{12, 12, 6}));
     EXPECT_FLOAT_EQ(label->textSize.x, 12);
     EXPECT_FLOAT_EQ(label->textSize.y, 5 + 5 * 2 * 1.5f);
-    EXPECT_FLOAT_EQ(label->GetWidth(), 20);          // the box
-    EXPECT_FLOAT_EQ(label->GetHeight(), 20);         // the text
+    EXPECT_FLOAT_EQ(label->GetWidth(), 20);   // the box
+    EXPECT_FLOAT_EQ(label->GetHeight(), 20);  // the text
 }
 
 TEST_F(Labels, NamedPropertiesLayTheTextOutAgain) {

@@ -2,13 +2,13 @@
 // menu's actions and sound check box, the language menu's choices.
 #include <gtest/gtest.h>
 
-#include "framework/audio_manager.h"
 #include "font_fixture.h"
+#include "framework/audio_manager.h"
 #include "framework/game_menu.h"
 #include "framework/lang_menu.h"
+#include "framework/translation.h"
 #include "host/input_device.h"
 #include "render_fixture.h"
-#include "framework/translation.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include "framework/screen.h"
 #include "framework/texture.h"
 #include "graphics/gl_api.h"
-#include "support/gl_recorder.h"
 #include "graphics/graphics_context.h"
+#include "support/gl_recorder.h"
 
 class RecordedFrame {
 public:

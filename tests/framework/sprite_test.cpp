@@ -98,8 +98,8 @@ TEST_F(Sprites, AnImageSmallerThanOneCellCutsNoCells) {
     for (const Case& c : {Case{"narrower", 8, 40, 0, 2}, Case{"shorter", 40, 8, 2, 0}}) {
         SCOPED_TRACE(c.what);
         auto tiles = New<c_TileSet>(
-            GetTexture(folder.Write(std::string(c.what) + ".png", ImageFolder::Png(c.width, c.height, SheetColour))), 16,
-            16);
+            GetTexture(folder.Write(std::string(c.what) + ".png", ImageFolder::Png(c.width, c.height, SheetColour))),
+            16, 16);
         EXPECT_EQ(tiles->columns, c.columns);
         EXPECT_EQ(tiles->rows, c.rows);
         EXPECT_EQ(tiles->GetFrameCount(), 0);
@@ -319,7 +319,8 @@ TEST_F(Sprites, MissingImagesEndTheRunWhereTheyMust) {
         New<c_TileSet>(GetTexture(u"/nonexistent/tiles.png"), 16, 16);
     });
     EXPECT_EQ(tileSet.exitCode, 255);
-    EXPECT_TRUE(StartsWith(FromUtf8(tileSet.out), u"Cobalt Runtime Error : TileSet::Couldn't retrieve texture's image\n"))
+    EXPECT_TRUE(
+        StartsWith(FromUtf8(tileSet.out), u"Cobalt Runtime Error : TileSet::Couldn't retrieve texture's image\n"))
         << tileSet.out;
 
     ChildResult scrambled = RunInChild([] {
@@ -328,7 +329,8 @@ TEST_F(Sprites, MissingImagesEndTheRunWhereTheyMust) {
         GetTexture(u"/nonexistent/tiles.png");
     });
     EXPECT_EQ(scrambled.exitCode, 255);
-    EXPECT_TRUE(StartsWith(FromUtf8(scrambled.out), u"Cobalt Runtime Error : Failed to open stream\n")) << scrambled.out;
+    EXPECT_TRUE(StartsWith(FromUtf8(scrambled.out), u"Cobalt Runtime Error : Failed to open stream\n"))
+        << scrambled.out;
 }
 
 TEST_F(Sprites, StaticImageFrameByName) {

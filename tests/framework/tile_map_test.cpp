@@ -5,8 +5,8 @@
 #include "framework/image_files.h"
 #include "framework/render_fixture.h"
 #include "framework/texture.h"
-#include "level/basic_box_engine.h"
 #include "framework/tile_map.h"
+#include "level/basic_box_engine.h"
 
 namespace {
 
@@ -16,10 +16,9 @@ class TileMapTest : public ::testing::Test {
 protected:
     // 16 × 16 cells; the sheet is 64 × 32 (8 cells).
     Ref<c_TileSet> Tiles() {
-        return New<c_TileSet>(GetTexture(folder.Write("tiles.png", ImageFolder::Png(64, 32, [](int, int) {
-                                                          return 0xffffffffu;
-                                                      }))),
-                              16, 16);
+        return New<c_TileSet>(
+            GetTexture(folder.Write("tiles.png", ImageFolder::Png(64, 32, [](int, int) { return 0xffffffffu; }))), 16,
+            16);
     }
 
     // The number of tiles drawn by rendering `map` with the given scissor.
@@ -43,12 +42,9 @@ TEST_F(TileMapTest, SetupSizesAndChunks) {
         int wide, high;
         int chunkCols, chunkRows, chunkTilesWide, chunkTilesHigh;
     } cases[] = {
-        {1, 5, 1, 4, 1, 2},     // one column: every row in the one chunk column
-        {10, 3, 4, 3, 3, 1},    // the last chunk column holds a single column
-        {4, 4, 4, 4, 1, 1},
-        {17, 9, 4, 4, 5, 3},
-        {0, 0, 0, 0, 0, 0},
-        {-2, 3, 0, 3, 0, 1},
+        {1, 5, 1, 4, 1, 2},   // one column: every row in the one chunk column
+        {10, 3, 4, 3, 3, 1},  // the last chunk column holds a single column
+        {4, 4, 4, 4, 1, 1},  {17, 9, 4, 4, 5, 3}, {0, 0, 0, 0, 0, 0}, {-2, 3, 0, 3, 0, 1},
     };
     for (const auto& c : cases) {
         c_TileMap map;

@@ -20,22 +20,23 @@ protected:
 };
 
 TEST_F(Translation, LinesAreTrimmedSplitOnceAndFallBackToEnglish) {
-    EXPECT_TRUE(LoadTranslations(u"PLAY == JUGAR\r\n"
-                                 u"  TITLE SCREEN==PANTALLA DE TITULO  \r\n"
-                                 u"a == b == c\r\n"
-                                 u"just a comment\r\n"
-                                 u"\r\n"
-                                 u"BLANK == \\n\r\n"
-                                 u"Two\\nlines == Dos\\nlineas\r\n"
-                                 u"PLAY == JUGAR!\r\n",
-                                 u"=="));
+    EXPECT_TRUE(
+        LoadTranslations(u"PLAY == JUGAR\r\n"
+                         u"  TITLE SCREEN==PANTALLA DE TITULO  \r\n"
+                         u"a == b == c\r\n"
+                         u"just a comment\r\n"
+                         u"\r\n"
+                         u"BLANK == \\n\r\n"
+                         u"Two\\nlines == Dos\\nlineas\r\n"
+                         u"PLAY == JUGAR!\r\n",
+                         u"=="));
     struct Case {
         const char16_t* english;
         const char16_t* shown;
     } cases[] = {
         {u"PLAY", u"JUGAR!"},  // the later entry wins
         {u"TITLE SCREEN", u"PANTALLA DE TITULO"},
-        {u"a", u"a"},  // two separators: ignored
+        {u"a", u"a"},          // two separators: ignored
         {u"BLANK", u"BLANK"},  // a lone line break trims to nothing
         {u"Two\nlines", u"Dos\nlineas"},
         {u"play", u"play"},  // keys keep their case

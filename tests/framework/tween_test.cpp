@@ -53,9 +53,8 @@ TEST_F(Tweens, EasesHitBothEndsAndTheirMidpoints) {
         float mid;  // value at t = d/2 for b = 10, c = 8
     };
     const Case cases[] = {
-        {c_LinearEase::Shared(), 14},         {c_QuadraticEaseInOut::Shared(), 14},
-        {c_CubicEaseIn::Shared(), 11},        {c_CubicEaseInOut::Shared(), 14},
-        {c_QuarticEaseInOut::Shared(), 14},   {c_SineEaseInOut::Shared(), 14},
+        {c_LinearEase::Shared(), 14},     {c_QuadraticEaseInOut::Shared(), 14}, {c_CubicEaseIn::Shared(), 11},
+        {c_CubicEaseInOut::Shared(), 14}, {c_QuarticEaseInOut::Shared(), 14},   {c_SineEaseInOut::Shared(), 14},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(dynamic_cast<Object&>(*c.ease).ToString()));

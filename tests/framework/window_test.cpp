@@ -17,12 +17,8 @@ TEST(WindowCamera, SettersFloorWithoutLimitsAndClampWithThem) {
         bool unchanged;
     };
     const Case cases[] = {
-        {false, 0, 0, 10.7f, 10, false},
-        {false, 0, 0, 10, 10, true},
-        {false, 0, 0, -0.5f, -1, false},
-        {true, 0, 5, 10.7f, 5, false},
-        {true, 0, 20, 10.7f, 10.7f, true},
-        {true, 0, 20, -3, 0, false},
+        {false, 0, 0, 10.7f, 10, false}, {false, 0, 0, 10, 10, true},       {false, 0, 0, -0.5f, -1, false},
+        {true, 0, 5, 10.7f, 5, false},   {true, 0, 20, 10.7f, 10.7f, true}, {true, 0, 20, -3, 0, false},
         {true, 10, 4, 7, 10, false},  // an empty range holds the camera at its minimum
     };
     for (const auto& c : cases) {
@@ -115,7 +111,8 @@ public:
     int calls = 0;
     void Process(std::int32_t* pixels, int width, int height) override {
         ++calls;
-        for (int i = 0; i < width * height; ++i) pixels[i] = static_cast<std::int32_t>(0xFF000000u | (~static_cast<std::uint32_t>(pixels[i]) & 0xFFFFFF));
+        for (int i = 0; i < width * height; ++i)
+            pixels[i] = static_cast<std::int32_t>(0xFF000000u | (~static_cast<std::uint32_t>(pixels[i]) & 0xFFFFFF));
     }
 };
 

@@ -158,8 +158,8 @@ TEST(XMLParserDeathTest, DeepNestingEndsInARuntimeError) {
     for (int i = 0; i < 10000; ++i) doc += u"<a>";
     for (int i = 0; i < 10000; ++i) doc += u"</a>";
     std::string position = std::to_string(3 * c_XMLParser::kMaxDepth);
-    EXPECT_EXIT(ParseInChild(doc), ::testing::ExitedWithCode(255),
-                Exactly("Cobalt Runtime Error : XMLParser:: Expected at most " +
-                        std::to_string(c_XMLParser::kMaxDepth) + " levels of nested elements at position " +
-                        position + ". Found a deeper element instead."));
+    EXPECT_EXIT(
+        ParseInChild(doc), ::testing::ExitedWithCode(255),
+        Exactly("Cobalt Runtime Error : XMLParser:: Expected at most " + std::to_string(c_XMLParser::kMaxDepth) +
+                " levels of nested elements at position " + position + ". Found a deeper element instead."));
 }

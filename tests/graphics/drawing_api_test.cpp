@@ -66,8 +66,7 @@ TEST_F(DrawingTest, FramesFlagsAndHandles) {
     const Case cases[] = {
         {128, 32, 4, 0, 32, 32, {0, 32, 64, 96}, 0, 0, 0, false},
         {128, 32, 4, c_Image::PadX, 30, 32, {1, 33, 65, 97}, 0, 0, 0, false},
-        {32, 32, 1, c_Image::PadX | c_Image::PadY | c_Image::HandleAtCentre, 30, 30, {1}, 1, 15,
-         15, false},
+        {32, 32, 1, c_Image::PadX | c_Image::PadY | c_Image::HandleAtCentre, 30, 30, {1}, 1, 15, 15, false},
         {20, 10, 1, c_Image::HandleAtCentre, 20, 10, {0}, 0, 10, 5, true},
         {20, 10, 0, 0, 20, 10, {0}, 0, 0, 0, true},  // no frames counts as one
         {20, 10, 1, c_Image::WholeSurface | c_Image::PadY, 20, 8, {0}, 1, 0, 0, false},
@@ -261,8 +260,7 @@ TEST_F(DrawingTest, LoadImageFollowsTheDataPathRule) {
     LoadImage(u"cobalt://internal/y.png");
     LoadImage(u"dir/a:/b.png");
     EXPECT_EQ(asked, (std::vector<String>{u"cobalt://data/title.png", u"./local.png", u"/abs/x.png",
-                                          u"cobalt://internal/y.png",
-                                          u"cobalt://data/dir/a:/b.png"}));
+                                          u"cobalt://internal/y.png", u"cobalt://data/dir/a:/b.png"}));
 
     SetImageDataLoader([](StringView) { return ImageData{}; });
     EXPECT_EQ(LoadImage(u"missing.png"), nullptr);
@@ -273,8 +271,7 @@ TEST_F(DrawingTest, ImagesFromFilesAndMemory) {
     const std::vector<std::uint8_t> png = EncodePng(2, 1, 4, rgba);
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("orbel_image_" + std::to_string(getpid()) + ".png");
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
-                                                std::streamsize(png.size()));
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
 
     Ref<c_Image> fromFile = LoadImage(FromUtf8(file.string()));
     Ref<c_Image> fromMemory = LoadImageFromMemory(png.data(), png.size(), 2);
@@ -299,9 +296,9 @@ TEST_F(DrawingTest, CreatedImagesTakeWrittenPixelsAndDiscard) {
     const int pixels[] = {int(0xff0000ff), int(0xff00ff00), int(0xffff0000), int(0x80ffffff)};
     WritePixels(image.get(), pixels, 0, 0, 2, 2);
     const auto& texture = gl.textures.at(image->surface->texture);
-    EXPECT_EQ(texture.pixels[2], 0xff);                         // (0, 0) blue
-    EXPECT_EQ(texture.pixels[4 * 4 + 4 + 3], 0x80);             // (1, 1) alpha
-    EXPECT_EQ(texture.pixels[4 * 4 + 4 + 0], 0x80);             // premultiplied white
+    EXPECT_EQ(texture.pixels[2], 0xff);              // (0, 0) blue
+    EXPECT_EQ(texture.pixels[4 * 4 + 4 + 3], 0x80);  // (1, 1) alpha
+    EXPECT_EQ(texture.pixels[4 * 4 + 4 + 0], 0x80);  // premultiplied white
 
     const unsigned int name = image->surface->texture;
     image->Discard();

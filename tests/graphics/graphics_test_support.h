@@ -10,14 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "support/gl_recorder.h"
 #include "graphics/gxtk_graphics.h"
 #include "host/image_data.h"
 #include "stb_image_write.h"
+#include "support/gl_recorder.h"
 
 // Decoded pixels as the image loader would hand them over.
-inline ImageData MakeImageData(int width, int height, int depth,
-                               const std::vector<std::uint8_t>& bytes) {
+inline ImageData MakeImageData(int width, int height, int depth, const std::vector<std::uint8_t>& bytes) {
     ImageData image;
     auto* block = static_cast<std::uint8_t*>(std::malloc(bytes.size()));
     std::memcpy(block, bytes.data(), bytes.size());
@@ -41,8 +40,7 @@ inline ImageData PositionImage(int width, int height) {
 }
 
 // A PNG file in memory.
-inline std::vector<std::uint8_t> EncodePng(int width, int height, int depth,
-                                           const std::vector<std::uint8_t>& pixels) {
+inline std::vector<std::uint8_t> EncodePng(int width, int height, int depth, const std::vector<std::uint8_t>& pixels) {
     std::vector<std::uint8_t> bytes;
     stbi_write_png_to_func(
         [](void* context, void* data, int size) {

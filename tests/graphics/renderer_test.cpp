@@ -127,8 +127,7 @@ TEST_F(RecorderTest, OvalSegmentCounts) {
         float scale;
         int segments;
     };
-    const Case cases[] = {{4, 1, 12},     {100, 1, 100},  {2000, 1, 1024},
-                          {1023, 1, 1020}, {50, 2, 100},  {0, 1, 12}};
+    const Case cases[] = {{4, 1, 12}, {100, 1, 100}, {2000, 1, 1024}, {1023, 1, 1020}, {50, 2, 100}, {0, 1, 12}};
     for (const Case& c : cases) {
         gl.ResetCounters();
         device->SetMatrix(c.scale, 0, 0, c.scale, 0, 0);

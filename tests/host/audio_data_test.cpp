@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "host/audio_data.h"
 #include "audio/audio_fixtures.h"
+#include "host/audio_data.h"
 
 using namespace audio_test;
 
@@ -37,8 +37,8 @@ TEST(AudioData, WavReaderFollowsTheRiffRules) {
         {"16-bit stereo", MakeWav({1, 2, 16, 44100, 16, {}, SinePcm16(2, 44100, 1)}), true, 44, 2, 2, 44100},
         {"18-byte format chunk", MakeWav({1, 1, 16, 22050, 18, {}, pcm16}), true, 220, 1, 2, 22050},
         // An odd-sized chunk is skipped by its exact size, with no pad byte.
-        {"chunk before data", MakeWav({1, 1, 16, 22050, 16, {{"LIST", "abc"}, {"fact", "wxyz"}}, pcm16}),
-         true, 220, 1, 2, 22050},
+        {"chunk before data", MakeWav({1, 1, 16, 22050, 16, {{"LIST", "abc"}, {"fact", "wxyz"}}, pcm16}), true, 220, 1,
+         2, 22050},
         {"data cut short keeps whole frames", Cut(good, good.size() - 3), true, 218, 1, 2, 22050},
         {"float format refused", MakeWav({3, 1, 16, 22050, 16, {}, pcm16}), false},
         {"truncated header", Cut(good, 10), false},
@@ -58,7 +58,8 @@ TEST(AudioData, WavReaderFollowsTheRiffRules) {
         EXPECT_EQ(audio->sampleRate, c.rate);
         EXPECT_EQ(audio->data.size(), static_cast<std::size_t>(c.length * c.channels * c.bytesPerSample));
     }
-    EXPECT_EQ(LoadAudioFile(S(WriteTempFile("plain.wav", good)))->data, std::vector<std::uint8_t>(pcm16.begin(), pcm16.end()));
+    EXPECT_EQ(LoadAudioFile(S(WriteTempFile("plain.wav", good)))->data,
+              std::vector<std::uint8_t>(pcm16.begin(), pcm16.end()));
 }
 
 TEST(AudioData, ReaderIsChosenByExtensionAndMissingFilesGiveNothing) {

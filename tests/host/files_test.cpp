@@ -46,7 +46,9 @@ TEST(TextDecoding, EncodingsAndFallback) {
         {std::string("\xFF\xFE", 2), u"", false},
         {std::string("\xFF\xFEh\0i\0x", 7), u"hi", false},
         {std::string("\xFE\xFF\0h\0i", 6), u"hi", false},
-        {"\xC3" "A", u"\u00C3A", true},
+        {"\xC3"
+         "A",
+         u"\u00C3A", true},
         {"ok\xE2\x82", u"ok\u00E2\u0082", true},
         {"\xF0\x9F\x98\x80", u"\u00F0\u009F\u0098\u0080", true},
     };

@@ -9,8 +9,8 @@
 #include "host/gl_context.h"
 #include "host/glfw_platform.h"
 #include "host/rt_glfw_game.h"
-#include "support/scripted_platform.h"
 #include "support/child_process.h"
+#include "support/scripted_platform.h"
 #include "support/x11_window.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "host/gl_context.h"
 #include "host/rt_glfw_game.h"
 #include "host/runtime_error.h"
-#include "support/scripted_platform.h"
 #include "support/child_process.h"
+#include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -138,8 +138,10 @@ TEST_F(LoopTest, KeysBecomeGameCodesAndCharacters) {
     platform.KeyDown(GLFW_KEY_LEFT_ALT);  // not a game key: dropped
     platform.KeyUp(GLFW_KEY_LEFT_ALT);
     host.Frames(1);
-    EXPECT_EQ(game->keys, (std::vector<K>{{1, 46}, {3, 127}, {1, 37}, {3, 37 | 0x10000}, {1, 13}, {3, 13},
-                                          {1, 65}, {3, 'a'}, {1, 65}, {2, 65}}));
+    EXPECT_EQ(
+        game->keys,
+        (std::vector<K>{
+            {1, 46}, {3, 127}, {1, 37}, {3, 37 | 0x10000}, {1, 13}, {3, 13}, {1, 65}, {3, 'a'}, {1, 65}, {2, 65}}));
 }
 
 TEST_F(LoopTest, MouseEventsCarryTheCursorPosition) {

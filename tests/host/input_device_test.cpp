@@ -7,23 +7,64 @@
 
 TEST(GlfwKeys, TranslationTable) {
     const std::pair<int, int> cases[] = {
-        {GLFW_KEY_0, 48},         {GLFW_KEY_9, 57},          {GLFW_KEY_A, 65},         {GLFW_KEY_Z, 90},
-        {GLFW_KEY_SPACE, 32},     {GLFW_KEY_APOSTROPHE, 222}, {GLFW_KEY_COMMA, 188},   {GLFW_KEY_MINUS, 189},
-        {GLFW_KEY_PERIOD, 190},   {GLFW_KEY_SLASH, 191},     {GLFW_KEY_SEMICOLON, 186}, {GLFW_KEY_EQUAL, 187},
-        {GLFW_KEY_LEFT_BRACKET, 219}, {GLFW_KEY_BACKSLASH, 220}, {GLFW_KEY_RIGHT_BRACKET, 221},
-        {GLFW_KEY_GRAVE_ACCENT, 192}, {GLFW_KEY_ESCAPE, 27},  {GLFW_KEY_F1, 112},       {GLFW_KEY_F12, 123},
-        {GLFW_KEY_UP, 38},        {GLFW_KEY_DOWN, 40},       {GLFW_KEY_LEFT, 37},      {GLFW_KEY_RIGHT, 39},
-        {GLFW_KEY_LEFT_SHIFT, 16}, {GLFW_KEY_RIGHT_SHIFT, 16}, {GLFW_KEY_LEFT_CONTROL, 17},
-        {GLFW_KEY_RIGHT_CONTROL, 17}, {GLFW_KEY_TAB, 9},     {GLFW_KEY_ENTER, 13},     {GLFW_KEY_BACKSPACE, 8},
-        {GLFW_KEY_INSERT, 45},    {GLFW_KEY_DELETE, 46},     {GLFW_KEY_PAGE_UP, 33},   {GLFW_KEY_PAGE_DOWN, 34},
-        {GLFW_KEY_HOME, 36},      {GLFW_KEY_END, 35},        {GLFW_KEY_KP_0, 96},      {GLFW_KEY_KP_9, 105},
-        {GLFW_KEY_KP_DIVIDE, 111}, {GLFW_KEY_KP_MULTIPLY, 106}, {GLFW_KEY_KP_SUBTRACT, 109},
-        {GLFW_KEY_KP_ADD, 107},   {GLFW_KEY_KP_DECIMAL, 110},
+        {GLFW_KEY_0, 48},
+        {GLFW_KEY_9, 57},
+        {GLFW_KEY_A, 65},
+        {GLFW_KEY_Z, 90},
+        {GLFW_KEY_SPACE, 32},
+        {GLFW_KEY_APOSTROPHE, 222},
+        {GLFW_KEY_COMMA, 188},
+        {GLFW_KEY_MINUS, 189},
+        {GLFW_KEY_PERIOD, 190},
+        {GLFW_KEY_SLASH, 191},
+        {GLFW_KEY_SEMICOLON, 186},
+        {GLFW_KEY_EQUAL, 187},
+        {GLFW_KEY_LEFT_BRACKET, 219},
+        {GLFW_KEY_BACKSLASH, 220},
+        {GLFW_KEY_RIGHT_BRACKET, 221},
+        {GLFW_KEY_GRAVE_ACCENT, 192},
+        {GLFW_KEY_ESCAPE, 27},
+        {GLFW_KEY_F1, 112},
+        {GLFW_KEY_F12, 123},
+        {GLFW_KEY_UP, 38},
+        {GLFW_KEY_DOWN, 40},
+        {GLFW_KEY_LEFT, 37},
+        {GLFW_KEY_RIGHT, 39},
+        {GLFW_KEY_LEFT_SHIFT, 16},
+        {GLFW_KEY_RIGHT_SHIFT, 16},
+        {GLFW_KEY_LEFT_CONTROL, 17},
+        {GLFW_KEY_RIGHT_CONTROL, 17},
+        {GLFW_KEY_TAB, 9},
+        {GLFW_KEY_ENTER, 13},
+        {GLFW_KEY_BACKSPACE, 8},
+        {GLFW_KEY_INSERT, 45},
+        {GLFW_KEY_DELETE, 46},
+        {GLFW_KEY_PAGE_UP, 33},
+        {GLFW_KEY_PAGE_DOWN, 34},
+        {GLFW_KEY_HOME, 36},
+        {GLFW_KEY_END, 35},
+        {GLFW_KEY_KP_0, 96},
+        {GLFW_KEY_KP_9, 105},
+        {GLFW_KEY_KP_DIVIDE, 111},
+        {GLFW_KEY_KP_MULTIPLY, 106},
+        {GLFW_KEY_KP_SUBTRACT, 109},
+        {GLFW_KEY_KP_ADD, 107},
+        {GLFW_KEY_KP_DECIMAL, 110},
         // Keys the game does not know.
-        {GLFW_KEY_F13, 0},        {GLFW_KEY_F25, 0},         {GLFW_KEY_LEFT_ALT, 0},   {GLFW_KEY_RIGHT_ALT, 0},
-        {GLFW_KEY_KP_ENTER, 0},   {GLFW_KEY_KP_EQUAL, 0},    {GLFW_KEY_CAPS_LOCK, 0},  {GLFW_KEY_PAUSE, 0},
-        {GLFW_KEY_LEFT_SUPER, 0}, {GLFW_KEY_MENU, 0},        {GLFW_KEY_WORLD_1, 0},    {GLFW_KEY_UNKNOWN, 0},
-        {-12345, 0},              {100000, 0},
+        {GLFW_KEY_F13, 0},
+        {GLFW_KEY_F25, 0},
+        {GLFW_KEY_LEFT_ALT, 0},
+        {GLFW_KEY_RIGHT_ALT, 0},
+        {GLFW_KEY_KP_ENTER, 0},
+        {GLFW_KEY_KP_EQUAL, 0},
+        {GLFW_KEY_CAPS_LOCK, 0},
+        {GLFW_KEY_PAUSE, 0},
+        {GLFW_KEY_LEFT_SUPER, 0},
+        {GLFW_KEY_MENU, 0},
+        {GLFW_KEY_WORLD_1, 0},
+        {GLFW_KEY_UNKNOWN, 0},
+        {-12345, 0},
+        {100000, 0},
     };
     for (auto [glfw, code] : cases) EXPECT_EQ(TranslateGlfwKey(glfw), code) << "GLFW key " << glfw;
 }
@@ -83,7 +124,7 @@ TEST(InputDevice, OutOfRangeCodesAreIgnored) {
         EXPECT_EQ(input.KeyHit(code), 0);
     }
     for (int button : {-1, 3, 1000}) input.MouseEvent(kEventMouseDown, button, 5, 6);  // buttons are 0-2
-    input.TouchEvent(kEventTouchDown, 32, 5, 6);  // no touch 32
+    input.TouchEvent(kEventTouchDown, 32, 5, 6);                                       // no touch 32
     for (int code = 1; code < kKeyCodeCount; ++code) EXPECT_FALSE(input.KeyDown(code)) << code;
     EXPECT_EQ(input.MouseX(), 0);
 }
@@ -165,8 +206,8 @@ TEST(InputDevice, ActionMap) {
         int action;
         bool down;
     };
-    const Case cases[] = {{0, true}, {1, false}, {2, false}, {3, false}, {4, false}, {5, true},
-                          {6, false}, {7, true}, {8, true},  {9, false}, {-1, false}};
+    const Case cases[] = {{0, true},  {1, false}, {2, false}, {3, false}, {4, false}, {5, true},
+                          {6, false}, {7, true},  {8, true},  {9, false}, {-1, false}};
     for (const Case& c : cases) {
         EXPECT_EQ(ActionDown(input, c.action), c.down) << c.action;
         EXPECT_EQ(ActionHit(input, c.action), c.down) << c.action;

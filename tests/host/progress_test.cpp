@@ -9,8 +9,8 @@ TEST(Base64, EncodesAndDecodes) {
         String plain, encoded;
     };
     const Case cases[] = {
-        {u"", u""}, {u"f", u"Zg=="}, {u"fo", u"Zm8="}, {u"foo", u"Zm9v"}, {u"foobar", u"Zm9vYmFy"},
-        {String(u"\u00FF\u0000\u0080", 3), u"/wCA"},
+        {u"", u""},        {u"f", u"Zg=="},          {u"fo", u"Zm8="},
+        {u"foo", u"Zm9v"}, {u"foobar", u"Zm9vYmFy"}, {String(u"\u00FF\u0000\u0080", 3), u"/wCA"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(StringToBase64(c.plain), c.encoded);

@@ -8,13 +8,18 @@ TEST(Text, Utf8RoundTripAndInvalidFallsBackToBytes) {
     EXPECT_EQ(ToUtf8(s), "a\xc3\xb1\xe2\x82\xac");
     EXPECT_EQ(FromUtf8(ToUtf8(s)), s);
     bool ok = true;
-    EXPECT_EQ(FromUtf8("\xc3" "A", &ok), String(u"\u00c3A"));
+    EXPECT_EQ(FromUtf8("\xc3"
+                       "A",
+                       &ok),
+              String(u"\u00c3A"));
     EXPECT_FALSE(ok);
 }
 
 TEST(Text, LeadingNumberReads) {
-    struct Case { const char16_t* in; long long want; } cases[] = {
-        {u"42", 42}, {u"  -7x", -7}, {u"abc", 0}, {u"+3|", 3}, {u"", 0}};
+    struct Case {
+        const char16_t* in;
+        long long want;
+    } cases[] = {{u"42", 42}, {u"  -7x", -7}, {u"abc", 0}, {u"+3|", 3}, {u"", 0}};
     for (auto& c : cases) EXPECT_EQ(StringToInt(c.in), c.want) << ToUtf8(c.in);
     EXPECT_DOUBLE_EQ(StringToFloat(u"2.5e1z"), 25.0);
 }

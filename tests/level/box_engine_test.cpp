@@ -251,23 +251,22 @@ TEST(MergeSolidCells, GreedyRectangles) {
         {"empty layer", 3, 2, {-1, -1, -1, -1, -1, -1}, {}},
         {"full block is one box", 3, 2, {0, 1, 2, 3, 4, 5}, {{0, 0, 3, 2}}},
         {"L: narrow column under a wide row",
-         4, 3,
-         {7, 7, 7, 7,
-          7, -1, -1, -1,
-          7, -1, -1, -1},
+         4,
+         3,
+         {7, 7, 7, 7, 7, -1, -1, -1, 7, -1, -1, -1},
          {{0, 0, 1, 3}, {1, 0, 3, 1}}},
         {"width shrinks to the narrowest row",
-         3, 3,
-         {1, 1, 1,
-          1, 1, -1,
-          1, 1, 1},
+         3,
+         3,
+         {1, 1, 1, 1, 1, -1, 1, 1, 1},
          {{0, 0, 2, 3}, {2, 0, 1, 1}, {2, 2, 1, 1}}},
         {"gap splits a row; any value but -1 is solid", 5, 1, {0, -2, -1, 9, 9}, {{0, 0, 2, 1}, {3, 0, 2, 1}}},
     };
     for (const auto& c : cases) {
         std::vector<Rect> got;
-        MergeSolidCells(c.cells.data(), c.width, c.height,
-                        [&](int column, int row, int columns, int rows) { got.push_back({column, row, columns, rows}); });
+        MergeSolidCells(c.cells.data(), c.width, c.height, [&](int column, int row, int columns, int rows) {
+            got.push_back({column, row, columns, rows});
+        });
         EXPECT_EQ(got, c.want) << c.what;
     }
 }

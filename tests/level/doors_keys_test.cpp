@@ -2,6 +2,7 @@
 // does, in a small level world with a stand-in stage.
 #include <gtest/gtest.h>
 
+#include "framework/game.h"
 #include "host/progress.h"
 #include "level/character_contact.h"
 #include "level/closeness_triggers.h"
@@ -9,7 +10,6 @@
 #include "level/key_item.h"
 #include "level/level_world.h"
 #include "level/stub_level_host.h"
-#include "framework/game.h"
 
 using namespace level_test;
 
@@ -39,9 +39,7 @@ struct DoorWorld : LevelWorld {
         stage->level = 3;
         Game().levelProgress = 1;
     }
-    ~DoorWorld() {
-        Game().levelProgress = 0;
-    }
+    ~DoorWorld() { Game().levelProgress = 0; }
     Ref<c_Door> AddDoor(c_TileMap& into, int level, float x) {
         auto door = New<c_Door>();
         door->Init(engine, level);
@@ -205,8 +203,8 @@ TEST(LevelDoor, OpensForACrouchingCharacterWhoBeatThePreviousLevel) {
         int level, progress;
         bool crouching, opens;
     };
-    for (const Case& c : {Case{3, 1, true, false}, Case{3, 2, false, false}, Case{3, 2, true, true},
-                          Case{1, 0, true, true}}) {
+    for (const Case& c :
+         {Case{3, 1, true, false}, Case{3, 2, false, false}, Case{3, 2, true, true}, Case{1, 0, true, true}}) {
         SCOPED_TRACE(testing::Message() << "level " << c.level << " progress " << c.progress);
         DoorWorld world;
         Game().levelProgress = c.progress;

@@ -14,8 +14,8 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "framework/xml_parser.h"
 #include "framework/translation.h"
+#include "framework/xml_parser.h"
 
 namespace {
 
@@ -105,7 +105,8 @@ bool LoadMap(int n, Map& map) {
     map.gameMode = IntOf(PropertyOf(map.root, u"gameMode"));
     for (auto& layer : map.root->GetChildren(u"layer")) {
         auto& cells = map.layers[layer->GetAttribute(u"name")];
-        for (auto& tile : layer->GetChild(u"data")->GetChildren(u"tile")) cells.push_back(IntOf(tile->GetAttribute(u"gid")));
+        for (auto& tile : layer->GetChild(u"data")->GetChildren(u"tile"))
+            cells.push_back(IntOf(tile->GetAttribute(u"gid")));
     }
     map.world1 = LoadedLayers(map.root, u"base_2");
     map.world2 = LoadedLayers(map.root, u"base_1");
@@ -118,8 +119,8 @@ bool LoadMap(int n, Map& map) {
         int world = map.world1.count(layer) ? 1 : map.world2.count(layer) && map.gameMode != 1 ? 2 : 0;
         for (auto& obj : group->GetChildren(u"object")) {
             int gid = IntOf(obj->GetAttribute(u"gid"));
-            MapObject o{u"_" + IntToString(gid), layer, world, IntOf(obj->GetAttribute(u"x")),
-                        IntOf(obj->GetAttribute(u"y")), 0, obj};
+            MapObject o{u"_" + IntToString(gid),        layer, world, IntOf(obj->GetAttribute(u"x")),
+                        IntOf(obj->GetAttribute(u"y")), 0,     obj};
             for (auto& [first, set] : sets)
                 if (first <= gid) {
                     o.key = set->GetAttribute(u"name") + u"_" + IntToString(gid - first);
@@ -144,11 +145,10 @@ public:
 
 TEST(LevelMaps, TheGameReaderAcceptsThemWithTheStructureTheLoaderNeeds) {
     const std::vector<String> setOrder = {u"ObjectSet", u"FlowerSet", u"WaterSet", u"TreeSet"};
-    const std::set<String> knownKeys = {u"ObjectSet_0", u"ObjectSet_1", u"ObjectSet_2", u"ObjectSet_3",
-                                        u"ObjectSet_4", u"ObjectSet_5", u"ObjectSet_6", u"ObjectSet_7",
-                                        u"ObjectSet_8", u"FlowerSet_0", u"WaterSet_0", u"WaterSet_1",
-                                        u"WaterSet_2", u"TreeSet_0",   u"TreeSet_1",   u"TreeSet_2",
-                                        u"TreeSet_3"};
+    const std::set<String> knownKeys = {u"ObjectSet_0", u"ObjectSet_1", u"ObjectSet_2", u"ObjectSet_3", u"ObjectSet_4",
+                                        u"ObjectSet_5", u"ObjectSet_6", u"ObjectSet_7", u"ObjectSet_8", u"FlowerSet_0",
+                                        u"WaterSet_0",  u"WaterSet_1",  u"WaterSet_2",  u"TreeSet_0",   u"TreeSet_1",
+                                        u"TreeSet_2",   u"TreeSet_3"};
     for (int n = 0; n < kLevelCount; ++n) {
         SCOPED_TRACE("level" + std::to_string(n));
         ASSERT_TRUE(fs::exists(LevelPath(n)));
@@ -173,7 +173,8 @@ TEST(LevelMaps, TheGameReaderAcceptsThemWithTheStructureTheLoaderNeeds) {
 
         // Map properties, all present.
         for (const char16_t* p : {u"bgType", u"gameMode", u"weather1", u"forcedSync"})
-            EXPECT_FALSE(map.root->GetChild(u"properties")->GetChild(u"property", u"name", p)->name.empty()) << ToUtf8(p);
+            EXPECT_FALSE(map.root->GetChild(u"properties")->GetChild(u"property", u"name", p)->name.empty())
+                << ToUtf8(p);
 
         // Each world gets its own geometry: world 1 all but base_2, world 2 all
         // but base_1; the solid layers the stage looks for are among them.
@@ -247,7 +248,8 @@ TEST(LevelMaps, ContentHoldsTogether) {
                 String level = IntToString(IntOf(PropertyOf(obj.node, u"level")));
                 texts.push_back(u"- Level " + level + u" -\nPress DOWN to enter");
                 if (level != u"1")
-                    texts.push_back(u"- Level " + level + u" -\nBeat Lv " + IntToString(IntOf(level) - 1) + u" to unlock");
+                    texts.push_back(u"- Level " + level + u" -\nBeat Lv " + IntToString(IntOf(level) - 1) +
+                                    u" to unlock");
             }
         }
         for (auto& text : texts) EXPECT_TRUE(spanish.Has(text)) << "no Spanish for \"" << ToUtf8(text) << "\"";
@@ -263,11 +265,28 @@ TEST(LevelMaps, TheSpanishTableCoversTheGamesOwnTexts) {
     // Front end, pause menu, level screen and what the characters say at
     // keys and doors; names and web addresses stay untranslated.
     const char16_t* texts[] = {
-        u"PRESS ENTER TO START", u"PRESS ENTER", u"Thanks for playing this Demo!", u"DEVELOPED BY",
-        u"GAME DESIGN", u"LEVEL DESIGN", u"ART", u"ENVIRONMENTAL AND VISUAL EFFECTS", u"PROGRAMMING",
-        u"MUSIC & SFX", u"MODER DOS 437 FONT", u"SPECIAL THANKS", u"THANKS FOR PLAYING", u"- PAUSE -",
-        u"RESUME GAME", u"RESET STAGE", u"SOUND", u"TITLE SCREEN", u"DISCONNECTED!",
-        u"I already have a key...", u"I need the key...", u"It's not opening.\nAm I missing something?",
+        u"PRESS ENTER TO START",
+        u"PRESS ENTER",
+        u"Thanks for playing this Demo!",
+        u"DEVELOPED BY",
+        u"GAME DESIGN",
+        u"LEVEL DESIGN",
+        u"ART",
+        u"ENVIRONMENTAL AND VISUAL EFFECTS",
+        u"PROGRAMMING",
+        u"MUSIC & SFX",
+        u"MODER DOS 437 FONT",
+        u"SPECIAL THANKS",
+        u"THANKS FOR PLAYING",
+        u"- PAUSE -",
+        u"RESUME GAME",
+        u"RESET STAGE",
+        u"SOUND",
+        u"TITLE SCREEN",
+        u"DISCONNECTED!",
+        u"I already have a key...",
+        u"I need the key...",
+        u"It's not opening.\nAm I missing something?",
     };
     for (const char16_t* text : texts) EXPECT_TRUE(spanish.Has(text)) << "no Spanish for \"" << ToUtf8(text) << "\"";
 }

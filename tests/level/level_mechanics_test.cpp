@@ -123,8 +123,8 @@ TEST_F(LevelStageTest, ACharacterWalkingAloneIsHeldALeashFromItsPartner) {
         const char* who;
         int spaces, key;
     };
-    for (const Case& c : {Case{"world 1's to the right", 1, GLFW_KEY_RIGHT},
-                          Case{"world 2's to the left", 2, GLFW_KEY_LEFT}}) {
+    for (const Case& c :
+         {Case{"world 1's to the right", 1, GLFW_KEY_RIGHT}, Case{"world 2's to the left", 2, GLFW_KEY_LEFT}}) {
         SCOPED_TRACE(c.who);
         auto stage = PlayTestMap("linked");
         ASSERT_TRUE(stage && stage->player1 && stage->player2);

@@ -37,9 +37,9 @@ TEST_P(LevelSolution, RecordedSolutionFinishesTheLevel) {
     const solution::Outcome outcome = solution::Play(
         host, *game, stage, events, [&] { return game->nextStage == nextStage && Game().currentLevel == next; },
         kGraceUpdates);
-    ASSERT_TRUE(outcome.done) << "level " << level << " was not finished by its recorded solution ("
-                              << events.size() << " key events, the last at update "
-                              << (events.empty() ? 0 : events.back().update) << ")\n"
+    ASSERT_TRUE(outcome.done) << "level " << level << " was not finished by its recorded solution (" << events.size()
+                              << " key events, the last at update " << (events.empty() ? 0 : events.back().update)
+                              << ")\n"
                               << outcome.where;
     if (level > 0) {
         EXPECT_GE(Game().levelProgress, level);
@@ -47,10 +47,9 @@ TEST_P(LevelSolution, RecordedSolutionFinishesTheLevel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, LevelSolution, testing::Range(0, 7),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return info.param == 0 ? std::string("Hub") : "Level" + std::to_string(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Levels, LevelSolution, testing::Range(0, 7), [](const testing::TestParamInfo<int>& info) {
+    return info.param == 0 ? std::string("Hub") : "Level" + std::to_string(info.param);
+});
 
 TEST(SolutionScript, ReadsEventsAndNamesTheLineOfAMalformedOne) {
     ScopedTempDir dir;

@@ -11,16 +11,16 @@
 #include <map>
 #include <string>
 
-#include "framework/audio_manager.h"
-#include "framework/texture.h"
-#include "support/gl_recorder.h"
 #include "app/app.h"
-#include "support/scripted_platform.h"
-#include "level/tarn_stage.h"
+#include "framework/audio_manager.h"
 #include "framework/game.h"
-#include "game/tarn_game.h"
+#include "framework/texture.h"
 #include "framework/translation.h"
+#include "game/tarn_game.h"
+#include "level/tarn_stage.h"
 #include "support/game_reset.h"
+#include "support/gl_recorder.h"
+#include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 #include "support/test_maps.h"
 

@@ -23,18 +23,18 @@
 #include <string>
 #include <vector>
 
-#include "framework/audio_manager.h"
 #include "audio/audio_fixtures.h"
 #include "audio/gxtk_audio.h"
+#include "framework/audio_manager.h"
 #include "framework/events.h"
 #include "framework/image_files.h"
 #include "framework/render_fixture.h"
+#include "framework/tile_map.h"
 #include "framework/tile_set.h"
 #include "host/input_device.h"
 #include "level/basic_box_engine.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
-#include "framework/tile_map.h"
 #include "support/temp_dir.h"
 
 namespace level_test {
@@ -115,13 +115,12 @@ public:
     void Ground(int column, int row, int columns, int rows) {
         EXPECT_FALSE(built_) << "the static boxes are built already";
         for (int r = row; r < row + rows; ++r) {
-            for (int c = column; c < column + columns; ++c) layer->tiles[static_cast<std::size_t>(r * kColumns + c)] = 0;
+            for (int c = column; c < column + columns; ++c)
+                layer->tiles[static_cast<std::size_t>(r * kColumns + c)] = 0;
         }
     }
     // The y (in the layer) at which something of height h stands on row.
-    static float StandingY(int row, float h) {
-        return -kRows * kCell / 2.0f + static_cast<float>(row * kCell) - h / 2;
-    }
+    static float StandingY(int row, float h) { return -kRows * kCell / 2.0f + static_cast<float>(row * kCell) - h / 2; }
 
     Ref<c_PlayerChar> AddCharacter(float x, float y, bool withMarker = false) {
         auto character = New<c_PlayerChar>();

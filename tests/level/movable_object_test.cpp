@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "app/app.h"
-#include "level/world_crossing.h"
-#include "level_world.h"
 #include "framework/game.h"
 #include "framework/stage.h"
+#include "level/world_crossing.h"
+#include "level_world.h"
 
 using namespace level_test;
 

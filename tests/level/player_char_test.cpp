@@ -99,8 +99,8 @@ TEST(PlayerChar, JumpSpeedsAndAirCap) {
         float startX;
         float jumpSpeed;
     };
-    for (const Case& c : {Case{"running right", kKeyRight, -140, 150}, Case{"left", kKeyLeft, 140, -150},
-                          Case{"standing", 0, 0, 0}}) {
+    for (const Case& c :
+         {Case{"running right", kKeyRight, -140, 150}, Case{"left", kKeyLeft, 140, -150}, Case{"standing", 0, 0, 0}}) {
         SCOPED_TRACE(c.what);
         Standing s(c.startX);
         if (c.held) {
@@ -145,9 +145,9 @@ TEST(PlayerChar, LandingAnimation) {
         bool holdRight;
         int landedState;
     };
-    for (const Case& c : {Case{"still", 40, false, c_PlayerChar::kLanding},
-                          Case{"walking", 15, true, c_PlayerChar::kWalk},
-                          Case{"running", 100, true, c_PlayerChar::kRun}}) {
+    for (const Case& c :
+         {Case{"still", 40, false, c_PlayerChar::kLanding}, Case{"walking", 15, true, c_PlayerChar::kWalk},
+          Case{"running", 100, true, c_PlayerChar::kRun}}) {
         SCOPED_TRACE(c.what);
         LevelWorld world;
         world.Ground(0, 9, kColumns, 1);

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/scripted_platform.h"
 #include "framework/game.h"
 #include "game/tarn_game.h"
+#include "support/scripted_platform.h"
 
 namespace solution {
 
@@ -19,8 +19,8 @@ int GlfwKeyOf(const std::string& name) {
     static const struct {
         const char* name;
         int key;
-    } kKeys[] = {{"Left", GLFW_KEY_LEFT},   {"Right", GLFW_KEY_RIGHT}, {"Up", GLFW_KEY_UP},
-                 {"Down", GLFW_KEY_DOWN},   {"Space", GLFW_KEY_SPACE}, {"Enter", GLFW_KEY_ENTER}};
+    } kKeys[] = {{"Left", GLFW_KEY_LEFT}, {"Right", GLFW_KEY_RIGHT}, {"Up", GLFW_KEY_UP},
+                 {"Down", GLFW_KEY_DOWN}, {"Space", GLFW_KEY_SPACE}, {"Enter", GLFW_KEY_ENTER}};
     for (const auto& k : kKeys)
         if (name == k.name) return k.key;
     return 0;
@@ -70,8 +70,8 @@ std::filesystem::path FileOfLevel(int level) {
            ("level" + std::to_string(level) + ".txt");
 }
 
-Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage,
-             const std::vector<Event>& events, const std::function<bool()>& done, int grace) {
+Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage, const std::vector<Event>& events,
+             const std::function<bool()>& done, int grace) {
     Outcome outcome;
     std::set<std::string> held;
     std::set<int> heldKeys;

@@ -51,8 +51,8 @@ struct Outcome {
 // before a frame whose update reaches the stage (not while it fades in), so
 // a press is never spent on an update the level does not see. Keys still
 // held at the end are released.
-Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage,
-             const std::vector<Event>& events, const std::function<bool()>& done, int grace);
+Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage, const std::vector<Event>& events,
+             const std::function<bool()>& done, int grace);
 
 // The characters' positions (pixels and map cells), speeds, ground contact,
 // keys and activity, and the held keys, for a failure message.

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "framework/events.h"
+#include "framework/tile_map.h"
 #include "level/level_host.h"
 #include "level/level_settings.h"
-#include "framework/tile_map.h"
 
 namespace level_test {
 

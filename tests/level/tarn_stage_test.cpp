@@ -37,7 +37,6 @@ TEST_F(LevelStageTest, OneCharacterLevelAndAFallRestartsIt) {
     stage->player1->position.y = stage->solidLayer1->GetHeight();
     ASSERT_TRUE(RunUntil([&] { return game->nextStage == kStageLevel || game->stage != stage; }, 200));
     EXPECT_EQ(Game().currentLevel, 1);
-
 }
 
 TEST_F(LevelStageTest, DialogsFarFromTheSpawnStayQuietAtTheStart) {

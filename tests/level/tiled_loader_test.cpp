@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/game.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
+#include "framework/translation.h"
 #include "framework/xml_parser.h"
 #include "host/files.h"
 #include "host/runtime_error.h"
@@ -19,8 +21,6 @@
 #include "level/movable_object.h"
 #include "level/stub_level_host.h"
 #include "level/tiled_loader.h"
-#include "framework/game.h"
-#include "framework/translation.h"
 #include "support/child_process.h"
 
 using namespace level_test;
@@ -113,12 +113,12 @@ std::vector<Ref<T>> ChildrenOf(const c_GDO& node) {
 
 TEST(TiledLoader, LayersFollowExclusionRequirementsAndTileOffsets) {
     LoaderFixture world;
-    auto map = world.Load(Map(Layer("base_1", {0, 1, 2, 3, 0, 0, 0, 7}) +        //
-                              Layer("needs_late", kEmpty, "late") +               // "late" comes later
-                              Layer("base_2", kEmpty) +                           // excluded
-                              Layer("solid_1", {1, 0, 0, 0, 0, 0, 0, 0}) +        //
-                              Layer("needs_base", kEmpty, "base_1") +             //
-                              Layer("late", kEmpty) +                             //
+    auto map = world.Load(Map(Layer("base_1", {0, 1, 2, 3, 0, 0, 0, 7}) +             //
+                              Layer("needs_late", kEmpty, "late") +                   // "late" comes later
+                              Layer("base_2", kEmpty) +                               // excluded
+                              Layer("solid_1", {1, 0, 0, 0, 0, 0, 0, 0}) +            //
+                              Layer("needs_base", kEmpty, "base_1") +                 //
+                              Layer("late", kEmpty) +                                 //
                               Layer("solid_1", {2, 2, 2, 2, 2, 2, 2, 2}, "base_2")),  // its requirement was excluded
                           u"base_2");
     ASSERT_TRUE(map);
@@ -139,24 +139,24 @@ TEST(TiledLoader, LayersFollowExclusionRequirementsAndTileOffsets) {
 
 TEST(TiledLoader, ObjectsAreCreatedByKeyAndPlacedInTheirLayer) {
     LoaderFixture world;
-    const std::string objects =
-        MapObject(200, "40.9", "32") +                                            // spawn
-        MapObject(201, "16", "32") +                                              // movable box
-        MapObject(202, "0", "16", Property("msg", "Got it\\nnow")) +              // key
-        MapObject(203, "-10.7", "32", Property("level", "4")) +                   // exit door
-        MapObject(204, "48", "32") +                                              // breakable box
-        MapObject(205, "8", "32", Property("msg", "Hello")) +                     // sign
-        MapObject(207, "24", "32", Property("msg", "Hi")) +                       // dialog, no duration
-        MapObject(207, "24", "32", Property("duration", "1500ms")) +              // dialog, 1500 ms
-        MapObject(208, "0", "0") +                                                // event raiser
-        MapObject(101, "16", "32") +                                              // TreeSet_1
-        MapObject(150, "0", "0") + MapObject(199, "0", "0") + MapObject(5, "0", "0") +  // unknown keys
-        MapObject(0, "0", "0");
-    auto map = world.Load(Map(Layer("solid_1", kEmpty) + Layer("solid_1", kEmpty) +
-                                  Group("solid_1", objects) +                        // the first "solid_1"
-                                  Group("", MapObject(200, "0", "0")) +                 // no layer: skipped
-                                  Group("missing", MapObject(200, "0", "0"))),          // no such layer
-                              u"", u"alt_");
+    const std::string objects = MapObject(200, "40.9", "32") +                                // spawn
+                                MapObject(201, "16", "32") +                                  // movable box
+                                MapObject(202, "0", "16", Property("msg", "Got it\\nnow")) +  // key
+                                MapObject(203, "-10.7", "32", Property("level", "4")) +       // exit door
+                                MapObject(204, "48", "32") +                                  // breakable box
+                                MapObject(205, "8", "32", Property("msg", "Hello")) +         // sign
+                                MapObject(207, "24", "32", Property("msg", "Hi")) +           // dialog, no duration
+                                MapObject(207, "24", "32", Property("duration", "1500ms")) +  // dialog, 1500 ms
+                                MapObject(208, "0", "0") +                                    // event raiser
+                                MapObject(101, "16", "32") +                                  // TreeSet_1
+                                MapObject(150, "0", "0") + MapObject(199, "0", "0") +
+                                MapObject(5, "0", "0") +  // unknown keys
+                                MapObject(0, "0", "0");
+    auto map = world.Load(
+        Map(Layer("solid_1", kEmpty) + Layer("solid_1", kEmpty) + Group("solid_1", objects) +  // the first "solid_1"
+            Group("", MapObject(200, "0", "0")) +                                              // no layer: skipped
+            Group("missing", MapObject(200, "0", "0"))),                                       // no such layer
+        u"", u"alt_");
     ASSERT_TRUE(map);
     auto& layer = static_cast<c_TileMap&>(*map->children[0]);
     EXPECT_TRUE(map->children[1]->children.empty());
@@ -223,9 +223,10 @@ TEST(TiledLoader, ObjectsAreCreatedByKeyAndPlacedInTheirLayer) {
 TEST(TiledLoader, ASingleTileSetLoadsLayersButNoObjects) {
     LoaderFixture world;
     world.stage->settings.spawn.Set(3, 4);
-    auto map = world.Load(Map(Layer("solid_1", {1, 1, 1, 1, 0, 0, 0, 0}) +
-                                  Group("solid_1", MapObject(1, "0", "0") + MapObject(2, "16", "16") + MapObject(200, "0", "0")),
-                              R"(<tileset firstgid="1" name="ObjectSet" tilewidth="16" tileheight="16"><image source="tiles.png"/></tileset>)"));
+    auto map = world.Load(Map(
+        Layer("solid_1", {1, 1, 1, 1, 0, 0, 0, 0}) +
+            Group("solid_1", MapObject(1, "0", "0") + MapObject(2, "16", "16") + MapObject(200, "0", "0")),
+        R"(<tileset firstgid="1" name="ObjectSet" tilewidth="16" tileheight="16"><image source="tiles.png"/></tileset>)"));
     ASSERT_TRUE(map);
     ASSERT_EQ(map->children.size(), 1u);
     EXPECT_TRUE(map->children[0]->children.empty());
@@ -239,13 +240,14 @@ TEST(TiledLoader, LevelDoorsShowWhetherTheirLevelIsOpen) {
         int level;
         const char16_t* text;
     };
-    for (const Case& c : {Case{0, 1, u"- Level 1 -\nPress DOWN to enter"},
-                          Case{1, 3, u"- Level 3 -\nBeat Lv 2 to unlock"},
-                          Case{2, 3, u"- Level 3 -\nPress DOWN to enter"}}) {
+    for (const Case& c :
+         {Case{0, 1, u"- Level 1 -\nPress DOWN to enter"}, Case{1, 3, u"- Level 3 -\nBeat Lv 2 to unlock"},
+          Case{2, 3, u"- Level 3 -\nPress DOWN to enter"}}) {
         LoaderFixture world;
         Game().levelProgress = c.progress;
-        auto map = world.Load(
-            Map(Layer("solid_1", kEmpty) + Group("solid_1", MapObject(206, "32", "32", Property("level", std::to_string(c.level))))));
+        auto map =
+            world.Load(Map(Layer("solid_1", kEmpty) +
+                           Group("solid_1", MapObject(206, "32", "32", Property("level", std::to_string(c.level))))));
         ASSERT_TRUE(map);
         auto doors = ChildrenOf<c_Door>(*map->children[0]);
         ASSERT_EQ(doors.size(), 1u);
@@ -265,12 +267,12 @@ TEST(TiledLoader, FlowersAndWaterfallsAnimateInPlace) {
     const std::string sets = std::string(kThreeSets) +
                              R"(<tileset firstgid="300" name="FlowerSet" tilewidth="9" tileheight="10"/>
                                 <tileset firstgid="400" name="WaterSet" tilewidth="16" tileheight="16"/>)";
-    auto map = world.Load(Map(Layer("solid_1", kEmpty) +
-                                  Group("solid_1", MapObject(300, "10", "32") + MapObject(400, "16", "16") +
-                                                       MapObject(401, "16", "32") + MapObject(402, "32", "32") +
-                                                       MapObject(403, "0", "0")),  // no fourth waterfall piece
-                              sets),
-                          u"", u"alt_");
+    auto map = world.Load(
+        Map(Layer("solid_1", kEmpty) + Group("solid_1", MapObject(300, "10", "32") + MapObject(400, "16", "16") +
+                                                            MapObject(401, "16", "32") + MapObject(402, "32", "32") +
+                                                            MapObject(403, "0", "0")),  // no fourth waterfall piece
+            sets),
+        u"", u"alt_");
     ASSERT_TRUE(map);
     auto sprites = ChildrenOf<c_Sprite>(*map->children[0]);
     struct Want {
@@ -308,16 +310,17 @@ TEST(TiledLoader, FlowersAndWaterfallsAnimateInPlace) {
 TEST(TiledLoader, TextsAreTranslatedWholeAfterTheLineBreaks) {
     LoaderFixture world;
     // A backslash and "n" stand for a line break in a table line, as in a "msg".
-    ASSERT_TRUE(LoadTranslations(u"Got it\\nnow == Ya\\nla tengo\n"
-                                 u"Read me == Leeme\n"
-                                 u"Wait == Espera\n"
-                                 u"- Level 2 -\\nBeat Lv 1 to unlock == - Nivel 2 -\\nGana el Nv 1\n",
-                                 u"=="));
-    auto map = world.Load(Map(Layer("solid_1", kEmpty) +
-                              Group("solid_1", MapObject(202, "0", "16", Property("msg", "Got it\\nnow")) +
-                                                   MapObject(205, "8", "32", Property("msg", "Read me")) +
-                                                   MapObject(207, "8", "32", Property("msg", "Wait")) +
-                                                   MapObject(206, "32", "32", Property("level", "2")))));
+    ASSERT_TRUE(
+        LoadTranslations(u"Got it\\nnow == Ya\\nla tengo\n"
+                         u"Read me == Leeme\n"
+                         u"Wait == Espera\n"
+                         u"- Level 2 -\\nBeat Lv 1 to unlock == - Nivel 2 -\\nGana el Nv 1\n",
+                         u"=="));
+    auto map = world.Load(
+        Map(Layer("solid_1", kEmpty) + Group("solid_1", MapObject(202, "0", "16", Property("msg", "Got it\\nnow")) +
+                                                            MapObject(205, "8", "32", Property("msg", "Read me")) +
+                                                            MapObject(207, "8", "32", Property("msg", "Wait")) +
+                                                            MapObject(206, "32", "32", Property("level", "2")))));
     LoadTranslations(u"\n", u"==");  // an empty table again
     ASSERT_TRUE(map);
     const c_GDO& layer = *map->children[0];
@@ -343,8 +346,7 @@ TEST(TiledLoader, NumbersReadALeadingValueFromTheLowBytes) {
     const String padded = String(63, u'0') + u"7";  // the 7 lies past the 63 read characters
     for (const Case& c : {Case{u"12", 12, 12}, Case{u" -3.75px", -3, -3.75}, Case{u"abc", 0, 0}, Case{u"", 0, 0},
                           Case{u"\u01345", 45, 45},  // the low byte of U+0134 is "4"
-                          Case{u"99999999999", 2147483647, 99999999999.0}, Case{padded, 0, 7},
-                          Case{u"inf", 0, 0}}) {
+                          Case{u"99999999999", 2147483647, 99999999999.0}, Case{padded, 0, 7}, Case{u"inf", 0, 0}}) {
         SCOPED_TRACE(ToUtf8(c.text));
         EXPECT_EQ(TiledInt(c.text), c.integer);
         EXPECT_DOUBLE_EQ(TiledNumber(c.text), std::min(c.number, 1e9));
@@ -356,8 +358,8 @@ TEST(TiledLoader, ANonMapRootGivesNothing) {
     EXPECT_FALSE(world.Load("<level width=\"4\"><layer name=\"solid_1\"/></level>"));
     auto root = c_XMLParser().Parse(FromUtf8(Map("")));
     EXPECT_EQ(GetMapProperty(root, u"gameMode"), u"");
-    auto withProperties = c_XMLParser().Parse(FromUtf8(
-        Map(R"(<properties><property name="gameMode" value="1"/><property name="weather1" value="snow"/></properties>)")));
+    auto withProperties = c_XMLParser().Parse(FromUtf8(Map(
+        R"(<properties><property name="gameMode" value="1"/><property name="weather1" value="snow"/></properties>)")));
     EXPECT_EQ(TiledInt(GetMapProperty(withProperties, u"gameMode")), 1);
     EXPECT_EQ(GetMapProperty(withProperties, u"weather1"), u"snow");
 }

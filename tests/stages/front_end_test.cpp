@@ -8,22 +8,22 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "framework/audio_manager.h"
-#include "graphics/graphics_context.h"
-#include "framework/label.h"
-#include "framework/texture.h"
-#include "support/gl_recorder.h"
 #include "app/app.h"
-#include "support/scripted_platform.h"
+#include "framework/audio_manager.h"
+#include "framework/label.h"
+#include "framework/stage.h"
+#include "framework/texture.h"
+#include "framework/translation.h"
+#include "game/tarn_game.h"
+#include "graphics/graphics_context.h"
 #include "level/solution_script.h"
 #include "level/tarn_stage.h"
 #include "stages/credits_stage.h"
 #include "stages/ending_stage.h"
-#include "framework/stage.h"
-#include "game/tarn_game.h"
-#include "framework/translation.h"
 #include "support/child_process.h"
 #include "support/game_reset.h"
+#include "support/gl_recorder.h"
+#include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
 #include "stb_image_write.h"
@@ -74,9 +74,10 @@ struct FrontEndTest : testing::Test {
     // Runs until stage `id` takes updates (loaded, settled, faded in).
     void RunUntilRunning(int id) {
         ASSERT_TRUE(RunUntil([&] {
-            return game->stageId == id && game->nextStage == kNoStage && game->stage &&
-                   game->loadProgress == 100 && game->settleCount < 1 && game->fadeStart < 0;
-        })) << "stage " << id << " never ran";
+            return game->stageId == id && game->nextStage == kNoStage && game->stage && game->loadProgress == 100 &&
+                   game->settleCount < 1 && game->fadeStart < 0;
+        })) << "stage "
+            << id << " never ran";
         host.Frames(1);
     }
     // One press and release, each in a frame of its own.
@@ -238,8 +239,7 @@ TEST_F(FrontEndTest, EscapeOnTheTitleEndsTheProgramWithExitCodeZero) {
 TEST(LanguageMenuOnScreen, ShowsBothOptionsWithTheirFlags) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
     ScopedTempDir dir;
-    std::filesystem::create_directory_symlink(std::filesystem::path(ORBEL_BINARY_DIR) / "data",
-                                              dir.Path() / "data");
+    std::filesystem::create_directory_symlink(std::filesystem::path(ORBEL_BINARY_DIR) / "data", dir.Path() / "data");
     ScriptedHost host(ScriptedPlatform::Options{.glContext = true});
     auto game = New<c_TarnGame>();
     ASSERT_TRUE(host.Start());
@@ -315,10 +315,12 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
         return done();
     };
     auto runUntilRunning = [&](int id) {
-        return runUntil([&] {
-            return game->stageId == id && game->nextStage == kNoStage && game->stage &&
-                   game->loadProgress == 100 && game->settleCount < 1 && game->fadeStart < 0;
-        }, 2000);
+        return runUntil(
+            [&] {
+                return game->stageId == id && game->nextStage == kNoStage && game->stage && game->loadProgress == 100 &&
+                       game->settleCount < 1 && game->fadeStart < 0;
+            },
+            2000);
     };
     auto press = [&](int key) {
         platform.KeyDown(key);
@@ -347,7 +349,8 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
         if (previous.size() == rgb.size())
             for (std::size_t i = 0; i < rgb.size(); i += 3)
                 differing += std::abs(rgb[i] - previous[i]) + std::abs(rgb[i + 1] - previous[i + 1]) +
-                                 std::abs(rgb[i + 2] - previous[i + 2]) > 48;
+                                 std::abs(rgb[i + 2] - previous[i + 2]) >
+                             48;
         *changed = double(differing) / (960 * 540);
         previous = std::move(rgb);
         return 1 - double(*std::max_element(counts.begin(), counts.end())) / (960 * 540);
@@ -390,8 +393,8 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
     std::vector<solution::Event> events;
     std::string error;
     ASSERT_TRUE(solution::Read(solution::FileOfLevel(6), events, error)) << error;
-    const solution::Outcome outcome =
-        solution::Play(host, *game, last, events, [&] { return game->nextStage == kStageEnding; }, 600);
+    const solution::Outcome outcome = solution::Play(
+        host, *game, last, events, [&] { return game->nextStage == kStageEnding; }, 600);
     ASSERT_TRUE(outcome.done) << outcome.where;
     watchFrames();  // the player watched the frames in its own way
     last.reset();

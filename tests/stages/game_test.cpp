@@ -3,17 +3,17 @@
 // frame rate.
 #include <gtest/gtest.h>
 
+#include "app/app.h"
 #include "audio/audio_fixtures.h"
 #include "framework/audio_manager.h"
 #include "framework/screen.h"
-#include "framework/texture.h"
-#include "support/gl_recorder.h"
-#include "app/app.h"
-#include "host/rt_glfw_game.h"
-#include "support/scripted_platform.h"
 #include "framework/stage.h"
+#include "framework/texture.h"
 #include "game/tarn_game.h"
+#include "host/rt_glfw_game.h"
 #include "support/game_reset.h"
+#include "support/gl_recorder.h"
+#include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -4,10 +4,10 @@
 // plain image files and the English text.
 #pragma once
 
-#include "framework/audio_manager.h"
-#include "framework/texture.h"
 #include "app/app.h"
+#include "framework/audio_manager.h"
 #include "framework/game.h"
+#include "framework/texture.h"
 #include "framework/translation.h"
 
 inline void ResetAfterWholeGame() {

@@ -51,8 +51,7 @@ void GlRecorder::Viewport(int x, int y, int width, int height) {
     viewport[3] = height;
 }
 
-void GlRecorder::Ortho(double left, double right, double bottom, double top, double zNear,
-                       double zFar) {
+void GlRecorder::Ortho(double left, double right, double bottom, double top, double zNear, double zFar) {
     const double values[6] = {left, right, bottom, top, zNear, zFar};
     std::copy(values, values + 6, ortho);
 }
@@ -112,8 +111,8 @@ void GlRecorder::ClearColor(float r, float g, float b, float a) {
 void GlRecorder::Clear(gl::Enum) {
     ++clears;
     auto byte = [](float v) { return std::uint32_t(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
-    const std::uint32_t argb = byte(clearColor[3]) << 24 | byte(clearColor[0]) << 16 |
-                               byte(clearColor[1]) << 8 | byte(clearColor[2]);
+    const std::uint32_t argb =
+        byte(clearColor[3]) << 24 | byte(clearColor[0]) << 16 | byte(clearColor[1]) << 8 | byte(clearColor[2]);
     framebuffer.assign(std::size_t(targetWidth) * std::size_t(targetHeight), argb);
 }
 
@@ -121,8 +120,7 @@ void GlRecorder::SetFramebufferPixel(int x, int yFromTop, std::uint32_t argb) {
     if (framebuffer.size() != std::size_t(targetWidth) * std::size_t(targetHeight)) {
         framebuffer.assign(std::size_t(targetWidth) * std::size_t(targetHeight), 0);
     }
-    framebuffer[std::size_t(targetHeight - 1 - yFromTop) * std::size_t(targetWidth) +
-                std::size_t(x)] = argb;
+    framebuffer[std::size_t(targetHeight - 1 - yFromTop) * std::size_t(targetWidth) + std::size_t(x)] = argb;
 }
 
 GlRecorder::Vertex GlRecorder::ReadVertex(int index) const {
@@ -158,9 +156,7 @@ void GlRecorder::Record(gl::Enum mode, int first, int count, const std::uint16_t
     draws.push_back(std::move(draw));
 }
 
-void GlRecorder::DrawArrays(gl::Enum mode, int first, int count) {
-    Record(mode, first, count, nullptr);
-}
+void GlRecorder::DrawArrays(gl::Enum mode, int first, int count) { Record(mode, first, count, nullptr); }
 
 void GlRecorder::DrawElements(gl::Enum mode, int count, gl::Enum, const void* indices) {
     Record(mode, 0, count, static_cast<const std::uint16_t*>(indices));
@@ -186,8 +182,8 @@ void GlRecorder::BindTexture(gl::Enum, unsigned int name) {
     boundTexture = name;
 }
 
-void GlRecorder::TexImage2D(gl::Enum, int, int, int width, int height, int, gl::Enum format,
-                            gl::Enum, const void* pixels) {
+void GlRecorder::TexImage2D(gl::Enum, int, int, int width, int height, int, gl::Enum format, gl::Enum,
+                            const void* pixels) {
     ++textureAllocs;
     auto it = textures.find(boundTexture);
     if (it == textures.end()) return;
@@ -210,8 +206,8 @@ void GlRecorder::TexImage2D(gl::Enum, int, int, int width, int height, int, gl::
     }
 }
 
-void GlRecorder::TexSubImage2D(gl::Enum, int, int x, int y, int width, int height, gl::Enum format,
-                               gl::Enum, const void* pixels) {
+void GlRecorder::TexSubImage2D(gl::Enum, int, int x, int y, int width, int height, gl::Enum format, gl::Enum,
+                               const void* pixels) {
     ++textureUploads;
     auto it = textures.find(boundTexture);
     if (it == textures.end()) return;
@@ -225,10 +221,9 @@ void GlRecorder::TexSubImage2D(gl::Enum, int, int x, int y, int width, int heigh
     // Source rows are tightly packed (the renderer sets an unpack alignment of 1).
     const auto* src = static_cast<const std::uint8_t*>(pixels);
     for (int row = 0; row < height; ++row) {
-        std::memcpy(&texture.pixels[(std::size_t(y + row) * std::size_t(texture.width) + std::size_t(x)) *
-                                    std::size_t(bpp)],
-                    src + std::size_t(row) * std::size_t(width) * std::size_t(bpp),
-                    std::size_t(width) * std::size_t(bpp));
+        std::memcpy(
+            &texture.pixels[(std::size_t(y + row) * std::size_t(texture.width) + std::size_t(x)) * std::size_t(bpp)],
+            src + std::size_t(row) * std::size_t(width) * std::size_t(bpp), std::size_t(width) * std::size_t(bpp));
     }
 }
 
@@ -236,8 +231,7 @@ void GlRecorder::PixelStorei(gl::Enum name, int value) {
     if (name == gl::kUnpackAlignment) unpackAlignment = value;
 }
 
-void GlRecorder::ReadPixels(int x, int y, int width, int height, gl::Enum, gl::Enum,
-                            void* pixels) {
+void GlRecorder::ReadPixels(int x, int y, int width, int height, gl::Enum, gl::Enum, void* pixels) {
     ++readPixelsCalls;
     auto* out = static_cast<std::uint8_t*>(pixels);
     for (int row = 0; row < height; ++row) {
@@ -263,6 +257,4 @@ gl::Enum GlRecorder::GetError() {
     return error;
 }
 
-const char* GlRecorder::GetString(gl::Enum name) {
-    return name == gl::kVersion ? "1.5 recorder" : "recorder";
-}
+const char* GlRecorder::GetString(gl::Enum name) { return name == gl::kVersion ? "1.5 recorder" : "recorder"; }

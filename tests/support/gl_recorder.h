@@ -57,10 +57,10 @@ public:
 
     // Counters since construction or ResetCounters().
     int drawCalls = 0;
-    long long vertices = 0;    // vertices read by draw calls
-    int textureUploads = 0;    // TexImage2D with pixels + TexSubImage2D
-    int textureAllocs = 0;     // TexImage2D calls
-    int stateChanges = 0;      // Enable, Disable, BlendFunc, Scissor, BindTexture
+    long long vertices = 0;  // vertices read by draw calls
+    int textureUploads = 0;  // TexImage2D with pixels + TexSubImage2D
+    int textureAllocs = 0;   // TexImage2D calls
+    int stateChanges = 0;    // Enable, Disable, BlendFunc, Scissor, BindTexture
     int blendFuncCalls = 0;
     int scissorCalls = 0;
     int bindCalls = 0;
@@ -94,8 +94,7 @@ public:
     void Viewport(int x, int y, int width, int height) override;
     void MatrixMode(gl::Enum) override {}
     void LoadIdentity() override {}
-    void Ortho(double left, double right, double bottom, double top, double zNear,
-               double zFar) override;
+    void Ortho(double left, double right, double bottom, double top, double zNear, double zFar) override;
     void EnableClientState(gl::Enum) override {}
     void DisableClientState(gl::Enum) override {}
     void VertexPointer(int size, gl::Enum type, int stride, const void* pointer) override;
@@ -113,13 +112,12 @@ public:
     void DeleteTextures(int n, const unsigned int* names) override;
     void BindTexture(gl::Enum target, unsigned int name) override;
     void TexParameteri(gl::Enum, gl::Enum, int) override {}
-    void TexImage2D(gl::Enum target, int level, int internalFormat, int width, int height,
-                    int border, gl::Enum format, gl::Enum type, const void* pixels) override;
-    void TexSubImage2D(gl::Enum target, int level, int x, int y, int width, int height,
-                       gl::Enum format, gl::Enum type, const void* pixels) override;
+    void TexImage2D(gl::Enum target, int level, int internalFormat, int width, int height, int border, gl::Enum format,
+                    gl::Enum type, const void* pixels) override;
+    void TexSubImage2D(gl::Enum target, int level, int x, int y, int width, int height, gl::Enum format, gl::Enum type,
+                       const void* pixels) override;
     void PixelStorei(gl::Enum name, int value) override;
-    void ReadPixels(int x, int y, int width, int height, gl::Enum format, gl::Enum type,
-                    void* pixels) override;
+    void ReadPixels(int x, int y, int width, int height, gl::Enum format, gl::Enum type, void* pixels) override;
     gl::Enum GetError() override;
     const char* GetString(gl::Enum name) override;
 

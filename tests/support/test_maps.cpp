@@ -3,7 +3,8 @@
 
 namespace fs = std::filesystem;
 
-void LinkDataWithTestMaps(const fs::path& dataDir, const fs::path& buildData, const std::map<int, std::string>& levels) {
+void LinkDataWithTestMaps(const fs::path& dataDir, const fs::path& buildData,
+                          const std::map<int, std::string>& levels) {
     fs::remove_all(dataDir);
     fs::create_directory(dataDir);
     for (const auto& entry : fs::directory_iterator(buildData))

@@ -127,8 +127,8 @@ bool GenerateAudio(const fs::path& assets, const fs::path& data, const fs::path&
     // Effects: their recipes live in the generator itself.
     const std::string effectsKey = cache.Key("effects");
     bool effectsFresh = true;
-    for (const char* name : {"steps.wav", "boxfall.wav", "boxbreak.wav", "bubble.wav", "door.wav", "key.wav",
-                             "boxpush.wav", "jump.wav"})
+    for (const char* name :
+         {"steps.wav", "boxfall.wav", "boxbreak.wav", "bubble.wav", "door.wav", "key.wav", "boxpush.wav", "jump.wav"})
         effectsFresh = effectsFresh && cache.Fresh(out / name, effectsKey);
     if (!effectsFresh) {
         for (const Effect& effect : RenderEffects()) {

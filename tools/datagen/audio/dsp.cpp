@@ -52,9 +52,7 @@ void Svf::Process(double in) {
     high = in - k_ * v1 - v2;
 }
 
-void OnePole::SetCutoff(double hz) {
-    coeff_ = 1.0 - std::exp(-2.0 * kPi * hz / kSampleRate);
-}
+void OnePole::SetCutoff(double hz) { coeff_ = 1.0 - std::exp(-2.0 * kPi * hz / kSampleRate); }
 
 Adsr::Adsr(double attack, double decay, double sustain, double release, double held)
     : attackFrames_(std::lround(std::fmax(attack, 0.0005) * kSampleRate)),
@@ -98,13 +96,11 @@ Reverb::Reverb(double roomSize, double damping)
     constexpr int kSpread = 23;
     for (int side = 0; side < 2; ++side) {
         for (int length : kCombs) combs_[side].push_back({std::vector<float>(length + side * kSpread), 0, 0});
-        for (int length : kAllPasses)
-            allPasses_[side].push_back({std::vector<float>(length + side * kSpread), 0});
+        for (int length : kAllPasses) allPasses_[side].push_back({std::vector<float>(length + side * kSpread), 0});
     }
 }
 
-void Reverb::Process(const std::vector<float>& send, std::vector<float>& left,
-                     std::vector<float>& right, double wet) {
+void Reverb::Process(const std::vector<float>& send, std::vector<float>& left, std::vector<float>& right, double wet) {
     constexpr float kInputGain = 0.06f;
     constexpr float kAllPassFeedback = 0.5f;
     for (size_t i = 0; i < send.size(); ++i) {

@@ -111,8 +111,7 @@ class Reverb final {
 public:
     Reverb(double roomSize, double damping);
     // Adds the reverb of the mono `send` to `left`/`right` with `wet` gain.
-    void Process(const std::vector<float>& send, std::vector<float>& left,
-                 std::vector<float>& right, double wet);
+    void Process(const std::vector<float>& send, std::vector<float>& left, std::vector<float>& right, double wet);
 
 private:
     struct Comb {

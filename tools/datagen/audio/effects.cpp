@@ -44,8 +44,8 @@ void AddTone(Buffer& out, double start, const Tone& tone) {
         double freq = tone.to + (tone.from - tone.to) * std::exp(-t / tone.glide);
         double v = 0;
         switch (tone.wave) {
-        case Wave::Triangle: v = 1.0 - 4.0 * std::fabs(phase - 0.5); break;
-        default: v = SinCycles(phase); break;
+            case Wave::Triangle: v = 1.0 - 4.0 * std::fabs(phase - 0.5); break;
+            default: v = SinCycles(phase); break;
         }
         phase += freq * kDt;
         phase -= std::floor(phase);
@@ -69,12 +69,13 @@ void AddNoise(Buffer& out, double start, const Noise& noise, Rng& rng) {
     const size_t frames = Frame(noise.attack + noise.length + noise.decay * 9.0);
     for (size_t i = 0; i < frames && first + i < out.size(); ++i) {
         double t = i * kDt;
-        if (i % 16 == 0) filter.SetCutoff(noise.to + (noise.from - noise.to) * std::exp(-t / noise.glide), noise.resonance);
+        if (i % 16 == 0)
+            filter.SetCutoff(noise.to + (noise.from - noise.to) * std::exp(-t / noise.glide), noise.resonance);
         filter.Process(rng.Signed());
         double v = noise.kind == Noise::Low ? filter.low : noise.kind == Noise::High ? filter.high : filter.band;
-        double env = t < noise.attack ? t / noise.attack
+        double env = t < noise.attack                  ? t / noise.attack
                      : t < noise.attack + noise.length ? 1.0
-                                                        : std::exp(-(t - noise.attack - noise.length) / noise.decay);
+                                                       : std::exp(-(t - noise.attack - noise.length) / noise.decay);
         out[first + i] += static_cast<float>(v * env * noise.amp);
     }
 }
@@ -149,13 +150,29 @@ Buffer Steps() {
     for (int s = 0; s < kSteps; ++s) {
         double at = s * kStep + rng.Range(-0.006, 0.006) + 0.002;
         double weight = (s % 2 == 0) ? 1.0 : 0.86;
-        AddTone(out, at, {.from = 120 * weight, .to = 62, .glide = 0.02, .attack = 0.003, .decay = 0.03, .amp = 0.55 * weight});
-        AddNoise(out, at, {.kind = Noise::Low, .from = 900, .to = 500, .glide = 0.03, .resonance = 0.1, .attack = 0.002, .decay = 0.025, .amp = 0.45}, rng);
+        AddTone(out, at,
+                {.from = 120 * weight, .to = 62, .glide = 0.02, .attack = 0.003, .decay = 0.03, .amp = 0.55 * weight});
+        AddNoise(out, at,
+                 {.kind = Noise::Low,
+                  .from = 900,
+                  .to = 500,
+                  .glide = 0.03,
+                  .resonance = 0.1,
+                  .attack = 0.002,
+                  .decay = 0.025,
+                  .amp = 0.45},
+                 rng);
         // The crunch: a few grains of snow giving way.
         for (int g = 0; g < 5; ++g) {
             double centre = rng.Range(1400, 3200);
             AddNoise(out, at + 0.004 + g * rng.Range(0.006, 0.012),
-                     {.kind = Noise::Band, .from = centre, .to = centre, .resonance = 0.45, .attack = 0.001, .decay = 0.009, .amp = 0.22 * rng.Range(0.6, 1.0)},
+                     {.kind = Noise::Band,
+                      .from = centre,
+                      .to = centre,
+                      .resonance = 0.45,
+                      .attack = 0.001,
+                      .decay = 0.009,
+                      .amp = 0.22 * rng.Range(0.6, 1.0)},
                      rng);
         }
     }
@@ -171,10 +188,24 @@ Buffer BoxFall() {
     Rng rng(0xB0F);
     Buffer out = Silence(0.5);
     AddTone(out, 0, {.from = 150, .to = 58, .glide = 0.025, .attack = 0.002, .decay = 0.07, .amp = 0.9});
-    AddNoise(out, 0, {.kind = Noise::Low, .from = 1800, .to = 500, .glide = 0.02, .resonance = 0.2, .attack = 0.001, .decay = 0.03, .amp = 0.8}, rng);
-    AddNoise(out, 0.002, {.kind = Noise::Band, .from = 320, .to = 300, .resonance = 0.85, .attack = 0.001, .decay = 0.06, .amp = 0.6}, rng);
+    AddNoise(out, 0,
+             {.kind = Noise::Low,
+              .from = 1800,
+              .to = 500,
+              .glide = 0.02,
+              .resonance = 0.2,
+              .attack = 0.001,
+              .decay = 0.03,
+              .amp = 0.8},
+             rng);
+    AddNoise(
+        out, 0.002,
+        {.kind = Noise::Band, .from = 320, .to = 300, .resonance = 0.85, .attack = 0.001, .decay = 0.06, .amp = 0.6},
+        rng);
     AddTone(out, 0.11, {.from = 120, .to = 70, .glide = 0.02, .attack = 0.002, .decay = 0.04, .amp = 0.25});
-    AddNoise(out, 0.11, {.kind = Noise::Low, .from = 1200, .to = 500, .glide = 0.02, .attack = 0.001, .decay = 0.02, .amp = 0.25}, rng);
+    AddNoise(out, 0.11,
+             {.kind = Noise::Low, .from = 1200, .to = 500, .glide = 0.02, .attack = 0.001, .decay = 0.02, .amp = 0.25},
+             rng);
     return Finish(out, {.room = 0.25, .fade = 0.05, .peakDb = -3.0});
 }
 
@@ -183,19 +214,44 @@ Buffer BoxFall() {
 Buffer BoxBreak() {
     Rng rng(0xB4EA);
     Buffer out = Silence(0.8);
-    AddNoise(out, 0, {.kind = Noise::Band, .from = 2600, .to = 1200, .glide = 0.02, .resonance = 0.1, .attack = 0.0005, .decay = 0.015, .amp = 0.9}, rng);
+    AddNoise(out, 0,
+             {.kind = Noise::Band,
+              .from = 2600,
+              .to = 1200,
+              .glide = 0.02,
+              .resonance = 0.1,
+              .attack = 0.0005,
+              .decay = 0.015,
+              .amp = 0.9},
+             rng);
     AddTone(out, 0, {.from = 170, .to = 70, .glide = 0.03, .attack = 0.002, .decay = 0.06, .amp = 0.7});
     for (int c = 0; c < 12; ++c) {
         double at = 0.005 + rng.Unit() * rng.Unit() * 0.22;
         double centre = rng.Range(900, 3800);
-        AddNoise(out, at, {.kind = Noise::Band, .from = centre, .to = centre * 0.8, .glide = 0.02, .resonance = 0.6, .attack = 0.0005, .decay = rng.Range(0.006, 0.02), .amp = rng.Range(0.3, 0.7)}, rng);
+        AddNoise(out, at,
+                 {.kind = Noise::Band,
+                  .from = centre,
+                  .to = centre * 0.8,
+                  .glide = 0.02,
+                  .resonance = 0.6,
+                  .attack = 0.0005,
+                  .decay = rng.Range(0.006, 0.02),
+                  .amp = rng.Range(0.3, 0.7)},
+                 rng);
     }
     // Boards landing: short hollow knocks.
     const double boards[] = {0.16, 0.27, 0.35, 0.46};
     for (double at : boards) {
         double pitch = rng.Range(380, 720);
-        AddTone(out, at, {.from = pitch * 1.1, .to = pitch, .glide = 0.01, .attack = 0.001, .decay = 0.025, .amp = rng.Range(0.2, 0.35)});
-        AddTone(out, at, {.from = pitch * 2.7, .to = pitch * 2.7, .glide = 0.01, .attack = 0.001, .decay = 0.01, .amp = 0.1});
+        AddTone(out, at,
+                {.from = pitch * 1.1,
+                 .to = pitch,
+                 .glide = 0.01,
+                 .attack = 0.001,
+                 .decay = 0.025,
+                 .amp = rng.Range(0.2, 0.35)});
+        AddTone(out, at,
+                {.from = pitch * 2.7, .to = pitch * 2.7, .glide = 0.01, .attack = 0.001, .decay = 0.01, .amp = 0.1});
     }
     return Finish(out, {.room = 0.3, .fade = 0.08, .peakDb = -3.0});
 }
@@ -215,7 +271,10 @@ Buffer Door() {
     Buffer out = Silence(1.0);
     // Latch: two knocks.
     AddTone(out, 0, {.from = 1500, .to = 1300, .glide = 0.01, .attack = 0.0005, .decay = 0.012, .amp = 0.45});
-    AddNoise(out, 0, {.kind = Noise::Band, .from = 2500, .to = 2500, .resonance = 0.5, .attack = 0.0005, .decay = 0.008, .amp = 0.5}, rng);
+    AddNoise(
+        out, 0,
+        {.kind = Noise::Band, .from = 2500, .to = 2500, .resonance = 0.5, .attack = 0.0005, .decay = 0.008, .amp = 0.5},
+        rng);
     AddTone(out, 0.06, {.from = 260, .to = 160, .glide = 0.02, .attack = 0.001, .decay = 0.04, .amp = 0.6});
     // Creak: a slow, uneven buzz through a hollow resonance.
     {
@@ -237,7 +296,17 @@ Buffer Door() {
             out[first + i] += static_cast<float>((body.band + 0.6 * body2.band) * env * 0.5);
         }
     }
-    AddNoise(out, 0.1, {.kind = Noise::Low, .from = 300, .to = 1400, .glide = 0.35, .resonance = 0.2, .attack = 0.25, .decay = 0.15, .amp = 0.3, .length = 0.1}, rng);
+    AddNoise(out, 0.1,
+             {.kind = Noise::Low,
+              .from = 300,
+              .to = 1400,
+              .glide = 0.35,
+              .resonance = 0.2,
+              .attack = 0.25,
+              .decay = 0.15,
+              .amp = 0.3,
+              .length = 0.1},
+             rng);
     return Finish(out, {.room = 0.3, .fade = 0.1, .peakDb = -4.0});
 }
 
@@ -258,7 +327,17 @@ Buffer BoxPush() {
     Buffer out = Silence(0.4);
     AddTone(out, 0, {.from = 110, .to = 75, .glide = 0.02, .attack = 0.003, .decay = 0.04, .amp = 0.5});
     Buffer scrape = Silence(0.4);
-    AddNoise(scrape, 0.01, {.kind = Noise::Band, .from = 650, .to = 380, .glide = 0.12, .resonance = 0.55, .attack = 0.02, .decay = 0.06, .amp = 0.8, .length = 0.12}, rng);
+    AddNoise(scrape, 0.01,
+             {.kind = Noise::Band,
+              .from = 650,
+              .to = 380,
+              .glide = 0.12,
+              .resonance = 0.55,
+              .attack = 0.02,
+              .decay = 0.06,
+              .amp = 0.8,
+              .length = 0.12},
+             rng);
     // Stick-slip: the scrape comes in uneven grains.
     OnePole grains;
     grains.SetCutoff(60);
@@ -271,8 +350,19 @@ Buffer BoxPush() {
 Buffer Jump() {
     Rng rng(0x1A3);
     Buffer out = Silence(0.25);
-    AddTone(out, 0, {.from = 260, .to = 720, .glide = 0.05, .attack = 0.006, .decay = 0.04, .amp = 0.7, .wave = Wave::Triangle});
-    AddNoise(out, 0, {.kind = Noise::Band, .from = 800, .to = 2400, .glide = 0.04, .resonance = 0.3, .attack = 0.004, .decay = 0.03, .amp = 0.35}, rng);
+    AddTone(
+        out, 0,
+        {.from = 260, .to = 720, .glide = 0.05, .attack = 0.006, .decay = 0.04, .amp = 0.7, .wave = Wave::Triangle});
+    AddNoise(out, 0,
+             {.kind = Noise::Band,
+              .from = 800,
+              .to = 2400,
+              .glide = 0.04,
+              .resonance = 0.3,
+              .attack = 0.004,
+              .decay = 0.03,
+              .amp = 0.35},
+             rng);
     return Finish(out, {.fade = 0.04, .peakDb = -7.0});
 }
 
@@ -280,10 +370,9 @@ Buffer Jump() {
 
 std::vector<Effect> RenderEffects() {
     return {
-        {"steps.wav", Steps(), true},      {"boxfall.wav", BoxFall(), false},
-        {"boxbreak.wav", BoxBreak(), false}, {"bubble.wav", Bubble(), false},
-        {"door.wav", Door(), false},       {"key.wav", Key(), false},
-        {"boxpush.wav", BoxPush(), false},  {"jump.wav", Jump(), false},
+        {"steps.wav", Steps(), true},      {"boxfall.wav", BoxFall(), false}, {"boxbreak.wav", BoxBreak(), false},
+        {"bubble.wav", Bubble(), false},   {"door.wav", Door(), false},       {"key.wav", Key(), false},
+        {"boxpush.wav", BoxPush(), false}, {"jump.wav", Jump(), false},
     };
 }
 

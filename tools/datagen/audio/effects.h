@@ -7,9 +7,9 @@
 namespace datagen::audio {
 
 struct Effect {
-    std::string file;          // name under data/sfx
-    std::vector<float> mono;   // samples at kSampleRate, peak below full scale
-    bool loops = false;        // played looping: the end joins the start
+    std::string file;         // name under data/sfx
+    std::vector<float> mono;  // samples at kSampleRate, peak below full scale
+    bool loops = false;       // played looping: the end joins the start
 };
 
 // All eight effects, rendered and levelled against one another.

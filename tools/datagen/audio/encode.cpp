@@ -60,9 +60,8 @@ std::vector<uint8_t> EncodeWav(const std::vector<float>& mono, int sampleRate) {
     return out;
 }
 
-bool EncodeOggVorbis(const std::vector<float>& left, const std::vector<float>& right,
-                     int sampleRate, float quality, uint32_t serial, std::vector<uint8_t>& out,
-                     std::string& error) {
+bool EncodeOggVorbis(const std::vector<float>& left, const std::vector<float>& right, int sampleRate, float quality,
+                     uint32_t serial, std::vector<uint8_t>& out, std::string& error) {
     vorbis_info info;
     vorbis_info_init(&info);
     if (vorbis_encode_init_vbr(&info, 2, sampleRate, quality) != 0) {

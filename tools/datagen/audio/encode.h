@@ -18,9 +18,8 @@ std::vector<uint8_t> EncodeWav(const std::vector<float>& mono, int sampleRate);
 // A stereo Ogg Vorbis file in memory. Variable bit rate at a fixed quality
 // and a fixed stream serial number, so equal input gives equal bytes.
 // Returns false and fills `error` when the encoder refuses the settings.
-bool EncodeOggVorbis(const std::vector<float>& left, const std::vector<float>& right,
-                     int sampleRate, float quality, uint32_t serial, std::vector<uint8_t>& out,
-                     std::string& error);
+bool EncodeOggVorbis(const std::vector<float>& left, const std::vector<float>& right, int sampleRate, float quality,
+                     uint32_t serial, std::vector<uint8_t>& out, std::string& error);
 
 // Writes bytes to a file; false on failure.
 bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);

@@ -72,7 +72,8 @@ public:
     int NoteNumber(const std::string& text, int line) const {
         size_t pos = 0;
         int pc = 0;
-        if (!PitchClass(text, pos, pc) || pos + 1 != text.size() || !std::isdigit(static_cast<unsigned char>(text[pos])))
+        if (!PitchClass(text, pos, pc) || pos + 1 != text.size() ||
+            !std::isdigit(static_cast<unsigned char>(text[pos])))
             Fail(line, "not a note: '" + text + "' (expected e.g. C4, F#3, Bb5)");
         return pc + 12 * (text[pos] - '0' + 1);
     }
@@ -80,12 +81,11 @@ public:
     // Chord symbol → pitch classes (root first) and the bass pitch class.
     std::vector<int> Chord(const std::string& text, int line, int& bass) const {
         static const std::map<std::string, std::vector<int>> kQualities = {
-            {"", {0, 4, 7}},          {"m", {0, 3, 7}},          {"7", {0, 4, 7, 10}},
-            {"maj7", {0, 4, 7, 11}},  {"m7", {0, 3, 7, 10}},     {"6", {0, 4, 7, 9}},
-            {"m6", {0, 3, 7, 9}},     {"sus2", {0, 2, 7}},       {"sus4", {0, 5, 7}},
-            {"7sus4", {0, 5, 7, 10}}, {"add9", {0, 4, 7, 2}},    {"madd9", {0, 3, 7, 2}},
-            {"9", {0, 4, 7, 10, 2}},  {"maj9", {0, 4, 7, 11, 2}}, {"m9", {0, 3, 7, 10, 2}},
-            {"dim", {0, 3, 6}},       {"aug", {0, 4, 8}},        {"6add9", {0, 4, 7, 9, 2}}};
+            {"", {0, 4, 7}},         {"m", {0, 3, 7}},           {"7", {0, 4, 7, 10}},     {"maj7", {0, 4, 7, 11}},
+            {"m7", {0, 3, 7, 10}},   {"6", {0, 4, 7, 9}},        {"m6", {0, 3, 7, 9}},     {"sus2", {0, 2, 7}},
+            {"sus4", {0, 5, 7}},     {"7sus4", {0, 5, 7, 10}},   {"add9", {0, 4, 7, 2}},   {"madd9", {0, 3, 7, 2}},
+            {"9", {0, 4, 7, 10, 2}}, {"maj9", {0, 4, 7, 11, 2}}, {"m9", {0, 3, 7, 10, 2}}, {"dim", {0, 3, 6}},
+            {"aug", {0, 4, 8}},      {"6add9", {0, 4, 7, 9, 2}}};
         std::string symbol = text;
         size_t slash = symbol.find('/');
         std::string over;
@@ -111,38 +111,52 @@ public:
 
     void SetParameter(Instrument& in, const std::string& key, const std::string& value, int line) {
         static const std::map<std::string, Wave> kWaves = {
-            {"sine", Wave::Sine},     {"triangle", Wave::Triangle}, {"saw", Wave::Saw},
-            {"square", Wave::Square}, {"fm", Wave::Fm},             {"pluck", Wave::Pluck},
-            {"kick", Wave::Kick},     {"snare", Wave::Snare},       {"hat", Wave::Hat},
-            {"shaker", Wave::Shaker}, {"wood", Wave::Wood}};
+            {"sine", Wave::Sine}, {"triangle", Wave::Triangle}, {"saw", Wave::Saw},   {"square", Wave::Square},
+            {"fm", Wave::Fm},     {"pluck", Wave::Pluck},       {"kick", Wave::Kick}, {"snare", Wave::Snare},
+            {"hat", Wave::Hat},   {"shaker", Wave::Shaker},     {"wood", Wave::Wood}};
         // Each setting with the range that keeps the synthesizer sane.
         struct Setting {
             double* value;
             double low, high;
         };
-        const std::map<std::string, Setting> numbers = {
-            {"volume", {&in.volume, 0, 4}},           {"pan", {&in.pan, -1, 1}},
-            {"reverb", {&in.reverb, 0, 2}},           {"attack", {&in.attack, 0, 10}},
-            {"decay", {&in.decay, 0.001, 30}},        {"sustain", {&in.sustain, 0, 1}},
-            {"release", {&in.release, 0, 10}},        {"detune", {&in.detune, -100, 100}},
-            {"cutoff", {&in.cutoff, 20, 20000}},      {"resonance", {&in.resonance, 0, 0.98}},
-            {"envcutoff", {&in.envCutoff, 0, 20000}}, {"cutoffdecay", {&in.cutoffDecay, 0.001, 30}},
-            {"vibrato", {&in.vibrato, 0, 200}},       {"vibratorate", {&in.vibratoRate, 0, 20}},
-            {"vibratodelay", {&in.vibratoDelay, 0, 10}}, {"fmratio", {&in.fmRatio, 0, 16}},
-            {"fmindex", {&in.fmIndex, 0, 10}},        {"fmdecay", {&in.fmDecay, 0.001, 30}},
-            {"fmsustain", {&in.fmSustain, 0, 1}},     {"brightness", {&in.brightness, 0, 1}},
-            {"tune", {&in.tune, 0, 15000}},           {"strum", {&in.strum, 0, 0.5}},
-            {"humanize", {&in.humanize, 0, 0.05}},    {"arp", {&in.arpRate, 0.25, 8}},
-            {"gate", {&in.gate, 0.05, 1}}};
+        const std::map<std::string, Setting> numbers = {{"volume", {&in.volume, 0, 4}},
+                                                        {"pan", {&in.pan, -1, 1}},
+                                                        {"reverb", {&in.reverb, 0, 2}},
+                                                        {"attack", {&in.attack, 0, 10}},
+                                                        {"decay", {&in.decay, 0.001, 30}},
+                                                        {"sustain", {&in.sustain, 0, 1}},
+                                                        {"release", {&in.release, 0, 10}},
+                                                        {"detune", {&in.detune, -100, 100}},
+                                                        {"cutoff", {&in.cutoff, 20, 20000}},
+                                                        {"resonance", {&in.resonance, 0, 0.98}},
+                                                        {"envcutoff", {&in.envCutoff, 0, 20000}},
+                                                        {"cutoffdecay", {&in.cutoffDecay, 0.001, 30}},
+                                                        {"vibrato", {&in.vibrato, 0, 200}},
+                                                        {"vibratorate", {&in.vibratoRate, 0, 20}},
+                                                        {"vibratodelay", {&in.vibratoDelay, 0, 10}},
+                                                        {"fmratio", {&in.fmRatio, 0, 16}},
+                                                        {"fmindex", {&in.fmIndex, 0, 10}},
+                                                        {"fmdecay", {&in.fmDecay, 0.001, 30}},
+                                                        {"fmsustain", {&in.fmSustain, 0, 1}},
+                                                        {"brightness", {&in.brightness, 0, 1}},
+                                                        {"tune", {&in.tune, 0, 15000}},
+                                                        {"strum", {&in.strum, 0, 0.5}},
+                                                        {"humanize", {&in.humanize, 0, 0.05}},
+                                                        {"arp", {&in.arpRate, 0.25, 8}},
+                                                        {"gate", {&in.gate, 0.05, 1}}};
         if (key == "wave") {
             auto w = kWaves.find(value);
             if (w == kWaves.end()) Fail(line, "unknown wave '" + value + "'");
             in.wave = w->second;
         } else if (key == "chords") {
-            if (value == "full") in.chords = Instrument::Chords::Full;
-            else if (value == "root") in.chords = Instrument::Chords::Root;
-            else if (value == "arp") in.chords = Instrument::Chords::Arp;
-            else Fail(line, "chords must be full, root or arp, not '" + value + "'");
+            if (value == "full")
+                in.chords = Instrument::Chords::Full;
+            else if (value == "root")
+                in.chords = Instrument::Chords::Root;
+            else if (value == "arp")
+                in.chords = Instrument::Chords::Arp;
+            else
+                Fail(line, "chords must be full, root or arp, not '" + value + "'");
         } else if (key == "low") {
             in.chordLow = NoteNumber(value, line);
         } else if (key == "transpose") {
@@ -194,7 +208,8 @@ public:
                     if (eq == std::string::npos) Fail(lineNo, "expected key=value, got '" + words[i] + "'");
                     SetParameter(instrument, words[i].substr(0, eq), words[i].substr(eq + 1), lineNo);
                 }
-                if (FindInstrument(song, instrument.name) >= 0) Fail(lineNo, "instrument '" + instrument.name + "' defined twice");
+                if (FindInstrument(song, instrument.name) >= 0)
+                    Fail(lineNo, "instrument '" + instrument.name + "' defined twice");
                 song.instruments.push_back(instrument);
             } else if (head == "pattern" && words.size() == 2) {
                 if (patterns.count(words[1])) Fail(lineNo, "pattern '" + words[1] + "' defined twice");
@@ -278,8 +293,14 @@ private:
 
     // Velocity marks: accent and soft.
     static double TakeVelocity(std::string& token) {
-        if (!token.empty() && token.back() == '!') { token.pop_back(); return 1.0; }
-        if (!token.empty() && token.back() == '?') { token.pop_back(); return 0.5; }
+        if (!token.empty() && token.back() == '!') {
+            token.pop_back();
+            return 1.0;
+        }
+        if (!token.empty() && token.back() == '?') {
+            token.pop_back();
+            return 0.5;
+        }
         return 0.8;
     }
 
@@ -327,7 +348,8 @@ private:
                     for (char letter : token) {
                         int found = -1;
                         for (size_t i = 0; i < song.instruments.size(); ++i)
-                            if (song.instruments[i].IsDrum() && song.instruments[i].key == letter) found = static_cast<int>(i);
+                            if (song.instruments[i].IsDrum() && song.instruments[i].key == letter)
+                                found = static_cast<int>(i);
                         if (found < 0) Fail(track.line, std::string("no drum with key '") + letter + "'");
                         sounding.push_back({found, at, 0, 60, velocity});
                     }

@@ -46,15 +46,15 @@ struct Instrument {
     std::string name;
     Wave wave = Wave::Sine;
     double volume = 0.5;
-    double pan = 0;        // -1 left … 1 right
-    double reverb = 0.2;   // send to the shared room
+    double pan = 0;       // -1 left … 1 right
+    double reverb = 0.2;  // send to the shared room
     double attack = 0.005, decay = 0.3, sustain = 0.7, release = 0.2;
-    double detune = 0;     // cents of a second, slightly detuned oscillator
-    double cutoff = 20000; // low-pass cut-off in Hz
+    double detune = 0;      // cents of a second, slightly detuned oscillator
+    double cutoff = 20000;  // low-pass cut-off in Hz
     double resonance = 0;
     double envCutoff = 0;  // extra cut-off at the note's start, fading over cutoffDecay
     double cutoffDecay = 0.2;
-    double vibrato = 0;    // depth in cents, reached after vibratoDelay
+    double vibrato = 0;  // depth in cents, reached after vibratoDelay
     double vibratoRate = 5, vibratoDelay = 0.25;
     double fmRatio = 1, fmIndex = 0, fmDecay = 0.4, fmSustain = 0.2;
     double brightness = 0.5;  // pluck: how bright the string is struck
@@ -63,10 +63,10 @@ struct Instrument {
     double humanize = 0;      // seconds of random timing spread
     int transpose = 0;        // semitones added to every note
     enum class Chords { None, Full, Root, Arp } chords = Chords::None;
-    int chordLow = 55;        // chord notes are placed at or above this MIDI note
-    double arpRate = 2;       // arpeggio notes per beat
-    double gate = 0.9;        // arpeggio: part of each step the key is held
-    char key = 0;             // drums: the letter on a `drums` line
+    int chordLow = 55;   // chord notes are placed at or above this MIDI note
+    double arpRate = 2;  // arpeggio notes per beat
+    double gate = 0.9;   // arpeggio: part of each step the key is held
+    char key = 0;        // drums: the letter on a `drums` line
     bool IsDrum() const { return wave >= Wave::Kick; }
 };
 

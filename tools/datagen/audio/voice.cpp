@@ -28,13 +28,13 @@ void Put(Mix& mix, size_t at, double value, const Panner& panner, double send) {
 
 double Oscillator(Wave wave, double phase, double increment) {
     switch (wave) {
-    case Wave::Triangle: return 1.0 - 4.0 * std::fabs(phase - 0.5);
-    case Wave::Saw: return 2.0 * phase - 1.0 - PolyBlep(phase, increment);
-    case Wave::Square: {
-        double shifted = phase + 0.5 - std::floor(phase + 0.5);
-        return (phase < 0.5 ? 1.0 : -1.0) + PolyBlep(phase, increment) - PolyBlep(shifted, increment);
-    }
-    default: return SinCycles(phase);
+        case Wave::Triangle: return 1.0 - 4.0 * std::fabs(phase - 0.5);
+        case Wave::Saw: return 2.0 * phase - 1.0 - PolyBlep(phase, increment);
+        case Wave::Square: {
+            double shifted = phase + 0.5 - std::floor(phase + 0.5);
+            return (phase < 0.5 ? 1.0 : -1.0) + PolyBlep(phase, increment) - PolyBlep(shifted, increment);
+        }
+        default: return SinCycles(phase);
     }
 }
 
@@ -90,8 +90,7 @@ void RenderTonal(const Instrument& in, const NoteEvent& note, size_t first, size
 
 // A plucked string (Karplus–Strong): a noise burst circulating in a delay
 // line one period long, softened a little on every pass.
-void RenderPluck(const Instrument& in, const NoteEvent& note, Rng& rng, size_t first, size_t frames,
-                 Mix& mix) {
+void RenderPluck(const Instrument& in, const NoteEvent& note, Rng& rng, size_t first, size_t frames, Mix& mix) {
     Adsr env(0.001, 10.0, 1.0, in.release, note.length);
     const Panner panner(in.pan);
     const double freq = NoteFrequency(note.midi);
@@ -141,55 +140,55 @@ void RenderDrum(const Instrument& in, const NoteEvent& note, Rng& rng, size_t fi
     OnePole smooth;
     double phase = 0;
     switch (in.wave) {
-    case Wave::Kick: {
-        const double tune = in.tune > 0 ? in.tune : 52.0;
-        smooth.SetCutoff(2500);
-        Decay sweep(0.03), click(0.004);
-        for (size_t i = 0; i < frames; ++i) {
-            double v = SinCycles(phase) * body.Next() + smooth.Process(rng.Signed()) * click.Next() * 0.5;
-            phase += tune * (1.0 + 2.5 * sweep.Next()) * kDt;
-            Put(mix, first + i, v * std::fmin(1.0, i / (0.002 * kSampleRate)) * amp, panner, in.reverb);
+        case Wave::Kick: {
+            const double tune = in.tune > 0 ? in.tune : 52.0;
+            smooth.SetCutoff(2500);
+            Decay sweep(0.03), click(0.004);
+            for (size_t i = 0; i < frames; ++i) {
+                double v = SinCycles(phase) * body.Next() + smooth.Process(rng.Signed()) * click.Next() * 0.5;
+                phase += tune * (1.0 + 2.5 * sweep.Next()) * kDt;
+                Put(mix, first + i, v * std::fmin(1.0, i / (0.002 * kSampleRate)) * amp, panner, in.reverb);
+            }
+            break;
         }
-        break;
-    }
-    case Wave::Snare: {
-        const double tune = in.tune > 0 ? in.tune : 185.0;
-        filter.SetCutoff(3200, 0.2);
-        Decay tone(0.045);
-        for (size_t i = 0; i < frames; ++i) {
-            filter.Process(rng.Signed());
-            double v = SinCycles(phase) * tone.Next() * 0.5 + 3.0 * filter.band * body.Next();
-            phase += tune * kDt;
-            Put(mix, first + i, v * std::fmin(1.0, i / attackFrames) * amp, panner, in.reverb);
+        case Wave::Snare: {
+            const double tune = in.tune > 0 ? in.tune : 185.0;
+            filter.SetCutoff(3200, 0.2);
+            Decay tone(0.045);
+            for (size_t i = 0; i < frames; ++i) {
+                filter.Process(rng.Signed());
+                double v = SinCycles(phase) * tone.Next() * 0.5 + 3.0 * filter.band * body.Next();
+                phase += tune * kDt;
+                Put(mix, first + i, v * std::fmin(1.0, i / attackFrames) * amp, panner, in.reverb);
+            }
+            break;
         }
-        break;
-    }
-    case Wave::Hat:
-    case Wave::Shaker: {
-        const bool hat = in.wave == Wave::Hat;
-        const double tune = in.tune > 0 ? in.tune : hat ? 7500.0 : 5200.0;
-        filter.SetCutoff(tune, hat ? 0.1 : 0.35);
-        for (size_t i = 0; i < frames; ++i) {
-            filter.Process(rng.Signed());
-            double v = hat ? filter.high : filter.band * 4.0;
-            Put(mix, first + i, v * std::fmin(1.0, i / attackFrames) * body.Next() * amp, panner, in.reverb);
+        case Wave::Hat:
+        case Wave::Shaker: {
+            const bool hat = in.wave == Wave::Hat;
+            const double tune = in.tune > 0 ? in.tune : hat ? 7500.0 : 5200.0;
+            filter.SetCutoff(tune, hat ? 0.1 : 0.35);
+            for (size_t i = 0; i < frames; ++i) {
+                filter.Process(rng.Signed());
+                double v = hat ? filter.high : filter.band * 4.0;
+                Put(mix, first + i, v * std::fmin(1.0, i / attackFrames) * body.Next() * amp, panner, in.reverb);
+            }
+            break;
         }
-        break;
-    }
-    default: {  // wood block
-        const double tune = in.tune > 0 ? in.tune : 880.0;
-        double phase2 = 0;
-        smooth.SetCutoff(4000);
-        Decay overtone(in.decay * 0.4), click(0.002);
-        for (size_t i = 0; i < frames; ++i) {
-            double v = SinCycles(phase) * body.Next() + 0.35 * SinCycles(phase2) * overtone.Next() +
-                       0.3 * smooth.Process(rng.Signed()) * click.Next();
-            phase += tune * kDt;
-            phase2 += tune * 2.76 * kDt;
-            Put(mix, first + i, v * std::fmin(1.0, i / (0.0005 * kSampleRate)) * amp, panner, in.reverb);
+        default: {  // wood block
+            const double tune = in.tune > 0 ? in.tune : 880.0;
+            double phase2 = 0;
+            smooth.SetCutoff(4000);
+            Decay overtone(in.decay * 0.4), click(0.002);
+            for (size_t i = 0; i < frames; ++i) {
+                double v = SinCycles(phase) * body.Next() + 0.35 * SinCycles(phase2) * overtone.Next() +
+                           0.3 * smooth.Process(rng.Signed()) * click.Next();
+                phase += tune * kDt;
+                phase2 += tune * 2.76 * kDt;
+                Put(mix, first + i, v * std::fmin(1.0, i / (0.0005 * kSampleRate)) * amp, panner, in.reverb);
+            }
+            break;
         }
-        break;
-    }
     }
 }
 
@@ -207,9 +206,12 @@ void RenderVoice(const Instrument& instrument, const NoteEvent& note, Rng& rng, 
     if (first >= mix.Frames()) return;
     size_t frames = static_cast<size_t>(VoiceSeconds(instrument, note.length) * kSampleRate);
     if (frames > mix.Frames() - first) frames = mix.Frames() - first;
-    if (instrument.IsDrum()) RenderDrum(instrument, note, rng, first, frames, mix);
-    else if (instrument.wave == Wave::Pluck) RenderPluck(instrument, note, rng, first, frames, mix);
-    else RenderTonal(instrument, note, first, frames, mix);
+    if (instrument.IsDrum())
+        RenderDrum(instrument, note, rng, first, frames, mix);
+    else if (instrument.wave == Wave::Pluck)
+        RenderPluck(instrument, note, rng, first, frames, mix);
+    else
+        RenderTonal(instrument, note, first, frames, mix);
 }
 
 }  // namespace datagen::audio

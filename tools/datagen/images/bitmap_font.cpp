@@ -190,7 +190,8 @@ int BitmapFont::Draw(Canvas& canvas, int x, int y, const std::string& utf8, Rgba
             const FontGlyph& g = it->second;
             for (int gy = 0; gy < static_cast<int>(g.rows.size()); ++gy)
                 for (int gx = 0; gx < g.width; ++gx)
-                    if (g.rows[gy][gx] == '#') canvas.BlendRect(x + (pen + gx) * pixel, y + gy * pixel, pixel, pixel, c);
+                    if (g.rows[gy][gx] == '#')
+                        canvas.BlendRect(x + (pen + gx) * pixel, y + gy * pixel, pixel, pixel, c);
         }
         pen += Advance(s[i]);
         if (i + 1 < s.size()) pen += Kerning(s[i], s[i + 1]);

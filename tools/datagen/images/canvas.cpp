@@ -44,7 +44,8 @@ Rgba WithAlpha(Rgba c, int alpha) {
 Rgba Shade(Rgba c, float f) { return {Clamp8(c.r * f), Clamp8(c.g * f), Clamp8(c.b * f), c.a}; }
 
 Canvas::Canvas(int width, int height, Rgba fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
 
 void Canvas::Set(int x, int y, Rgba c) {
@@ -210,8 +211,8 @@ Canvas Cell(const Canvas& sheet, int index, int w, int h) {
 }
 
 float Hash01(int x, int y, std::uint32_t seed) {
-    std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u +
-                      seed * 2246822519u;
+    std::uint32_t h =
+        static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return static_cast<float>(h >> 8) / 16777216.0f;

@@ -14,9 +14,9 @@
 namespace datagen {
 namespace {
 constexpr int kFrameW = 16, kFrameH = 25;
-constexpr int kTorsoY = 11;   // top row of the torso grid
-constexpr int kHipY = 16;     // top row of the legs at rest
-constexpr int kAnkleY = 21;   // ankle row of a foot on the ground
+constexpr int kTorsoY = 11;  // top row of the torso grid
+constexpr int kHipY = 16;    // top row of the legs at rest
+constexpr int kAnkleY = 21;  // ankle row of a foot on the ground
 constexpr int kShoulderY = 12;
 
 struct Point {

@@ -34,12 +34,13 @@ void MakeContactSheet(const GameFonts& fonts, ImageOutput& out) {
     for (const auto& image : out.Written()) items.push_back({image.name, Spread(image)});
 
     // Font samples, drawn as the game would at one font pixel per pixel.
-    const char* samples[] = {
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789",
-        "abcdefghijklmnopqrstuvwxyz !\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~",
-        "\xc2\xbf""Ad\xc3\xb3nde est\xc3\xa1 la llave? \xc2\xa1""Ping\xc3\xbcino! \xc3\xa1\xc3\xa9\xc3\xad\xc3\xb3\xc3\xba\xc3\xbc\xc3\xb1 "
-        "\xc3\x81\xc3\x89\xc3\x8d\xc3\x93\xc3\x9a\xc3\x9c\xc3\x91 ESPA\xc3\xb1OL",
-        "PRESS ENTER TO START - RESUME GAME - It's not opening. Am I missing something?"};
+    const char* samples[] = {"ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789",
+                             "abcdefghijklmnopqrstuvwxyz !\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~",
+                             "\xc2\xbf"
+                             "Ad\xc3\xb3nde est\xc3\xa1 la llave? \xc2\xa1"
+                             "Ping\xc3\xbcino! \xc3\xa1\xc3\xa9\xc3\xad\xc3\xb3\xc3\xba\xc3\xbc\xc3\xb1 "
+                             "\xc3\x81\xc3\x89\xc3\x8d\xc3\x93\xc3\x9a\xc3\x9c\xc3\x91 ESPA\xc3\xb1OL",
+                             "PRESS ENTER TO START - RESUME GAME - It's not opening. Am I missing something?"};
     for (const BitmapFont* font : {&fonts.title, &fonts.text}) {
         Canvas sample(kSheetWidth - 20, static_cast<int>(std::size(samples)) * (font->LineHeight() * 2 + 2));
         for (std::size_t i = 0; i < std::size(samples); ++i)

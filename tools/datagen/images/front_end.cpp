@@ -267,19 +267,17 @@ Canvas Leaf() {
 // (cells 5-9), each on a little pole. The cloths are 13 x 9 pixel designs,
 // rippled column by column.
 Canvas Flags() {
-    const char* const spain[] = {
-        "RRRRRRRRRRRRR", "RRRRRRRRRRRRR", "YYYYYYYYYYYYY", "YYYYYYYYYYYYY", "YYYCCYYYYYYYY",
-        "YYYCCYYYYYYYY", "YYYYYYYYYYYYY", "RRRRRRRRRRRRR", "RRRRRRRRRRRRR"};
-    const char* const uk[] = {
-        "RWBBBWRWBBBWR", "WRWBBWRWBBWRW", "BWRWBWRWBWRWB", "WWWWWWRWWWWWW", "RRRRRRRRRRRRR",
-        "WWWWWWRWWWWWW", "BWRWBWRWBWRWB", "WRWBBWRWBBWRW", "RWBBBWRWBBBWR"};
+    const char* const spain[] = {"RRRRRRRRRRRRR", "RRRRRRRRRRRRR", "YYYYYYYYYYYYY", "YYYYYYYYYYYYY", "YYYCCYYYYYYYY",
+                                 "YYYCCYYYYYYYY", "YYYYYYYYYYYYY", "RRRRRRRRRRRRR", "RRRRRRRRRRRRR"};
+    const char* const uk[] = {"RWBBBWRWBBBWR", "WRWBBWRWBBWRW", "BWRWBWRWBWRWB", "WWWWWWRWWWWWW", "RRRRRRRRRRRRR",
+                              "WWWWWWRWWWWWW", "BWRWBWRWBWRWB", "WRWBBWRWBBWRW", "RWBBBWRWBBBWR"};
     auto colour = [](char c) {
         switch (c) {
-        case 'R': return Hex("d01c34");
-        case 'Y': return Hex("ffc72c");
-        case 'C': return Hex("a8452a");
-        case 'W': return Hex("f6f4f0");
-        default: return Hex("1f3f95");
+            case 'R': return Hex("d01c34");
+            case 'Y': return Hex("ffc72c");
+            case 'C': return Hex("a8452a");
+            case 'W': return Hex("f6f4f0");
+            default: return Hex("1f3f95");
         }
     };
     std::vector<Canvas> cells;

@@ -22,7 +22,8 @@ void ScaledText(Canvas& screen, const BitmapFont& font, float vx, float vy, cons
     int x0 = static_cast<int>(vx * kScreen), y0 = static_cast<int>(vy * kScreen);
     for (int sy = 0; sy < static_cast<int>(line.Height() * step) + 1; ++sy)
         for (int sx = 0; sx < static_cast<int>(line.Width() * step) + 1; ++sx) {
-            int fx = static_cast<int>(std::floor((sx + 0.5f) / step)), fy = static_cast<int>(std::floor((sy + 0.5f) / step));
+            int fx = static_cast<int>(std::floor((sx + 0.5f) / step)),
+                fy = static_cast<int>(std::floor((sy + 0.5f) / step));
             Rgba p = line.Get(fx, fy);
             if (p.a) screen.Blend(x0 + sx, y0 + sy, p);
         }
@@ -46,7 +47,9 @@ Canvas World(const ImageOutput& out, bool warm) {
         treeX += t.Width() + (i % 3) * 11;
     }
     const std::string tiles = p + "tileset.png";
-    auto tile = [&](int index, int col, int row) { map.Blit(Cell(out.Find(tiles), index, 16, 16), col * 16, row * 16); };
+    auto tile = [&](int index, int col, int row) {
+        map.Blit(Cell(out.Find(tiles), index, 16, 16), col * 16, row * 16);
+    };
     // ground with a step up on the right and a floating ledge
     for (int c = 0; c < 20; ++c) {
         bool high = c >= 13;
@@ -134,7 +137,8 @@ Canvas Window(const ImageOutput& out, const GameFonts& fonts, bool warm) {
         ScaledText(screen, fonts.text, x, y, l, 0.25f, {255, 255, 255, 255});
     }
     // the key slot of the HUD at the top right
-    screen.Blit(Cell(out.Find("key_icon.png"), warm ? 1 : 0, 18, 18).Scaled(kScreen), (304 - 9) * kScreen, (10 - 9) * kScreen);
+    screen.Blit(Cell(out.Find("key_icon.png"), warm ? 1 : 0, 18, 18).Scaled(kScreen), (304 - 9) * kScreen,
+                (10 - 9) * kScreen);
     return screen;
 }
 

@@ -26,8 +26,10 @@ Canvas Crate() {
     c.FillRect(1, 1, 14, 14, kWood);
     for (int y = 1; y < 15; ++y)  // planks
         for (int x = 1; x < 15; ++x) {
-            if (y % 4 == 0) c.Set(x, y, kWoodDark);
-            else if (y % 4 == 1) c.Set(x, y, kWoodLight);
+            if (y % 4 == 0)
+                c.Set(x, y, kWoodDark);
+            else if (y % 4 == 1)
+                c.Set(x, y, kWoodLight);
         }
     c.Line(3, 12, 12, 3, kWoodDark, 2);  // brace
     c.Line(3, 11, 11, 3, kWoodLight);
@@ -384,9 +386,12 @@ Rgba Falling(int x, int y, int f) {
     int yy = ((y - shift) % 16 + 16) % 16;
     float n = Hash01(x, yy / 3, 91);
     Rgba col = kWater;
-    if (x <= 1 || x >= 14) col = kWaterDeep;
-    else if (n > 0.72f) col = kWaterLight;
-    else if (n < 0.18f) col = kWaterDeep;
+    if (x <= 1 || x >= 14)
+        col = kWaterDeep;
+    else if (n > 0.72f)
+        col = kWaterLight;
+    else if (n < 0.18f)
+        col = kWaterDeep;
     if ((x == 4 || x == 10) && (yy % 8) < 3) col = kFoam;
     return col;
 }

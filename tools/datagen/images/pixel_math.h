@@ -15,7 +15,8 @@ inline float Sin(float x) {
     if (x > kPi / 2) x = kPi - x;
     if (x < -kPi / 2) x = -kPi - x;
     float x2 = x * x;
-    return x * (1.0f - x2 / 6.0f * (1.0f - x2 / 20.0f * (1.0f - x2 / 42.0f * (1.0f - x2 / 72.0f * (1.0f - x2 / 110.0f)))));
+    return x *
+           (1.0f - x2 / 6.0f * (1.0f - x2 / 20.0f * (1.0f - x2 / 42.0f * (1.0f - x2 / 72.0f * (1.0f - x2 / 110.0f)))));
 }
 inline float Cos(float x) { return Sin(x + kPi / 2); }
 

@@ -38,8 +38,7 @@ void Clump(Canvas& c, float x, float y, float r, const Foliage& f, std::uint32_t
     for (int i = 0; i < static_cast<int>(r); ++i) {
         float a = rnd.Unit() * 2 * kPi, d = rnd.Unit() * r * 0.7f;
         int px = Round(x + Cos(a) * d), py = Round(y + Sin(a) * d);
-        if (c.Get(px, py) == f.light || c.Get(px, py) == f.mid)
-            c.Set(px, py, py < y ? f.highlight : f.dark);
+        if (c.Get(px, py) == f.light || c.Get(px, py) == f.mid) c.Set(px, py, py < y ? f.highlight : f.dark);
     }
 }
 
@@ -67,39 +66,39 @@ Canvas CoolTree(int kind) {
     Foliage f = Cool();
     Canvas c(kTreeW, kTreeH);
     switch (kind) {
-    case 1:
-        Trunk(c, 20, 28, 55, 4, f);
-        c.Line(20, 36, 12, 28, f.bark, 2);
-        Clump(c, 12, 24, 9, f, 1);
-        Clump(c, 28, 22, 10, f, 2);
-        Clump(c, 20, 13, 11, f, 3);
-        Clump(c, 19, 26, 8, f, 4);
-        break;
-    case 2:
-        Trunk(c, 20, 44, 55, 3, f);
-        for (int tier = 0; tier < 5; ++tier) {
-            float top = 2 + tier * 8.5f, half = 6 + tier * 3.2f, bottom = top + 13;
-            c.FillPolygon({20, top, 20 + half, bottom, 20 - half, bottom}, f.dark);
-            c.FillPolygon({20, top + 2, 20 + half * 0.2f, bottom - 1, 20 - half + 2, bottom - 1}, f.mid);
-            c.FillPolygon({20, top + 4, 20 - half * 0.1f, bottom - 3, 20 - half * 0.55f, bottom - 2}, f.light);
-        }
-        break;
-    case 3:
-        Trunk(c, 20, 34, 55, 2, f);
-        c.Line(20, 42, 25, 36, f.bark);
-        Clump(c, 20, 27, 9, f, 5);
-        Clump(c, 25, 33, 5, f, 6);
-        break;
-    default:
-        for (int x : {15, 24}) {
-            Trunk(c, x, 24, 55, 2, {f.dark, f.mid, f.light, f.highlight, Hex("eeeae0"), Hex("8a8a9a"), f.ink});
-        }
-        for (int y = 28; y < 56; y += 5) c.Set(15, y, kInk);
-        for (int y = 31; y < 56; y += 6) c.Set(24, y, kInk);
-        Clump(c, 14, 18, 9, f, 7);
-        Clump(c, 26, 16, 10, f, 8);
-        Clump(c, 20, 9, 8, f, 9);
-        break;
+        case 1:
+            Trunk(c, 20, 28, 55, 4, f);
+            c.Line(20, 36, 12, 28, f.bark, 2);
+            Clump(c, 12, 24, 9, f, 1);
+            Clump(c, 28, 22, 10, f, 2);
+            Clump(c, 20, 13, 11, f, 3);
+            Clump(c, 19, 26, 8, f, 4);
+            break;
+        case 2:
+            Trunk(c, 20, 44, 55, 3, f);
+            for (int tier = 0; tier < 5; ++tier) {
+                float top = 2 + tier * 8.5f, half = 6 + tier * 3.2f, bottom = top + 13;
+                c.FillPolygon({20, top, 20 + half, bottom, 20 - half, bottom}, f.dark);
+                c.FillPolygon({20, top + 2, 20 + half * 0.2f, bottom - 1, 20 - half + 2, bottom - 1}, f.mid);
+                c.FillPolygon({20, top + 4, 20 - half * 0.1f, bottom - 3, 20 - half * 0.55f, bottom - 2}, f.light);
+            }
+            break;
+        case 3:
+            Trunk(c, 20, 34, 55, 2, f);
+            c.Line(20, 42, 25, 36, f.bark);
+            Clump(c, 20, 27, 9, f, 5);
+            Clump(c, 25, 33, 5, f, 6);
+            break;
+        default:
+            for (int x : {15, 24}) {
+                Trunk(c, x, 24, 55, 2, {f.dark, f.mid, f.light, f.highlight, Hex("eeeae0"), Hex("8a8a9a"), f.ink});
+            }
+            for (int y = 28; y < 56; y += 5) c.Set(15, y, kInk);
+            for (int y = 31; y < 56; y += 6) c.Set(24, y, kInk);
+            Clump(c, 14, 18, 9, f, 7);
+            Clump(c, 26, 16, 10, f, 8);
+            Clump(c, 20, 9, 8, f, 9);
+            break;
     }
     Finish(c, f);
     return c;
@@ -127,42 +126,39 @@ Canvas WarmTree(int kind) {
         c.FillCircle(cx, cy + 1, 2.2f, Hex("6a4a2a"));
     };
     switch (kind) {
-    case 1:
-        palm(20, 12, 5);
-        break;
-    case 2: {
-        const Rgba cactus = Hex("5e9a4a"), cactusLight = Hex("8ac468"), cactusDark = Hex("3e6e3a");
-        auto arm = [&](int x, int y0, int y1, int w) {
-            c.FillRect(x, y0, w, y1 - y0, cactus);
-            c.FillRect(x + 1, y0 + 1, 1, y1 - y0 - 2, cactusLight);
-            c.FillRect(x + w - 1, y0 + 1, 1, y1 - y0 - 1, cactusDark);
-            c.FillCircle(x + w / 2.0f, y0 + 0.5f, w / 2.0f, cactus);
-        };
-        arm(17, 8, 56, 7);
-        arm(8, 20, 33, 5);
-        c.FillRect(8, 31, 10, 4, cactus);
-        arm(27, 14, 30, 5);
-        c.FillRect(23, 27, 8, 4, cactus);
-        for (int y = 12; y < 54; y += 4) c.Set(20, y, cactusLight);
-        c.Set(20, 7, Hex("f25f6a"));
-        c.Set(21, 7, Hex("f25f6a"));
-        Finish(c, {cactusDark, cactus, cactusLight, cactusLight, f.bark, f.barkDark, f.ink});
-        return c;
-    }
-    case 3:
-        Trunk(c, 20, 22, 55, 3, f);
-        c.Line(20, 30, 10, 20, f.bark, 2);
-        c.Line(20, 28, 30, 19, f.bark, 2);
-        for (float x = 4; x <= 36; x += 4) {
-            float y = 16 + (std::abs(x - 20) / 6);
-            c.FillEllipse(Round(x - 5), Round(y - 4), 10, 7, f.dark);
+        case 1: palm(20, 12, 5); break;
+        case 2: {
+            const Rgba cactus = Hex("5e9a4a"), cactusLight = Hex("8ac468"), cactusDark = Hex("3e6e3a");
+            auto arm = [&](int x, int y0, int y1, int w) {
+                c.FillRect(x, y0, w, y1 - y0, cactus);
+                c.FillRect(x + 1, y0 + 1, 1, y1 - y0 - 2, cactusLight);
+                c.FillRect(x + w - 1, y0 + 1, 1, y1 - y0 - 1, cactusDark);
+                c.FillCircle(x + w / 2.0f, y0 + 0.5f, w / 2.0f, cactus);
+            };
+            arm(17, 8, 56, 7);
+            arm(8, 20, 33, 5);
+            c.FillRect(8, 31, 10, 4, cactus);
+            arm(27, 14, 30, 5);
+            c.FillRect(23, 27, 8, 4, cactus);
+            for (int y = 12; y < 54; y += 4) c.Set(20, y, cactusLight);
+            c.Set(20, 7, Hex("f25f6a"));
+            c.Set(21, 7, Hex("f25f6a"));
+            Finish(c, {cactusDark, cactus, cactusLight, cactusLight, f.bark, f.barkDark, f.ink});
+            return c;
         }
-        for (float x = 6; x <= 34; x += 5) c.FillEllipse(Round(x - 4), 11 + Round(std::abs(x - 20) / 7), 8, 5, f.mid);
-        for (float x = 8; x <= 28; x += 6) c.FillEllipse(Round(x - 3), 10, 6, 3, f.light);
-        break;
-    default:
-        palm(17, 26, -4);
-        break;
+        case 3:
+            Trunk(c, 20, 22, 55, 3, f);
+            c.Line(20, 30, 10, 20, f.bark, 2);
+            c.Line(20, 28, 30, 19, f.bark, 2);
+            for (float x = 4; x <= 36; x += 4) {
+                float y = 16 + (std::abs(x - 20) / 6);
+                c.FillEllipse(Round(x - 5), Round(y - 4), 10, 7, f.dark);
+            }
+            for (float x = 6; x <= 34; x += 5)
+                c.FillEllipse(Round(x - 4), 11 + Round(std::abs(x - 20) / 7), 8, 5, f.mid);
+            for (float x = 8; x <= 28; x += 6) c.FillEllipse(Round(x - 3), 10, 6, 3, f.light);
+            break;
+        default: palm(17, 26, -4); break;
     }
     Finish(c, f);
     return c;
@@ -264,8 +260,10 @@ Canvas WarmFar() {
         top[x] = std::min(top[x], h - Round(base[x]));
         for (int y = top[x]; y < h; ++y) {
             Rgba col = mesa;
-            if (y < top[x] + 2) col = mesaLit;
-            else if ((x + y / 3) % 29 < 3) col = mesaShade;  // strata
+            if (y < top[x] + 2)
+                col = mesaLit;
+            else if ((x + y / 3) % 29 < 3)
+                col = mesaShade;  // strata
             if (y > h - 40 && (y / 4) % 3 == 0) col = Mix(col, mesaShade, 0.5f);
             c.Set(x, y, col);
         }

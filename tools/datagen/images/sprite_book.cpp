@@ -123,7 +123,8 @@ Canvas SpriteBook::Render(const std::string& sprite, const Palette& palette) con
             if (ch == '.' || ch == ' ') continue;
             auto it = palette.find(ch);
             if (it == palette.end()) {
-                std::fprintf(stderr, "images: sprite %s uses letter '%c' missing from its palette\n", sprite.c_str(), ch);
+                std::fprintf(stderr, "images: sprite %s uses letter '%c' missing from its palette\n", sprite.c_str(),
+                             ch);
                 failed_ = true;
                 out.Set(static_cast<int>(x), static_cast<int>(y), kMissing);
                 continue;

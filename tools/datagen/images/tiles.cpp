@@ -18,37 +18,55 @@ constexpr int kColumns = 8;
 
 struct Theme {
     std::uint32_t seed;
-    Rgba topLight, top, topDark;         // grass (or sand crust) cap
-    Rgba fillLight, fill, fillDark;      // earth
-    Rgba stoneLight, stone, stoneDark;   // pebbles, bricks
-    Rgba edge;                           // darkest rim
-    Rgba accent, accentDark;             // flowers, lantern light
-    Rgba leaf, leafDark;                 // bushes, vines
+    Rgba topLight, top, topDark;        // grass (or sand crust) cap
+    Rgba fillLight, fill, fillDark;     // earth
+    Rgba stoneLight, stone, stoneDark;  // pebbles, bricks
+    Rgba edge;                          // darkest rim
+    Rgba accent, accentDark;            // flowers, lantern light
+    Rgba leaf, leafDark;                // bushes, vines
     Rgba wood, woodDark;
     bool desert;
 };
 
 Theme World1() {
     return {11,
-            Hex("8fd46e"), Hex("5aa856"), Hex("3a7a4a"),
-            Hex("7f89ab"), Hex("636d92"), Hex("4a5276"),
-            Hex("a3adc8"), Hex("8a94b4"), Hex("3c4366"),
+            Hex("8fd46e"),
+            Hex("5aa856"),
+            Hex("3a7a4a"),
+            Hex("7f89ab"),
+            Hex("636d92"),
+            Hex("4a5276"),
+            Hex("a3adc8"),
+            Hex("8a94b4"),
+            Hex("3c4366"),
             Hex("272b45"),
-            Hex("f4d24a"), Hex("e0604e"),
-            Hex("5fae5a"), Hex("347a4a"),
-            Hex("a0694a"), Hex("6e4433"),
+            Hex("f4d24a"),
+            Hex("e0604e"),
+            Hex("5fae5a"),
+            Hex("347a4a"),
+            Hex("a0694a"),
+            Hex("6e4433"),
             false};
 }
 
 Theme World2() {
     return {23,
-            Hex("f2d58c"), Hex("dcae62"), Hex("b07f42"),
-            Hex("d9945c"), Hex("c0773f"), Hex("95552e"),
-            Hex("e8b780"), Hex("cc9660"), Hex("7a4327"),
+            Hex("f2d58c"),
+            Hex("dcae62"),
+            Hex("b07f42"),
+            Hex("d9945c"),
+            Hex("c0773f"),
+            Hex("95552e"),
+            Hex("e8b780"),
+            Hex("cc9660"),
+            Hex("7a4327"),
             Hex("4a2620"),
-            Hex("f25f6a"), Hex("9b3a8a"),
-            Hex("8fae4a"), Hex("5e7a32"),
-            Hex("8a5a3a"), Hex("5c3826"),
+            Hex("f25f6a"),
+            Hex("9b3a8a"),
+            Hex("8fae4a"),
+            Hex("5e7a32"),
+            Hex("8a5a3a"),
+            Hex("5c3826"),
             true};
 }
 
@@ -64,8 +82,10 @@ void PaintEarth(Canvas& c, const Theme& t, std::uint32_t variant) {
         for (int x = 0; x < kTile; ++x) {
             float n = Hash01(x, y, t.seed + variant);
             Rgba base = t.fill;
-            if (n < 0.07f) base = t.fillDark;
-            else if (n > 0.95f) base = t.fillLight;
+            if (n < 0.07f)
+                base = t.fillDark;
+            else if (n > 0.95f)
+                base = t.fillLight;
             c.Set(x, y, base);
         }
     Random r(t.seed * 31 + variant);
@@ -154,9 +174,12 @@ Canvas Bricks(const Theme& t, Open o, bool capped) {
             int offset = course % 2 ? 4 : 0;
             int lx = (x + offset) % 8;
             Rgba col = t.stone;
-            if (ly == 7 || lx == 7) col = t.stoneDark;
-            else if (ly == 0 || lx == 0) col = t.stoneLight;
-            else if (Hash01(x, y, t.seed + 77) < 0.08f) col = Shade(t.stone, 0.9f);
+            if (ly == 7 || lx == 7)
+                col = t.stoneDark;
+            else if (ly == 0 || lx == 0)
+                col = t.stoneLight;
+            else if (Hash01(x, y, t.seed + 77) < 0.08f)
+                col = Shade(t.stone, 0.9f);
             c.Set(x, y, col);
         }
     if (capped) {
@@ -428,49 +451,49 @@ std::vector<Canvas> TileSet(const Theme& t) {
     std::vector<Canvas> tiles;
     auto add = [&](Canvas c) { tiles.push_back(std::move(c)); };
     // row 0: tops and platforms
-    add(Blank());                                   // 0 invisible wall
-    add(Terrain(t, {true, true, false, false}));    // 1 top-left
-    add(Terrain(t, {true, false, false, false}));   // 2 top
-    add(Terrain(t, {true, false, true, false}));    // 3 top-right
-    add(Terrain(t, {true, true, true, false}));     // 4 column top
-    add(Ledge(t, true, false));                     // 5 platform left
-    add(Ledge(t, false, false));                    // 6 platform middle
-    add(Ledge(t, false, true));                     // 7 platform right
+    add(Blank());                                  // 0 invisible wall
+    add(Terrain(t, {true, true, false, false}));   // 1 top-left
+    add(Terrain(t, {true, false, false, false}));  // 2 top
+    add(Terrain(t, {true, false, true, false}));   // 3 top-right
+    add(Terrain(t, {true, true, true, false}));    // 4 column top
+    add(Ledge(t, true, false));                    // 5 platform left
+    add(Ledge(t, false, false));                   // 6 platform middle
+    add(Ledge(t, false, true));                    // 7 platform right
     // row 1: walls and fill
-    add(Terrain(t, {false, true, false, false}));   // 8 left wall
-    add(Terrain(t, {}));                            // 9 fill
-    add(Terrain(t, {false, false, true, false}));   // 10 right wall
-    add(Terrain(t, {false, true, true, false}));    // 11 column middle
-    add(InnerCorner(t, true));                      // 12 inner corner, cap on the left
-    add(InnerCorner(t, false));                     // 13 inner corner, cap on the right
-    add(Terrain(t, {}, 1));                         // 14 fill, stony
-    add(Terrain(t, {}, 2));                         // 15 fill, other
+    add(Terrain(t, {false, true, false, false}));  // 8 left wall
+    add(Terrain(t, {}));                           // 9 fill
+    add(Terrain(t, {false, false, true, false}));  // 10 right wall
+    add(Terrain(t, {false, true, true, false}));   // 11 column middle
+    add(InnerCorner(t, true));                     // 12 inner corner, cap on the left
+    add(InnerCorner(t, false));                    // 13 inner corner, cap on the right
+    add(Terrain(t, {}, 1));                        // 14 fill, stony
+    add(Terrain(t, {}, 2));                        // 15 fill, other
     // row 2: undersides, blocks
-    add(Terrain(t, {false, true, false, true}));    // 16 bottom-left
-    add(Terrain(t, {false, false, false, true}));   // 17 bottom
-    add(Terrain(t, {false, false, true, true}));    // 18 bottom-right
-    add(Terrain(t, {false, true, true, true}));     // 19 column bottom
-    add(Terrain(t, {true, true, true, true}));      // 20 single block
-    add(Ledge(t, true, true));                      // 21 platform single
+    add(Terrain(t, {false, true, false, true}));      // 16 bottom-left
+    add(Terrain(t, {false, false, false, true}));     // 17 bottom
+    add(Terrain(t, {false, false, true, true}));      // 18 bottom-right
+    add(Terrain(t, {false, true, true, true}));       // 19 column bottom
+    add(Terrain(t, {true, true, true, true}));        // 20 single block
+    add(Ledge(t, true, true));                        // 21 platform single
     add(Bricks(t, {true, true, true, true}, false));  // 22 stone block
-    add(Bricks(t, {}, false));                      // 23 stone wall
+    add(Bricks(t, {}, false));                        // 23 stone wall
     // rows 3 and 4: decoration
-    add(Tuft(t, false));                            // 24 grass tuft
-    add(Tuft(t, true));                             // 25 tall grass
-    add(Flowers(t));                                // 26 flowers
-    add(Rock(t));                                   // 27 rock
-    add(Bush(t, 0));                                // 28 bush
-    add(Bush(t, 1));                                // 29 bush, other shape
-    add(Fence(t));                                  // 30 fence
-    add(Signpost(t));                               // 31 signpost
-    add(Mushrooms(t));                              // 32 mushrooms / cactus
-    add(Log(t));                                    // 33 log
-    add(Vines(t, false));                           // 34 hanging vines
-    add(Vines(t, true));                            // 35 vine ends
-    add(BackWall(t, 0));                            // 36 back wall
-    add(BackWall(t, 1));                            // 37 back wall, variant
-    add(Arrow(t));                                  // 38 arrow sign
-    add(Lantern(t));                                // 39 lantern
+    add(Tuft(t, false));   // 24 grass tuft
+    add(Tuft(t, true));    // 25 tall grass
+    add(Flowers(t));       // 26 flowers
+    add(Rock(t));          // 27 rock
+    add(Bush(t, 0));       // 28 bush
+    add(Bush(t, 1));       // 29 bush, other shape
+    add(Fence(t));         // 30 fence
+    add(Signpost(t));      // 31 signpost
+    add(Mushrooms(t));     // 32 mushrooms / cactus
+    add(Log(t));           // 33 log
+    add(Vines(t, false));  // 34 hanging vines
+    add(Vines(t, true));   // 35 vine ends
+    add(BackWall(t, 0));   // 36 back wall
+    add(BackWall(t, 1));   // 37 back wall, variant
+    add(Arrow(t));         // 38 arrow sign
+    add(Lantern(t));       // 39 lantern
     return tiles;
 }
 

@@ -76,64 +76,64 @@ void Door(Raster& r, int x0, Rgba face, bool numbered) {
 
 void ObjectIcon(Raster& r, ObjectKind kind, int x0) {
     static const std::vector<std::string> kSpawn = {
-        "................", "...kk...........", "...kgggggg......", "...kgggggggg....", "...kgggggggggg..",
-        "...kgggggggg....", "...kgggggg......", "...k............", "...k............", "...k............",
-        "...k............", "...k............", "...k............", "...k............", "..kkk...........",
-        ".kkkkk..........",
+        "................", "...kk...........", "...kgggggg......", "...kgggggggg....",
+        "...kgggggggggg..", "...kgggggggg....", "...kgggggg......", "...k............",
+        "...k............", "...k............", "...k............", "...k............",
+        "...k............", "...k............", "..kkk...........", ".kkkkk..........",
     };
     static const std::vector<std::string> kKey = {
-        "................", "................", "................", "....yyyy........", "...yk..ky.......",
-        "..yk....ky......", "..y......yyyyyyy", "..y......yyyyyyy", "..yk....ky..y.y.", "...yk..ky...y.y.",
-        "....yyyy........", "................", "................", "................", "................",
-        "................",
+        "................", "................", "................", "....yyyy........",
+        "...yk..ky.......", "..yk....ky......", "..y......yyyyyyy", "..y......yyyyyyy",
+        "..yk....ky..y.y.", "...yk..ky...y.y.", "....yyyy........", "................",
+        "................", "................", "................", "................",
     };
     static const std::vector<std::string> kBubble = {
-        "................", "..kkkkkkkkkkkk..", ".kwwwwwwwwwwwwk.", ".kwwwwwwwwwwwwk.", ".kwkkwkkkwkkwwk.",
-        ".kwwwwwwwwwwwwk.", ".kwkkkwkkwkkkwk.", ".kwwwwwwwwwwwwk.", "..kkkkwwkkkkkk..", "......kwk.......",
-        ".......kk.......", "................", "................", "................", "................",
-        "................",
+        "................", "..kkkkkkkkkkkk..", ".kwwwwwwwwwwwwk.", ".kwwwwwwwwwwwwk.",
+        ".kwkkwkkkwkkwwk.", ".kwwwwwwwwwwwwk.", ".kwkkkwkkwkkkwk.", ".kwwwwwwwwwwwwk.",
+        "..kkkkwwkkkkkk..", "......kwk.......", ".......kk.......", "................",
+        "................", "................", "................", "................",
     };
     switch (kind) {
-    case ObjectKind::Spawn: r.DrawArt(kSpawn, "kg", {kOutline, kGreen}, x0, 0); break;
-    case ObjectKind::Box: Crate(r, x0, kWood, false); break;
-    case ObjectKind::Key: r.DrawArt(kKey, "yk", {kGold, Rgba{150, 110, 10, 255}}, x0, 0); break;
-    case ObjectKind::ExitDoor: Door(r, x0, Rgba{200, 60, 40, 255}, false); break;
-    case ObjectKind::Breakable: Crate(r, x0, Rgba{214, 168, 110, 255}, true); break;
-    case ObjectKind::Sign:
-        r.FillRect(x0 + 7, 8, 2, 8, kWoodDark);
-        r.FillRect(x0 + 1, 1, 14, 8, kWood);
-        r.FrameRect(x0 + 1, 1, 14, 8, kOutline);
-        r.FillRect(x0 + 3, 3, 10, 1, kOutline);
-        r.FillRect(x0 + 3, 6, 7, 1, kOutline);
-        break;
-    case ObjectKind::LevelDoor: Door(r, x0, kBlue, true); break;
-    case ObjectKind::Dialog: r.DrawArt(kBubble, "kw", {kOutline, kWhite}, x0, 0); break;
-    case ObjectKind::Trigger:
-        for (int i = 0; i < 8; ++i) {  // a diamond with "!"
-            r.FillRect(x0 + 8 - i, 1 + i, 2 * i, 1, kPurple);
-            r.FillRect(x0 + 8 - i, 14 - i, 2 * i, 1, kPurple);
-        }
-        r.FillRect(x0 + 7, 4, 2, 5, kWhite);
-        r.FillRect(x0 + 7, 10, 2, 2, kWhite);
-        break;
-    case ObjectKind::Flower:
-        r.FillRect(x0 + 7, 9, 2, 7, kGreenDark);
-        r.FillRect(x0 + 9, 12, 2, 1, kGreenDark);
-        FillCircle(r, x0 + 8, 7, 3, kRed);
-        r.FillRect(x0 + 7, 6, 2, 2, kGold);
-        break;
-    case ObjectKind::WaterTop:
-    case ObjectKind::WaterBody:
-    case ObjectKind::WaterBottom:
-        r.FillRect(x0 + 2, 0, 12, 16, kBlue);
-        for (int i = 0; i < 4; ++i) r.FillRect(x0 + 3 + 3 * i, (i * 5) % 16, 1, 6, kBlueLight);
-        if (kind == ObjectKind::WaterTop) r.FillRect(x0 + 1, 0, 14, 3, kBlueLight);
-        if (kind == ObjectKind::WaterBottom) {
-            FillCircle(r, x0 + 4, 13, 3, kWhite);
-            FillCircle(r, x0 + 11, 13, 3, kWhite);
-        }
-        break;
-    case ObjectKind::Tree: break;  // drawn larger, see TreeIcon
+        case ObjectKind::Spawn: r.DrawArt(kSpawn, "kg", {kOutline, kGreen}, x0, 0); break;
+        case ObjectKind::Box: Crate(r, x0, kWood, false); break;
+        case ObjectKind::Key: r.DrawArt(kKey, "yk", {kGold, Rgba{150, 110, 10, 255}}, x0, 0); break;
+        case ObjectKind::ExitDoor: Door(r, x0, Rgba{200, 60, 40, 255}, false); break;
+        case ObjectKind::Breakable: Crate(r, x0, Rgba{214, 168, 110, 255}, true); break;
+        case ObjectKind::Sign:
+            r.FillRect(x0 + 7, 8, 2, 8, kWoodDark);
+            r.FillRect(x0 + 1, 1, 14, 8, kWood);
+            r.FrameRect(x0 + 1, 1, 14, 8, kOutline);
+            r.FillRect(x0 + 3, 3, 10, 1, kOutline);
+            r.FillRect(x0 + 3, 6, 7, 1, kOutline);
+            break;
+        case ObjectKind::LevelDoor: Door(r, x0, kBlue, true); break;
+        case ObjectKind::Dialog: r.DrawArt(kBubble, "kw", {kOutline, kWhite}, x0, 0); break;
+        case ObjectKind::Trigger:
+            for (int i = 0; i < 8; ++i) {  // a diamond with "!"
+                r.FillRect(x0 + 8 - i, 1 + i, 2 * i, 1, kPurple);
+                r.FillRect(x0 + 8 - i, 14 - i, 2 * i, 1, kPurple);
+            }
+            r.FillRect(x0 + 7, 4, 2, 5, kWhite);
+            r.FillRect(x0 + 7, 10, 2, 2, kWhite);
+            break;
+        case ObjectKind::Flower:
+            r.FillRect(x0 + 7, 9, 2, 7, kGreenDark);
+            r.FillRect(x0 + 9, 12, 2, 1, kGreenDark);
+            FillCircle(r, x0 + 8, 7, 3, kRed);
+            r.FillRect(x0 + 7, 6, 2, 2, kGold);
+            break;
+        case ObjectKind::WaterTop:
+        case ObjectKind::WaterBody:
+        case ObjectKind::WaterBottom:
+            r.FillRect(x0 + 2, 0, 12, 16, kBlue);
+            for (int i = 0; i < 4; ++i) r.FillRect(x0 + 3 + 3 * i, (i * 5) % 16, 1, 6, kBlueLight);
+            if (kind == ObjectKind::WaterTop) r.FillRect(x0 + 1, 0, 14, 3, kBlueLight);
+            if (kind == ObjectKind::WaterBottom) {
+                FillCircle(r, x0 + 4, 13, 3, kWhite);
+                FillCircle(r, x0 + 11, 13, 3, kWhite);
+            }
+            break;
+        case ObjectKind::Tree: break;  // drawn larger, see TreeIcon
     }
 }
 
@@ -143,22 +143,23 @@ void TreeIcon(Raster& r, int variant, int x0) {
     const int trunk = variant == 4 ? h / 2 : h / 3;
     r.FillRect(cx - 2, h - trunk, 4, trunk, kWoodDark);
     switch (variant) {
-    case 1:  // round
-        FillCircle(r, cx, h / 2 - 6, 14, kGreenDark);
-        FillCircle(r, cx - 3, h / 2 - 9, 9, kGreen);
-        break;
-    case 2:  // pine
-        for (int i = 0; i < h - 20; ++i) r.FillRect(cx - i / 2 - 2, 4 + i, i + 4, 1, i % 12 < 9 ? kGreenDark : kGreen);
-        break;
-    case 3:  // low and wide
-        FillCircle(r, cx - 7, h - 20, 8, kGreenDark);
-        FillCircle(r, cx + 7, h - 20, 8, kGreenDark);
-        FillCircle(r, cx, h - 27, 10, kGreen);
-        break;
-    default:  // tall and thin
-        FillCircle(r, cx, 12, 9, kGreenDark);
-        FillCircle(r, cx, 22, 7, kGreen);
-        break;
+        case 1:  // round
+            FillCircle(r, cx, h / 2 - 6, 14, kGreenDark);
+            FillCircle(r, cx - 3, h / 2 - 9, 9, kGreen);
+            break;
+        case 2:  // pine
+            for (int i = 0; i < h - 20; ++i)
+                r.FillRect(cx - i / 2 - 2, 4 + i, i + 4, 1, i % 12 < 9 ? kGreenDark : kGreen);
+            break;
+        case 3:  // low and wide
+            FillCircle(r, cx - 7, h - 20, 8, kGreenDark);
+            FillCircle(r, cx + 7, h - 20, 8, kGreenDark);
+            FillCircle(r, cx, h - 27, 10, kGreen);
+            break;
+        default:  // tall and thin
+            FillCircle(r, cx, 12, 9, kGreenDark);
+            FillCircle(r, cx, 22, 7, kGreen);
+            break;
     }
 }
 
@@ -204,22 +205,20 @@ Raster MakeObjectSetImage(int set) {
     for (int i = 0; i < info.count; ++i) {
         int x0 = i * info.tileWidth;
         switch (set) {
-        case 0: ObjectIcon(r, static_cast<ObjectKind>(i), x0); break;
-        case 1: ObjectIcon(r, ObjectKind::Flower, x0); break;
-        case 2: ObjectIcon(r, static_cast<ObjectKind>(static_cast<int>(ObjectKind::WaterTop) + i), x0); break;
-        default: TreeIcon(r, i + 1, x0); break;
+            case 0: ObjectIcon(r, static_cast<ObjectKind>(i), x0); break;
+            case 1: ObjectIcon(r, ObjectKind::Flower, x0); break;
+            case 2: ObjectIcon(r, static_cast<ObjectKind>(static_cast<int>(ObjectKind::WaterTop) + i), x0); break;
+            default: TreeIcon(r, i + 1, x0); break;
         }
     }
     return r;
 }
 
 Raster MakeStandInTiles(bool alt) {
-    const Palette p = alt ? Palette{{214, 160, 96, 255}, {160, 106, 60, 255}, {226, 196, 80, 255},
-                                    {170, 140, 40, 255}, {196, 170, 140, 255}, {140, 116, 90, 255},
-                                    {150, 100, 64, 255}}
-                          : Palette{{134, 90, 54, 255}, {92, 58, 34, 255}, {96, 186, 70, 255},
-                                    {50, 128, 44, 255}, {150, 150, 164, 255}, {96, 96, 112, 255},
-                                    {84, 70, 70, 255}};
+    const Palette p = alt ? Palette{{214, 160, 96, 255},  {160, 106, 60, 255}, {226, 196, 80, 255}, {170, 140, 40, 255},
+                                    {196, 170, 140, 255}, {140, 116, 90, 255}, {150, 100, 64, 255}}
+                          : Palette{{134, 90, 54, 255},   {92, 58, 34, 255},  {96, 186, 70, 255}, {50, 128, 44, 255},
+                                    {150, 150, 164, 255}, {96, 96, 112, 255}, {84, 70, 70, 255}};
     const int rows = (tiles::kCount + tiles::kColumns - 1) / tiles::kColumns;
     Raster r(tiles::kColumns * tiles::kSize, rows * tiles::kSize);
     auto at = [&](int frame, auto&& draw) {
@@ -229,14 +228,22 @@ Raster MakeStandInTiles(bool alt) {
     const struct {
         int frame, joined;
     } earth[] = {
-        {tiles::kTopLeft, kRight | kDown},       {tiles::kTop, kRight | kDown | kLeft},
-        {tiles::kTopRight, kDown | kLeft},       {tiles::kColumnTop, kDown},
-        {tiles::kWallLeft, all & ~kLeft},        {tiles::kFill, all},
-        {tiles::kWallRight, all & ~kRight},      {tiles::kColumnMiddle, kUp | kDown},
-        {tiles::kInnerTopLeft, all},             {tiles::kInnerTopRight, all},
-        {tiles::kFillVariantA, all},             {tiles::kFillVariantB, all},
-        {tiles::kUnderLeft, kUp | kRight},       {tiles::kUnder, kUp | kRight | kLeft},
-        {tiles::kUnderRight, kUp | kLeft},       {tiles::kColumnBottom, kUp},
+        {tiles::kTopLeft, kRight | kDown},
+        {tiles::kTop, kRight | kDown | kLeft},
+        {tiles::kTopRight, kDown | kLeft},
+        {tiles::kColumnTop, kDown},
+        {tiles::kWallLeft, all & ~kLeft},
+        {tiles::kFill, all},
+        {tiles::kWallRight, all & ~kRight},
+        {tiles::kColumnMiddle, kUp | kDown},
+        {tiles::kInnerTopLeft, all},
+        {tiles::kInnerTopRight, all},
+        {tiles::kFillVariantA, all},
+        {tiles::kFillVariantB, all},
+        {tiles::kUnderLeft, kUp | kRight},
+        {tiles::kUnder, kUp | kRight | kLeft},
+        {tiles::kUnderRight, kUp | kLeft},
+        {tiles::kColumnBottom, kUp},
         {tiles::kBlock, 0},
     };
     for (auto& e : earth) at(e.frame, [&](int x, int y) { TerrainTile(r, x, y, e.joined, p, false); });

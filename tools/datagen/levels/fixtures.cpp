@@ -35,7 +35,8 @@ bool GenerateLevelFixtures(const fs::path& sources, const fs::path& out, const f
         LevelSource level;
         std::string error;
         if (!in || !ParseLevelSource(text.str(), path.string(), level, error)) {
-            std::fprintf(stderr, "fixtures: %s\n", error.empty() ? ("cannot read " + path.string()).c_str() : error.c_str());
+            std::fprintf(stderr, "fixtures: %s\n",
+                         error.empty() ? ("cannot read " + path.string()).c_str() : error.c_str());
             ok = false;
             continue;
         }

@@ -13,33 +13,31 @@ namespace datagen {
 
 bool IsScenery(ObjectKind kind) {
     switch (kind) {
-    case ObjectKind::Flower:
-    case ObjectKind::WaterTop:
-    case ObjectKind::WaterBody:
-    case ObjectKind::WaterBottom:
-    case ObjectKind::Tree:
-        return true;
-    default:
-        return false;
+        case ObjectKind::Flower:
+        case ObjectKind::WaterTop:
+        case ObjectKind::WaterBody:
+        case ObjectKind::WaterBottom:
+        case ObjectKind::Tree: return true;
+        default: return false;
     }
 }
 
 const char* ObjectKindName(ObjectKind kind) {
     switch (kind) {
-    case ObjectKind::Spawn: return "spawn";
-    case ObjectKind::Box: return "box";
-    case ObjectKind::Key: return "key";
-    case ObjectKind::ExitDoor: return "exit";
-    case ObjectKind::Breakable: return "breakable";
-    case ObjectKind::Sign: return "sign";
-    case ObjectKind::LevelDoor: return "door";
-    case ObjectKind::Dialog: return "dialog";
-    case ObjectKind::Trigger: return "trigger";
-    case ObjectKind::Flower: return "flower";
-    case ObjectKind::WaterTop:
-    case ObjectKind::WaterBody:
-    case ObjectKind::WaterBottom: return "waterfall";
-    case ObjectKind::Tree: return "tree";
+        case ObjectKind::Spawn: return "spawn";
+        case ObjectKind::Box: return "box";
+        case ObjectKind::Key: return "key";
+        case ObjectKind::ExitDoor: return "exit";
+        case ObjectKind::Breakable: return "breakable";
+        case ObjectKind::Sign: return "sign";
+        case ObjectKind::LevelDoor: return "door";
+        case ObjectKind::Dialog: return "dialog";
+        case ObjectKind::Trigger: return "trigger";
+        case ObjectKind::Flower: return "flower";
+        case ObjectKind::WaterTop:
+        case ObjectKind::WaterBody:
+        case ObjectKind::WaterBottom: return "waterfall";
+        case ObjectKind::Tree: return "tree";
     }
     return "?";
 }
@@ -49,55 +47,76 @@ namespace {
 // ---- legend -----------------------------------------------------------------
 
 enum class Terrain {
-    None, Earth, Stone, Ledge,                                    // solid
-    RockFace, RockFaceDark, Bush, Rock, Fence, Mushrooms, Log, Lantern, ArrowSign,  // behind
-    GrassTuft, TallGrass, Flowers, Vines,                         // in front
+    None,
+    Earth,
+    Stone,
+    Ledge,  // solid
+    RockFace,
+    RockFaceDark,
+    Bush,
+    Rock,
+    Fence,
+    Mushrooms,
+    Log,
+    Lantern,
+    ArrowSign,  // behind
+    GrassTuft,
+    TallGrass,
+    Flowers,
+    Vines,  // in front
 };
 
 std::optional<Terrain> TerrainOf(char c) {
     switch (c) {
-    case '.': return Terrain::None;
-    case '#': return Terrain::Earth;
-    case '=': return Terrain::Stone;
-    case '-': return Terrain::Ledge;
-    case ':': return Terrain::RockFace;
-    case ';': return Terrain::RockFaceDark;
-    case '%': return Terrain::Bush;
-    case '*': return Terrain::Rock;
-    case '+': return Terrain::Fence;
-    case '!': return Terrain::Mushrooms;
-    case '_': return Terrain::Log;
-    case '$': return Terrain::Lantern;
-    case '>': return Terrain::ArrowSign;
-    case '"': return Terrain::GrassTuft;
-    case ',': return Terrain::TallGrass;
-    case '^': return Terrain::Flowers;
-    case '(': return Terrain::Vines;
-    default: return std::nullopt;
+        case '.': return Terrain::None;
+        case '#': return Terrain::Earth;
+        case '=': return Terrain::Stone;
+        case '-': return Terrain::Ledge;
+        case ':': return Terrain::RockFace;
+        case ';': return Terrain::RockFaceDark;
+        case '%': return Terrain::Bush;
+        case '*': return Terrain::Rock;
+        case '+': return Terrain::Fence;
+        case '!': return Terrain::Mushrooms;
+        case '_': return Terrain::Log;
+        case '$': return Terrain::Lantern;
+        case '>': return Terrain::ArrowSign;
+        case '"': return Terrain::GrassTuft;
+        case ',': return Terrain::TallGrass;
+        case '^': return Terrain::Flowers;
+        case '(': return Terrain::Vines;
+        default: return std::nullopt;
     }
 }
 
 // Object characters with no properties of their own.
 std::optional<ObjectKind> SimpleObjectOf(char c) {
     switch (c) {
-    case '@': return ObjectKind::Spawn;
-    case 'B': return ObjectKind::Box;
-    case 'X': return ObjectKind::Breakable;
-    case 'K': return ObjectKind::Key;
-    case 'D': return ObjectKind::ExitDoor;
-    case 'T': return ObjectKind::Trigger;
-    case 'F': return ObjectKind::Flower;
-    case 'W': return ObjectKind::WaterBody;  // top and bottom are chosen by the column's run
-    default: return std::nullopt;
+        case '@': return ObjectKind::Spawn;
+        case 'B': return ObjectKind::Box;
+        case 'X': return ObjectKind::Breakable;
+        case 'K': return ObjectKind::Key;
+        case 'D': return ObjectKind::ExitDoor;
+        case 'T': return ObjectKind::Trigger;
+        case 'F': return ObjectKind::Flower;
+        case 'W': return ObjectKind::WaterBody;  // top and bottom are chosen by the column's run
+        default: return std::nullopt;
     }
 }
 
 std::optional<ObjectKind> KindByName(std::string_view name) {
     static const std::map<std::string_view, ObjectKind> kinds = {
-        {"spawn", ObjectKind::Spawn},   {"box", ObjectKind::Box},         {"key", ObjectKind::Key},
-        {"exit", ObjectKind::ExitDoor}, {"breakable", ObjectKind::Breakable}, {"sign", ObjectKind::Sign},
-        {"door", ObjectKind::LevelDoor}, {"dialog", ObjectKind::Dialog},  {"trigger", ObjectKind::Trigger},
-        {"flower", ObjectKind::Flower}, {"tree", ObjectKind::Tree},
+        {"spawn", ObjectKind::Spawn},
+        {"box", ObjectKind::Box},
+        {"key", ObjectKind::Key},
+        {"exit", ObjectKind::ExitDoor},
+        {"breakable", ObjectKind::Breakable},
+        {"sign", ObjectKind::Sign},
+        {"door", ObjectKind::LevelDoor},
+        {"dialog", ObjectKind::Dialog},
+        {"trigger", ObjectKind::Trigger},
+        {"flower", ObjectKind::Flower},
+        {"tree", ObjectKind::Tree},
     };
     auto it = kinds.find(name);
     if (it == kinds.end()) return std::nullopt;
@@ -196,12 +215,18 @@ private:
             if (!ParseInt(value, into)) return Fail(std::string(name) + " needs a whole number");
             return true;
         };
-        if (name == "title") out_.title = value;
-        else if (name == "gameMode") return number(out_.gameMode);
-        else if (name == "bgType") return number(out_.bgType);
-        else if (name == "forcedSync") return number(out_.forcedSync);
-        else if (name == "weather1") out_.weather = value;
-        else return Fail("unknown property \"" + std::string(name) + "\"");
+        if (name == "title")
+            out_.title = value;
+        else if (name == "gameMode")
+            return number(out_.gameMode);
+        else if (name == "bgType")
+            return number(out_.bgType);
+        else if (name == "forcedSync")
+            return number(out_.forcedSync);
+        else if (name == "weather1")
+            out_.weather = value;
+        else
+            return Fail("unknown property \"" + std::string(name) + "\"");
         return true;
     }
 
@@ -248,8 +273,8 @@ private:
             // trimmed, so a text with "==" or with blanks at its ends could
             // never be matched by its entry.
             if (quoted->find("==") != std::string::npos) return Fail("texts cannot hold \"==\"");
-            if (!quoted->empty() && (TrimView(*quoted) != *quoted || quoted->starts_with("\\n") ||
-                                     quoted->ends_with("\\n")))
+            if (!quoted->empty() &&
+                (TrimView(*quoted) != *quoted || quoted->starts_with("\\n") || quoted->ends_with("\\n")))
                 return Fail("texts cannot begin or end with blanks or line breaks");
             def.proto.text = *quoted;
         } else if (*kind == ObjectKind::Sign || *kind == ObjectKind::Dialog) {
@@ -267,17 +292,24 @@ private:
                 }
                 if (!ParseInt(w, value) || numbered) return Fail("unexpected \"" + w + "\"");
                 numbered = true;
-                if (*kind == ObjectKind::LevelDoor && value >= 1) def.proto.level = value;
-                else if (*kind == ObjectKind::Tree && value >= 1 && value <= 4) def.proto.variant = value;
-                else return Fail("\"" + w + "\" is not a number this kind takes");
+                if (*kind == ObjectKind::LevelDoor && value >= 1)
+                    def.proto.level = value;
+                else if (*kind == ObjectKind::Tree && value >= 1 && value <= 4)
+                    def.proto.variant = value;
+                else
+                    return Fail("\"" + w + "\" is not a number this kind takes");
                 continue;
             }
             std::string key = w.substr(0, eq);
             if (!ParseInt(std::string_view(w).substr(eq + 1), value)) return Fail(key + " needs a whole number");
-            if (key == "dx") def.proto.dx += value;
-            else if (key == "dy") def.proto.dy += value;
-            else if (key == "duration" && *kind == ObjectKind::Dialog && value >= 0) def.proto.duration = value;
-            else return Fail("unknown option \"" + key + "\"");
+            if (key == "dx")
+                def.proto.dx += value;
+            else if (key == "dy")
+                def.proto.dy += value;
+            else if (key == "duration" && *kind == ObjectKind::Dialog && value >= 0)
+                def.proto.duration = value;
+            else
+                return Fail("unknown option \"" + key + "\"");
         }
         if (*kind == ObjectKind::LevelDoor && def.proto.level == 0) return Fail("a door needs its level number");
         definitions_[letter] = def;
@@ -287,8 +319,8 @@ private:
     bool Finish() {
         line_ = 0;
         if (out_.grid[0].empty()) return Fail("no \"world 1:\" grid");
-        if (out_.HasWorld2() && (out_.grid[1].size() != out_.grid[0].size() ||
-                                 out_.grid[1][0].size() != out_.grid[0][0].size()))
+        if (out_.HasWorld2() &&
+            (out_.grid[1].size() != out_.grid[0].size() || out_.grid[1][0].size() != out_.grid[0][0].size()))
             return Fail("both worlds must have the same size");
         if (out_.gameMode == 1 && out_.HasWorld2()) return Fail("game mode 1 has one world: drop \"world 2:\"");
         if (out_.gameMode != 1 && !out_.HasWorld2()) return Fail("this game mode needs \"world 2:\"");
@@ -308,7 +340,8 @@ private:
                         if (ch == 'W') obj.kind = WaterPiece(grid, r, c);
                     } else if (std::islower(static_cast<unsigned char>(ch))) {
                         auto it = definitions_.find(ch);
-                        if (it == definitions_.end()) return Fail(std::string("'") + ch + "' is not defined under \"objects:\"");
+                        if (it == definitions_.end())
+                            return Fail(std::string("'") + ch + "' is not defined under \"objects:\"");
                         it->second.used = true;
                         obj = it->second.proto;
                     } else {
@@ -417,9 +450,9 @@ WorldTiles BuildWorldTiles(const LevelSource& level, int world) {
         if (!joins(c + 1, r - 1, e)) return tiles::kInnerTopRight;
         // A little variety in the fill, the same on every run.
         switch ((c * 7 + r * 13) % 11) {
-        case 0: return tiles::kFillVariantA;
-        case 5: return tiles::kFillVariantB;
-        default: return tiles::kFill;
+            case 0: return tiles::kFillVariantA;
+            case 5: return tiles::kFillVariantB;
+            default: return tiles::kFill;
         }
     };
 
@@ -429,36 +462,36 @@ WorldTiles BuildWorldTiles(const LevelSource& level, int world) {
             const Terrain t = *terrain(c, r);
             const bool sameLeft = terrain(c - 1, r) == t, sameRight = terrain(c + 1, r) == t;
             switch (t) {
-            case Terrain::None: break;
-            case Terrain::Earth: out.solid[i] = earth(c, r); break;
-            case Terrain::Stone: out.solid[i] = alone(c, r, t) ? tiles::kStoneBlock : tiles::kStoneWall; break;
-            case Terrain::Ledge:
-                out.solid[i] = sameLeft && sameRight ? tiles::kLedgeMiddle
-                               : sameRight           ? tiles::kLedgeLeft
-                               : sameLeft            ? tiles::kLedgeRight
-                                                     : tiles::kLedgeSingle;
-                break;
-            case Terrain::RockFace: out.base[i] = tiles::kRockFace; break;
-            case Terrain::RockFaceDark: out.base[i] = tiles::kRockFaceDark; break;
-            case Terrain::Bush: {
-                // A run of '%' alternates the two bushes into a hedge.
-                int run = 0;
-                while (c - run - 1 >= 0 && terrain(c - run - 1, r) == Terrain::Bush) ++run;
-                out.base[i] = run % 2 == 0 ? tiles::kBush : tiles::kBushOther;
-                break;
-            }
-            case Terrain::Rock: out.base[i] = tiles::kRock; break;
-            case Terrain::Fence: out.base[i] = tiles::kFence; break;
-            case Terrain::Mushrooms: out.base[i] = tiles::kMushrooms; break;
-            case Terrain::Log: out.base[i] = tiles::kLog; break;
-            case Terrain::Lantern: out.base[i] = tiles::kLantern; break;
-            case Terrain::ArrowSign: out.base[i] = tiles::kArrowSign; break;
-            case Terrain::GrassTuft: out.front[i] = tiles::kGrassTuft; break;
-            case Terrain::TallGrass: out.front[i] = tiles::kTallGrass; break;
-            case Terrain::Flowers: out.front[i] = tiles::kFlowers; break;
-            case Terrain::Vines:
-                out.front[i] = terrain(c, r + 1) == Terrain::Vines ? tiles::kVines : tiles::kVineEnd;
-                break;
+                case Terrain::None: break;
+                case Terrain::Earth: out.solid[i] = earth(c, r); break;
+                case Terrain::Stone: out.solid[i] = alone(c, r, t) ? tiles::kStoneBlock : tiles::kStoneWall; break;
+                case Terrain::Ledge:
+                    out.solid[i] = sameLeft && sameRight ? tiles::kLedgeMiddle
+                                   : sameRight           ? tiles::kLedgeLeft
+                                   : sameLeft            ? tiles::kLedgeRight
+                                                         : tiles::kLedgeSingle;
+                    break;
+                case Terrain::RockFace: out.base[i] = tiles::kRockFace; break;
+                case Terrain::RockFaceDark: out.base[i] = tiles::kRockFaceDark; break;
+                case Terrain::Bush: {
+                    // A run of '%' alternates the two bushes into a hedge.
+                    int run = 0;
+                    while (c - run - 1 >= 0 && terrain(c - run - 1, r) == Terrain::Bush) ++run;
+                    out.base[i] = run % 2 == 0 ? tiles::kBush : tiles::kBushOther;
+                    break;
+                }
+                case Terrain::Rock: out.base[i] = tiles::kRock; break;
+                case Terrain::Fence: out.base[i] = tiles::kFence; break;
+                case Terrain::Mushrooms: out.base[i] = tiles::kMushrooms; break;
+                case Terrain::Log: out.base[i] = tiles::kLog; break;
+                case Terrain::Lantern: out.base[i] = tiles::kLantern; break;
+                case Terrain::ArrowSign: out.base[i] = tiles::kArrowSign; break;
+                case Terrain::GrassTuft: out.front[i] = tiles::kGrassTuft; break;
+                case Terrain::TallGrass: out.front[i] = tiles::kTallGrass; break;
+                case Terrain::Flowers: out.front[i] = tiles::kFlowers; break;
+                case Terrain::Vines:
+                    out.front[i] = terrain(c, r + 1) == Terrain::Vines ? tiles::kVines : tiles::kVineEnd;
+                    break;
             }
         }
     for (const PlacedObject& obj : level.objects)

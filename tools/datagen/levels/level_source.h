@@ -15,8 +15,20 @@
 namespace datagen {
 
 enum class ObjectKind {
-    Spawn, Box, Key, ExitDoor, Breakable, Sign, LevelDoor, Dialog, Trigger,  // object set, in frame order
-    Flower, WaterTop, WaterBody, WaterBottom, Tree,                          // scenery
+    Spawn,
+    Box,
+    Key,
+    ExitDoor,
+    Breakable,
+    Sign,
+    LevelDoor,
+    Dialog,
+    Trigger,  // object set, in frame order
+    Flower,
+    WaterTop,
+    WaterBody,
+    WaterBottom,
+    Tree,  // scenery
 };
 
 // Scenery goes to the background layer's object group, the rest to the solid
@@ -27,13 +39,13 @@ const char* ObjectKindName(ObjectKind kind);
 
 struct PlacedObject {
     ObjectKind kind = ObjectKind::Box;
-    int world = 1;       // 1 or 2
-    int col = 0, row = 0;  // grid cell; the object stands on the cell's bottom edge, centred on it
-    int dx = 0, dy = 0;  // extra offset in pixels
-    std::string text;    // sign, dialog and key messages ("\n" written as backslash-n)
-    int level = 0;       // level door: the level it leads to
-    int duration = 0;    // dialog: milliseconds (0: the game's default)
-    int variant = 1;     // tree: 1..4
+    int world = 1;          // 1 or 2
+    int col = 0, row = 0;   // grid cell; the object stands on the cell's bottom edge, centred on it
+    int dx = 0, dy = 0;     // extra offset in pixels
+    std::string text;       // sign, dialog and key messages ("\n" written as backslash-n)
+    int level = 0;          // level door: the level it leads to
+    int duration = 0;       // dialog: milliseconds (0: the game's default)
+    int variant = 1;        // tree: 1..4
     bool signPost = false;  // sign: a post tile is drawn in its cell
 };
 
@@ -43,10 +55,10 @@ struct LevelSource {
     int gameMode = 0;
     int bgType = 1;
     int forcedSync = 0;
-    std::string weather;                  // "snow" or empty
-    int width = 0, height = 0;            // in tiles
-    std::vector<std::string> grid[2];     // rows of world 1 and world 2 (world 2 empty in game mode 1)
-    std::vector<PlacedObject> objects;    // in grid order, world 1 first
+    std::string weather;                // "snow" or empty
+    int width = 0, height = 0;          // in tiles
+    std::vector<std::string> grid[2];   // rows of world 1 and world 2 (world 2 empty in game mode 1)
+    std::vector<PlacedObject> objects;  // in grid order, world 1 first
 
     bool HasWorld2() const { return !grid[1].empty(); }
 };

@@ -72,24 +72,24 @@ void UseGameArt(const fs::path& data, int set, Raster& image) {
         image.Draw(art, sx, sy, w, h, x0 + (info.tileWidth - w) / 2, info.tileHeight - h);
     };
     switch (set) {
-    case 0:
-        place(GameImage(data, "box"), static_cast<int>(ObjectKind::Box), 0, 0, 16, 16);
-        // The breakable box's first frame has the box at columns 29-44, rows 7-22.
-        place(GameImage(data, "box_break"), static_cast<int>(ObjectKind::Breakable), 29, 7, 16, 16);
-        break;
-    case 1: place(GameImage(data, "flower_1"), 0, 0, 0, 9, 10); break;
-    case 2:
-        place(GameImage(data, "waterfall_top"), 0, 0, 0, 16, 16);
-        place(GameImage(data, "waterfall_body"), 1, 0, 0, 16, 16);
-        place(GameImage(data, "waterfall_bottom"), 2, 0, 0, 16, 16);
-        break;
-    default:
-        for (int i = 0; i < info.count; ++i) {
-            Raster tree = GameImage(data, "tree" + std::to_string(i + 1));
-            if (tree.Width() <= info.tileWidth && tree.Height() <= info.tileHeight)
-                place(tree, i, 0, 0, tree.Width(), tree.Height());
-        }
-        break;
+        case 0:
+            place(GameImage(data, "box"), static_cast<int>(ObjectKind::Box), 0, 0, 16, 16);
+            // The breakable box's first frame has the box at columns 29-44, rows 7-22.
+            place(GameImage(data, "box_break"), static_cast<int>(ObjectKind::Breakable), 29, 7, 16, 16);
+            break;
+        case 1: place(GameImage(data, "flower_1"), 0, 0, 0, 9, 10); break;
+        case 2:
+            place(GameImage(data, "waterfall_top"), 0, 0, 0, 16, 16);
+            place(GameImage(data, "waterfall_body"), 1, 0, 0, 16, 16);
+            place(GameImage(data, "waterfall_bottom"), 2, 0, 0, 16, 16);
+            break;
+        default:
+            for (int i = 0; i < info.count; ++i) {
+                Raster tree = GameImage(data, "tree" + std::to_string(i + 1));
+                if (tree.Width() <= info.tileWidth && tree.Height() <= info.tileHeight)
+                    place(tree, i, 0, 0, tree.Width(), tree.Height());
+            }
+            break;
     }
 }
 
@@ -136,17 +136,20 @@ bool GenerateLevels(const fs::path& assets, const fs::path& data, const fs::path
         std::string text, error;
         LevelSource level;
         if (!ReadFile(path, text) || !ParseLevelSource(text, path.string(), level, error)) {
-            std::fprintf(stderr, "levels: %s\n", error.empty() ? ("cannot read " + path.string()).c_str() : error.c_str());
+            std::fprintf(stderr, "levels: %s\n",
+                         error.empty() ? ("cannot read " + path.string()).c_str() : error.c_str());
             ok = false;
             continue;
         }
         const std::string source = "assets/levels/" + level.name + ".txt";
-        if (!WriteFile(data / (level.name + ".tmx"),
-                       WriteTmx(level, GameMapImages(), "Generated from " + source + "; edit that file, not this one.")) ||
-            !WriteFile(editor / (level.name + ".tmx"),
-                       WriteTmx(level, EditorMapImages(),
-                                "Editor view of ../" + level.name + ".tmx, beside a plain copy of its tile image. "
-                                "Generated from " + source + "."))) {
+        if (!WriteFile(
+                data / (level.name + ".tmx"),
+                WriteTmx(level, GameMapImages(), "Generated from " + source + "; edit that file, not this one.")) ||
+            !WriteFile(editor / (level.name + ".tmx"), WriteTmx(level, EditorMapImages(),
+                                                                "Editor view of ../" + level.name +
+                                                                    ".tmx, beside a plain copy of its tile image. "
+                                                                    "Generated from " +
+                                                                    source + "."))) {
             std::fprintf(stderr, "levels: cannot write %s.tmx\n", level.name.c_str());
             ok = false;
         }

@@ -36,12 +36,12 @@ struct ObjectTile {
 
 inline ObjectTile ObjectTileOf(const PlacedObject& obj) {
     switch (obj.kind) {
-    case ObjectKind::Flower: return {1, 0};
-    case ObjectKind::WaterTop: return {2, 0};
-    case ObjectKind::WaterBody: return {2, 1};
-    case ObjectKind::WaterBottom: return {2, 2};
-    case ObjectKind::Tree: return {3, obj.variant - 1};
-    default: return {0, static_cast<int>(obj.kind)};  // Spawn .. Trigger are frames 0 .. 8
+        case ObjectKind::Flower: return {1, 0};
+        case ObjectKind::WaterTop: return {2, 0};
+        case ObjectKind::WaterBody: return {2, 1};
+        case ObjectKind::WaterBottom: return {2, 2};
+        case ObjectKind::Tree: return {3, obj.variant - 1};
+        default: return {0, static_cast<int>(obj.kind)};  // Spawn .. Trigger are frames 0 .. 8
     }
 }
 

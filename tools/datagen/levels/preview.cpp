@@ -97,43 +97,40 @@ void Objects(Raster& r, const std::vector<Raster>& sets, const LevelSource& leve
                    centreY - set.tileHeight / 2);
         };
         switch (obj.kind) {
-        case ObjectKind::Spawn:  // the characters, drawn once both worlds are
-            break;
-        case ObjectKind::Box:
-            icon(bottom - 8);
-            break;
-        case ObjectKind::Breakable:  // its box sits 2 px left of the sprite's centre
-            r.Draw(sets[0], tile.frame * 16, 0, 16, 16, x - 10, bottom - 16);
-            break;
-        case ObjectKind::Key:
-            body(19, 17, 0, Rgba{250, 206, 40, 255});
-            icon(bottom - 8);
-            if (!obj.text.empty()) Caption(r, x, bottom - 20, obj.text, Rgba{255, 230, 120, 255});
-            break;
-        case ObjectKind::ExitDoor:
-        case ObjectKind::LevelDoor:
-            r.FillRect(x - 14, bottom - 44, 28, 44, obj.kind == ObjectKind::ExitDoor ? Rgba{170, 50, 40, 220}
-                                                                                     : Rgba{50, 90, 190, 220});
-            r.FrameRect(x - 14, bottom - 44, 28, 44, Rgba{30, 22, 18, 255});
-            icon(bottom - 30);
-            if (obj.kind == ObjectKind::LevelDoor) Caption(r, x, bottom - 46, "Level " + std::to_string(obj.level), Rgba{255, 255, 255, 255});
-            break;
-        case ObjectKind::Sign:
-        case ObjectKind::Dialog:
-        case ObjectKind::Trigger: {
-            // Markers: the game puts them 12.5 px above the given bottom;
-            // the frame shows how near the character must come.
-            int cy = bottom - 12;
-            r.FrameRect(x - 38, cy - 48, 76, 96, Rgba{120, 40, 160, 70});
-            icon(cy);
-            if (!obj.text.empty())
-                Caption(r, x, cy - 9, obj.text, obj.kind == ObjectKind::Sign ? Rgba{255, 255, 255, 255}
-                                                                             : Rgba{170, 255, 170, 255});
-            break;
-        }
-        default:
-            icon(bottom - set.tileHeight / 2);
-            break;
+            case ObjectKind::Spawn:  // the characters, drawn once both worlds are
+                break;
+            case ObjectKind::Box: icon(bottom - 8); break;
+            case ObjectKind::Breakable:  // its box sits 2 px left of the sprite's centre
+                r.Draw(sets[0], tile.frame * 16, 0, 16, 16, x - 10, bottom - 16);
+                break;
+            case ObjectKind::Key:
+                body(19, 17, 0, Rgba{250, 206, 40, 255});
+                icon(bottom - 8);
+                if (!obj.text.empty()) Caption(r, x, bottom - 20, obj.text, Rgba{255, 230, 120, 255});
+                break;
+            case ObjectKind::ExitDoor:
+            case ObjectKind::LevelDoor:
+                r.FillRect(x - 14, bottom - 44, 28, 44,
+                           obj.kind == ObjectKind::ExitDoor ? Rgba{170, 50, 40, 220} : Rgba{50, 90, 190, 220});
+                r.FrameRect(x - 14, bottom - 44, 28, 44, Rgba{30, 22, 18, 255});
+                icon(bottom - 30);
+                if (obj.kind == ObjectKind::LevelDoor)
+                    Caption(r, x, bottom - 46, "Level " + std::to_string(obj.level), Rgba{255, 255, 255, 255});
+                break;
+            case ObjectKind::Sign:
+            case ObjectKind::Dialog:
+            case ObjectKind::Trigger: {
+                // Markers: the game puts them 12.5 px above the given bottom;
+                // the frame shows how near the character must come.
+                int cy = bottom - 12;
+                r.FrameRect(x - 38, cy - 48, 76, 96, Rgba{120, 40, 160, 70});
+                icon(cy);
+                if (!obj.text.empty())
+                    Caption(r, x, cy - 9, obj.text,
+                            obj.kind == ObjectKind::Sign ? Rgba{255, 255, 255, 255} : Rgba{170, 255, 170, 255});
+                break;
+            }
+            default: icon(bottom - set.tileHeight / 2); break;
         }
     }
 }
@@ -148,8 +145,9 @@ Raster RenderPreview(const LevelSource& level, const Raster& tiles, const Raster
     for (std::size_t i = 0; i < kObjectSets.size(); ++i) sets.push_back(MakeObjectSetImage(static_cast<int>(i)));
 
     std::string title = level.name + "  \"" + level.title + "\"  mode " + std::to_string(level.gameMode) +
-                        (level.forcedSync ? "  forced sync" : "") + (level.weather.empty() ? "" : "  " + level.weather) +
-                        "  " + std::to_string(level.width) + " x " + std::to_string(level.height) + " tiles";
+                        (level.forcedSync ? "  forced sync" : "") +
+                        (level.weather.empty() ? "" : "  " + level.weather) + "  " + std::to_string(level.width) +
+                        " x " + std::to_string(level.height) + " tiles";
     Text(r, kMargin, kMargin, title, Rgba{255, 255, 255, 255});
 
     for (int world = 1; world <= worlds; ++world) {

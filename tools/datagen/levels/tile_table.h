@@ -17,15 +17,15 @@ inline constexpr int kColumns = 8;
 inline constexpr int kCount = 40;
 
 // Earth, by which sides face open air.
-inline constexpr int kTopLeft = 1, kTop = 2, kTopRight = 3;        // grass on top
-inline constexpr int kColumnTop = 4;                                 // one tile wide, grass on top
-inline constexpr int kWallLeft = 8, kFill = 9, kWallRight = 10;     // open to the left / none / right
-inline constexpr int kColumnMiddle = 11;                             // open left and right
-inline constexpr int kInnerTopLeft = 12, kInnerTopRight = 13;       // fill below a corner of open air
+inline constexpr int kTopLeft = 1, kTop = 2, kTopRight = 3;      // grass on top
+inline constexpr int kColumnTop = 4;                             // one tile wide, grass on top
+inline constexpr int kWallLeft = 8, kFill = 9, kWallRight = 10;  // open to the left / none / right
+inline constexpr int kColumnMiddle = 11;                         // open left and right
+inline constexpr int kInnerTopLeft = 12, kInnerTopRight = 13;    // fill below a corner of open air
 inline constexpr int kFillVariantA = 14, kFillVariantB = 15;
 inline constexpr int kUnderLeft = 16, kUnder = 17, kUnderRight = 18;  // open below
 inline constexpr int kColumnBottom = 19;
-inline constexpr int kBlock = 20;                                    // open all round
+inline constexpr int kBlock = 20;  // open all round
 // Bridges (stone ledges one tile thick).
 inline constexpr int kLedgeLeft = 5, kLedgeMiddle = 6, kLedgeRight = 7, kLedgeSingle = 21;
 // Dressed stone.

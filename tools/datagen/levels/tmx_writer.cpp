@@ -40,8 +40,10 @@ void TileLayer(std::ostringstream& o, int& nextId, const LevelSource& level, con
         o << "   ";
         for (int c = 0; c < level.width; ++c) {
             int t = tiles[static_cast<std::size_t>(r) * level.width + c];
-            if (t < 0) o << "<tile/>";
-            else o << "<tile gid=\"" << t + 1 << "\"/>";
+            if (t < 0)
+                o << "<tile/>";
+            else
+                o << "<tile gid=\"" << t + 1 << "\"/>";
         }
         o << "\n";
     }
@@ -50,8 +52,7 @@ void TileLayer(std::ostringstream& o, int& nextId, const LevelSource& level, con
 
 void ObjectGroup(std::ostringstream& o, int& nextLayerId, int& nextObjectId, const LevelSource& level,
                  const GidLayout& gids, int world, bool scenery, const std::string& boundTo, int offsetY) {
-    o << " <objectgroup id=\"" << nextLayerId++ << "\" name=\"" << (scenery ? "scenery_" : "objects_") << world
-      << "\"";
+    o << " <objectgroup id=\"" << nextLayerId++ << "\" name=\"" << (scenery ? "scenery_" : "objects_") << world << "\"";
     if (offsetY) o << " offsety=\"" << offsetY << "\"";
     o << ">\n  <properties>\n";
     Property(o, "   ", "layer", boundTo);
@@ -119,8 +120,8 @@ std::string WriteTmx(const LevelSource& level, const TmxImages& images, const st
     o << "<!-- " << note << " -->\n";
     o << "<map version=\"1.8\" tiledversion=\"1.8.2\" orientation=\"orthogonal\" renderorder=\"right-down\" width=\""
       << level.width << "\" height=\"" << level.height << "\" tilewidth=\"" << tiles::kSize << "\" tileheight=\""
-      << tiles::kSize << "\" infinite=\"0\" nextlayerid=\"" << 1 + worlds * 5 << "\" nextobjectid=\""
-      << objectCount + 1 << "\">\n";
+      << tiles::kSize << "\" infinite=\"0\" nextlayerid=\"" << 1 + worlds * 5 << "\" nextobjectid=\"" << objectCount + 1
+      << "\">\n";
     o << " <properties>\n";
     Property(o, "  ", "bgType", std::to_string(level.bgType), "int");
     Property(o, "  ", "forcedSync", std::to_string(level.forcedSync), "int");
@@ -130,15 +131,15 @@ std::string WriteTmx(const LevelSource& level, const TmxImages& images, const st
 
     const int tileRows = (tiles::kCount + tiles::kColumns - 1) / tiles::kColumns;
     o << " <tileset firstgid=\"" << gids.tilesFirst << "\" name=\"tiles\" tilewidth=\"" << tiles::kSize
-      << "\" tileheight=\"" << tiles::kSize << "\" tilecount=\"" << tiles::kCount << "\" columns=\""
-      << tiles::kColumns << "\">\n  <image source=\"" << images.tiles << "\" width=\""
-      << tiles::kColumns * tiles::kSize << "\" height=\"" << tileRows * tiles::kSize << "\"/>\n </tileset>\n";
+      << "\" tileheight=\"" << tiles::kSize << "\" tilecount=\"" << tiles::kCount << "\" columns=\"" << tiles::kColumns
+      << "\">\n  <image source=\"" << images.tiles << "\" width=\"" << tiles::kColumns * tiles::kSize << "\" height=\""
+      << tileRows * tiles::kSize << "\"/>\n </tileset>\n";
     for (std::size_t i = 0; i < kObjectSets.size(); ++i) {
         const ObjectSetInfo& set = kObjectSets[i];
         o << " <tileset firstgid=\"" << gids.setFirst[i] << "\" name=\"" << set.name << "\" tilewidth=\""
-          << set.tileWidth << "\" tileheight=\"" << set.tileHeight << "\" tilecount=\"" << set.count
-          << "\" columns=\"" << set.count << "\">\n  <image source=\"" << images.sets[i] << "\" width=\""
-          << set.count * set.tileWidth << "\" height=\"" << set.tileHeight << "\"/>\n </tileset>\n";
+          << set.tileWidth << "\" tileheight=\"" << set.tileHeight << "\" tilecount=\"" << set.count << "\" columns=\""
+          << set.count << "\">\n  <image source=\"" << images.sets[i] << "\" width=\"" << set.count * set.tileWidth
+          << "\" height=\"" << set.tileHeight << "\"/>\n </tileset>\n";
     }
 
     for (int world = 1; world <= worlds; ++world) {
