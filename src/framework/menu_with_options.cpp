@@ -58,15 +58,15 @@ void c_MenuWithOptions::MoveCursorTo(const Ref<c_GDO>& option) {
 void c_MenuWithOptions::HandleInput() {
     if (!enabled || options.empty()) return;
     const int count = static_cast<int>(options.size());
-    if (KeyHit(kKeyUp) || KeyHit(kKeyW)) {
+    if (ActionHit(kActionUp)) {
         selected = ((selected - 1) % count + count) % count;
         MoveCursorTo(options[static_cast<std::size_t>(selected)]);
-    } else if (KeyHit(kKeyDown) || KeyHit(kKeyS)) {
+    } else if (ActionHit(kActionDown)) {
         selected = ((selected + 1) % count + count) % count;
         MoveCursorTo(options[static_cast<std::size_t>(selected)]);
-    } else if (KeyHit(kKeySpace) || KeyHit(kKeyEnter)) {
+    } else if (ActionHit(kActionConfirm)) {
         OnSelect(selected);
-    } else if (KeyHit(kKeyEscape)) {
+    } else if (ActionHit(kActionBack)) {
         OnCancel(selected);
     }
 }

@@ -28,15 +28,6 @@
 #include "framework/rectangle_gdo.h"
 #include "framework/tween.h"
 
-// Game key codes the menus read.
-inline constexpr int kKeyEnter = 13;
-inline constexpr int kKeyEscape = 27;
-inline constexpr int kKeySpace = 32;
-inline constexpr int kKeyUp = 38;
-inline constexpr int kKeyDown = 40;
-inline constexpr int kKeyS = 83;
-inline constexpr int kKeyW = 87;
-
 class c_Cursor : public c_RectangleGDO {
 public:
     static constexpr int kMoveMs = 100;

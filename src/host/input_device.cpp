@@ -123,10 +123,12 @@ namespace {
 struct Binding {
     int first, second;
 };
-// Key pairs of actions 0-8 (0 where there is no second key).
+// Key pairs of the actions, in GameAction order (0 where there is no second key).
 constexpr Binding kBindings[] = {
-    {38, 87}, {40, 83}, {37, 65}, {39, 68}, {32, 0}, {13, 0}, {27, 0}, {38, 87}, {32, 13},
+    {kKeyUp, kKeyW}, {kKeyDown, kKeyS}, {kKeyLeft, kKeyA}, {kKeyRight, kKeyD},     {kKeySpace, 0},
+    {kKeyEnter, 0},  {kKeyEscape, 0},   {kKeyUp, kKeyW},   {kKeySpace, kKeyEnter},
 };
+static_assert(std::size(kBindings) == kActionConfirm + 1, "one binding per action");
 
 template <class Query>
 bool AnyKey(int action, Query query) {

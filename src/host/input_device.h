@@ -11,6 +11,7 @@
 
 #include <array>
 
+#include "host/game_keys.h"
 #include "host/object.h"
 #include "host/rt_game.h"
 
@@ -84,9 +85,8 @@ private:
     float accelX_ = 0, accelY_ = 0, accelZ_ = 0;
 };
 
-// The game's control bindings: 0 up (Up/W), 1 down (Down/S), 2 left
-// (Left/A), 3 right (Right/D), 4 Space, 5 Enter, 6 Escape, 7 as 0, 8 Space or
-// Enter; any other action is never down.
+// The game's control bindings (GameAction, game_keys.h); any other action
+// is never down.
 bool ActionDown(const c_InputDevice& input, int action);
 bool ActionHit(const c_InputDevice& input, int action);
 

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
-constexpr int kKeyA = 65, kKeyD = 68, kKeyS = 83, kKeyW = 87;
 
 constexpr c_RGB kActiveTint{255, 255, 255};
 constexpr c_RGB kInactiveTint{64, 64, 64};
@@ -92,8 +90,8 @@ void c_PlayerChar::Update(int elapsedMs) {
 
 void c_PlayerChar::ReadInput(float dt) {
     int direction = 0;
-    if (KeyDown(kKeyRight) || KeyDown(kKeyD)) direction = 1;
-    if (KeyDown(kKeyLeft) || KeyDown(kKeyA)) direction = -1;
+    if (ActionDown(kActionRight)) direction = 1;
+    if (ActionDown(kActionLeft)) direction = -1;
 
     // Also true with no direction held, so letting go brakes twice on the
     // ground and once in the air.
@@ -102,11 +100,11 @@ void c_PlayerChar::ReadInput(float dt) {
     if (direction == 0 && grounded) velocity.x *= 0.5f;
 
     if (grounded) {
-        if (KeyHit(kKeyUp) || KeyHit(kKeyW)) {
+        if (ActionHit(kActionJump)) {
             velocity.y = kJumpSpeed;
             velocity.x = static_cast<float>(direction) * kJumpRunSpeed;
             grounded = false;
-        } else if (KeyHit(kKeyDown) || KeyHit(kKeyS)) {
+        } else if (ActionHit(kActionDown)) {
             velocity.x = 0;
             if (animState != kJump && !Squatting()) {
                 Play(u"crouch");

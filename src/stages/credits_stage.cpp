@@ -95,8 +95,8 @@ void c_CreditsStage::Update(int) {
     const float end = ScrollEnd();
     if (scroll < end) scroll = end;
     root->position.y = std::ceil(scroll);
-    const bool fast = KeyDown(kKeyEnter) || KeyDown(kKeySpace);
-    const bool escape = KeyDown(kKeyEscape);
+    const bool fast = ActionDown(kActionConfirm);
+    const bool escape = ActionDown(kActionBack);
     if (scroll > end) {
         scroll -= kScrollStep;
         if (fast) {

@@ -51,7 +51,7 @@ void c_EndingStage::LoadStep(int index) {
 void c_EndingStage::Update(int) {
     c_Stage::Update(kFrontEndStepMs);
     if (!thanksGroup) return;
-    if ((KeyHit(kKeySpace) || KeyHit(kKeyEnter)) && thanksGroup->alpha >= 0.5f) {
+    if (ActionHit(kActionConfirm) && thanksGroup->alpha >= 0.5f) {
         GoToCredits();
     }
 }

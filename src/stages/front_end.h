@@ -4,11 +4,6 @@
 
 #include "framework/gdo.h"
 
-// Game key codes the front end reads.
-inline constexpr int kKeyEnter = 13;
-inline constexpr int kKeyEscape = 27;
-inline constexpr int kKeySpace = 32;
-
 // The title, ending and credits advance by this much per update, whatever
 // time has passed.
 inline constexpr int kFrontEndStepMs = 16;

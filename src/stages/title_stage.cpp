@@ -27,9 +27,9 @@ void c_TitleStage::LoadStep(int index) {
 
 void c_TitleStage::Update(int) {
     c_Stage::Update(kFrontEndStepMs);
-    if (KeyHit(kKeySpace) || KeyHit(kKeyEnter)) {
+    if (ActionHit(kActionConfirm)) {
         GoToLevel(0);
-    } else if (KeyHit(kKeyEscape)) {
+    } else if (ActionHit(kActionBack)) {
         EndApp();
     }
 }

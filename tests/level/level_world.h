@@ -42,7 +42,6 @@ namespace level_test {
 inline constexpr int kCell = 16;
 inline constexpr int kColumns = 20;
 inline constexpr int kRows = 10;
-inline constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
 
 // A sheet of `columns` x `rows` frames of w x h; every frame is opaque.
 inline std::string Sheet(int w, int h, int columns, int rows) {
