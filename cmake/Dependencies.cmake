@@ -12,12 +12,12 @@ find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 find_library(STB_LIBRARY stb)
 
 add_library(orbel_deps INTERFACE)
-target_include_directories(orbel_deps INTERFACE ${STB_INCLUDE_DIR})
+target_include_directories(orbel_deps SYSTEM INTERFACE ${STB_INCLUDE_DIR})
 target_link_libraries(orbel_deps INTERFACE ${STB_LIBRARY} PkgConfig::GLFW3 PkgConfig::OPENAL OpenGL::GL Threads::Threads ${CMAKE_DL_LIBS})
 add_library(orbel::deps ALIAS orbel_deps)
 
 # The data generator writes PNG and Ogg Vorbis files.
 add_library(orbel_datagen_deps INTERFACE)
-target_include_directories(orbel_datagen_deps INTERFACE ${STB_INCLUDE_DIR})
+target_include_directories(orbel_datagen_deps SYSTEM INTERFACE ${STB_INCLUDE_DIR})
 target_link_libraries(orbel_datagen_deps INTERFACE ${STB_LIBRARY} PkgConfig::VORBISENC)
 add_library(orbel::datagen_deps ALIAS orbel_datagen_deps)

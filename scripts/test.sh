@@ -5,11 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --tests
+bash scripts/check_layers.sh
 JOBS="$(nproc)"
 
 run_suite() {  # build-dir, extra cmake args...
   local dir="$1"; shift
-  cmake -B "$dir" "$@"
+  cmake -B "$dir" -DORBEL_WERROR=ON "$@"
   cmake --build "$dir" -j"$JOBS"
   # -noreset: Xvfb otherwise resets whenever its last client disconnects,
   # and a test that connects during the reset cannot open the display.

@@ -31,7 +31,7 @@ public:
 
 class c_DisplayMode final : public Object {
 public:
-    c_DisplayMode(int width, int height) : width(width), height(height) {}
+    c_DisplayMode(int w, int h) : width(w), height(h) {}
     String ToString() const override { return u"DisplayMode"; }
     int width;
     int height;

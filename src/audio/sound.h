@@ -7,7 +7,7 @@
 
 class c_Sound final : public Object {
 public:
-    explicit c_Sound(Ref<gxtkSample> sample = nullptr) : sample(std::move(sample)) {}
+    explicit c_Sound(Ref<gxtkSample> loaded = nullptr) : sample(std::move(loaded)) {}
     String ToString() const override { return u"c_Sound"; }
 
     Ref<gxtkSample> sample;

@@ -24,8 +24,8 @@ c_GameMenu::c_GameMenu(Ref<c_Font> menuFont, c_GameMenuActions* stageActions)
 
     const char16_t* const names[] = {u"RESUME GAME", u"RESET STAGE", u"SOUND", u"TITLE SCREEN"};
     float y = -16;
-    for (const char16_t* name : names) {
-        PlaceOption(AddOption(name), 0, y);
+    for (const char16_t* option : names) {
+        PlaceOption(AddOption(option), 0, y);
         y += 16;
     }
 

@@ -13,10 +13,10 @@ constexpr float kFlagInset = 16;
 
 }  // namespace
 
-c_Flag::c_Flag(StringView sequence) : c_Sprite(New<c_TileSet>(GetTexture(u"flags.png", 1, false), 16, 14), 10) {
+c_Flag::c_Flag(StringView waving) : c_Sprite(New<c_TileSet>(GetTexture(u"flags.png", 1, false), 16, 14), 10) {
     AddSequenceRange(u"spain", 0, 4, true);
     AddSequenceRange(u"uk", 5, 9, true);
-    Play(sequence);
+    Play(waving);
 }
 
 c_LangMenu::c_LangMenu(Ref<c_Font> menuFont, std::function<void()> chosen)

@@ -9,17 +9,17 @@ c_Sprite::c_Sprite(Ref<c_DrawableCollection> frameSet, int framesPerSecond) : fr
     frameDuration = framesPerSecond < 1 ? 0 : 1000 / std::min(framesPerSecond, 1000);
 }
 
-void c_Sprite::AddSequence(StringView name, const std::vector<int>& frameList, bool loops) {
+void c_Sprite::AddSequence(StringView sequenceId, const std::vector<int>& frameList, bool loops) {
     auto entry = New<c_SequenceEntry>();
     entry->loop = loops;
     entry->frames = frameList;
-    sequences.insert_or_assign(String(name), std::move(entry));
+    sequences.insert_or_assign(String(sequenceId), std::move(entry));
 }
 
-void c_Sprite::AddSequenceRange(StringView name, int first, int last, bool loops) {
+void c_Sprite::AddSequenceRange(StringView sequenceId, int first, int last, bool loops) {
     std::vector<int> frameList;
     for (int i = first; i <= last; ++i) frameList.push_back(i);
-    AddSequence(name, frameList, loops);
+    AddSequence(sequenceId, frameList, loops);
 }
 
 int c_Sprite::FrameAt(int index) const {
@@ -27,13 +27,13 @@ int c_Sprite::FrameAt(int index) const {
     return sequence->frames[static_cast<std::size_t>(index)];
 }
 
-void c_Sprite::Play(StringView name) {
-    if (name == sequenceName) return;
+void c_Sprite::Play(StringView sequenceId) {
+    if (sequenceId == sequenceName) return;
     Stop();
-    auto found = sequences.find(name);
+    auto found = sequences.find(sequenceId);
     sequence = found == sequences.end() ? nullptr : found->second;
     if (!sequence) return;
-    sequenceName = String(name);
+    sequenceName = String(sequenceId);
     frameIndex = 0;
     currentTile = FrameAt(0);
     state = kPlaying;

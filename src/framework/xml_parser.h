@@ -17,7 +17,7 @@
 // One element: its name, attributes, text content and child elements.
 class c_XMLNode final : public Object {
 public:
-    explicit c_XMLNode(StringView name = u"", StringView value = u"") : value(value), name(name) {}
+    explicit c_XMLNode(StringView nodeName = u"", StringView nodeValue = u"") : value(nodeValue), name(nodeName) {}
 
     String ToString() const override { return u"<" + name + u">"; }
 

@@ -51,10 +51,10 @@ gl::Enum FormatForDepth(int depth) {
 // lie inside an array of `size` elements.
 bool BlockFits(std::size_t size, int w, int h, int offset, int pitch) {
     if (w <= 0 || h <= 0 || offset < 0) return false;
-    const long long lastRow = (long long)(h - 1) * pitch;
+    const long long lastRow = static_cast<long long>(h - 1) * pitch;
     const long long first = offset + std::min(0LL, lastRow);
     const long long last = offset + std::max(0LL, lastRow) + w - 1;
-    return first >= 0 && last < (long long)size;
+    return first >= 0 && last < static_cast<long long>(size);
 }
 
 constexpr int kMaxSurfaceSide = 16384;
@@ -200,9 +200,9 @@ int gxtkGraphics::EndFrame() {
     return 0;
 }
 
-int gxtkGraphics::Clear(float r, float g, float b) {
+int gxtkGraphics::Clear(float clearRed, float clearGreen, float clearBlue) {
     batchVertexCount = 0;
-    Gl().ClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
+    Gl().ClearColor(clearRed / 255.0f, clearGreen / 255.0f, clearBlue / 255.0f, 1.0f);
     Gl().Clear(gl::kColorBufferBit);
     return 0;
 }
@@ -460,11 +460,11 @@ int gxtkGraphics::WritePixels(gxtkSurface* surface, std::span<const int> pixels,
         std::uint8_t* dst = surface->data.get() + std::size_t(y + row) * rowBytes + std::size_t(x) * 4;
         for (int col = 0; col < w; ++col, dst += 4) {
             const auto argb = std::uint32_t(src[col]);
-            const unsigned alpha = argb >> 24;
-            dst[0] = std::uint8_t(((argb >> 16) & 0xff) * alpha / 255);
-            dst[1] = std::uint8_t(((argb >> 8) & 0xff) * alpha / 255);
-            dst[2] = std::uint8_t((argb & 0xff) * alpha / 255);
-            dst[3] = std::uint8_t(alpha);
+            const unsigned pixelAlpha = argb >> 24;
+            dst[0] = std::uint8_t(((argb >> 16) & 0xff) * pixelAlpha / 255);
+            dst[1] = std::uint8_t(((argb >> 8) & 0xff) * pixelAlpha / 255);
+            dst[2] = std::uint8_t((argb & 0xff) * pixelAlpha / 255);
+            dst[3] = std::uint8_t(pixelAlpha);
         }
     }
     if (surface->generation > 0 && surface->generation == ContextGeneration()) {

@@ -111,7 +111,7 @@ public:
 
     // Empties the batch without drawing it, then clears the target to the
     // colour (0..255, alpha 1).
-    virtual int Clear(float r, float g, float b);
+    virtual int Clear(float clearRed, float clearGreen, float clearBlue);
     virtual int SetAlpha(float alpha);
     virtual int SetColor(float r, float g, float b);
     // 1 additive, anything else alpha blending. Flushes.

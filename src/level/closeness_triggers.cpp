@@ -60,8 +60,8 @@ void c_ClosenessTriggeredEventRaiser::OnTrigger() {
     if (Ref<Object> stage = listener.lock()) RaiseEvent(stage.get(), eventId, eventData.get());
 }
 
-c_ClosenessTriggeredText::c_ClosenessTriggeredText(Ref<c_Font> font, float scale)
-    : c_LabelWithShadow(std::move(font), scale) {
+c_ClosenessTriggeredText::c_ClosenessTriggeredText(Ref<c_Font> textFont, float textScale)
+    : c_LabelWithShadow(std::move(textFont), textScale) {
     shadowOffset.Set(1, 1);
     shadowColor = c_RGB{0, 0, 0};
     alpha = 0;

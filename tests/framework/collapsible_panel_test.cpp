@@ -105,7 +105,7 @@ TEST_F(Bubbles, FitsTheBodyToTheTextAboveTheTailsTip) {
     ASSERT_EQ(bubble->children.size(), 2u);
     EXPECT_EQ(bubble->children[1], bubble->label);
     EXPECT_FLOAT_EQ(bubble->label->fontScale.x, 0.4f);
-    const c_BubbleFrame& frame = bubble->Frame();
+    const c_BubbleFrame& shape = bubble->Frame();
     // (text width, text height) for one line and for two: the body grows
     // with the text, always in whole pixels with 6 of bubble around it, and
     // stays above the tail (3 rows of the 16 x 12 picture), whose tip lies
@@ -118,15 +118,15 @@ TEST_F(Bubbles, FitsTheBodyToTheTextAboveTheTailsTip) {
         bubble->Show(c.text, 1000);
         EXPECT_FLOAT_EQ(bubble->label->GetWidth(), c.width) << "text measured";
         EXPECT_FLOAT_EQ(bubble->label->GetHeight(), c.height) << "text measured";
-        EXPECT_FLOAT_EQ(frame.bodySize.x, std::ceil(c.width) + 6);
-        EXPECT_FLOAT_EQ(frame.bodySize.y, c.height + 6);
-        EXPECT_FLOAT_EQ(frame.BodyTop() + frame.bodySize.y, 6 - 3) << "the body ends where the tail starts";
-        EXPECT_FLOAT_EQ(bubble->label->position.x, frame.BodyCentre().x);
-        EXPECT_FLOAT_EQ(bubble->label->position.y, frame.BodyCentre().y);
+        EXPECT_FLOAT_EQ(shape.bodySize.x, std::ceil(c.width) + 6);
+        EXPECT_FLOAT_EQ(shape.bodySize.y, c.height + 6);
+        EXPECT_FLOAT_EQ(shape.BodyTop() + shape.bodySize.y, 6 - 3) << "the body ends where the tail starts";
+        EXPECT_FLOAT_EQ(bubble->label->position.x, shape.BodyCentre().x);
+        EXPECT_FLOAT_EQ(bubble->label->position.y, shape.BodyCentre().y);
         // The text block lies inside the body with the padding on each side.
-        EXPECT_GE(bubble->label->position.y - c.height / 2, frame.BodyTop() + 3 - 0.01f);
-        EXPECT_LE(bubble->label->position.y + c.height / 2, frame.BodyTop() + frame.bodySize.y - 3 + 0.01f);
-        EXPECT_GE(bubble->label->position.x - c.width / 2, frame.BodyLeft() + 3 - 0.01f);
+        EXPECT_GE(bubble->label->position.y - c.height / 2, shape.BodyTop() + 3 - 0.01f);
+        EXPECT_LE(bubble->label->position.y + c.height / 2, shape.BodyTop() + shape.bodySize.y - 3 + 0.01f);
+        EXPECT_GE(bubble->label->position.x - c.width / 2, shape.BodyLeft() + 3 - 0.01f);
     }
     EXPECT_FLOAT_EQ(bubble->GetHeight(), 8 + 6 + 3);
 }

@@ -83,8 +83,8 @@ TEST_F(TileMapTest, DrawsFilledCellsCentredOnTheOrigin) {
     map->Setup(Tiles(), 10, 3);
     map->position.Set(100, 60);
     // Corners, the lone last column of the last chunk column, one inside.
-    for (auto [col, row, frame] : {std::tuple{0, 0, 1}, {9, 0, 2}, {9, 2, 5}, {4, 1, 7}})
-        map->tiles[row * 10 + col] = frame;
+    for (auto [col, row, cell] : {std::tuple{0, 0, 1}, {9, 0, 2}, {9, 2, 5}, {4, 1, 7}})
+        map->tiles[row * 10 + col] = cell;
     frame.Begin();
     map->Render();
     frame.End();

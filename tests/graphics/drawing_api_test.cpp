@@ -13,9 +13,9 @@ namespace {
 // Counts the matrices the drawing API hands to the renderer.
 class CountingGraphics final : public gxtkGraphics {
 public:
-    int SetMatrix(float a, float b, float c, float d, float e, float f) override {
+    int SetMatrix(float ix, float iy, float jx, float jy, float tx, float ty) override {
         ++matrices;
-        return gxtkGraphics::SetMatrix(a, b, c, d, e, f);
+        return gxtkGraphics::SetMatrix(ix, iy, jx, jy, tx, ty);
     }
     int matrices = 0;
 };

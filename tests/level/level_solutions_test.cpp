@@ -47,8 +47,8 @@ TEST_P(LevelSolution, RecordedSolutionFinishesTheLevel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, LevelSolution, testing::Range(0, 7), [](const testing::TestParamInfo<int>& info) {
-    return info.param == 0 ? std::string("Hub") : "Level" + std::to_string(info.param);
+INSTANTIATE_TEST_SUITE_P(Levels, LevelSolution, testing::Range(0, 7), [](const testing::TestParamInfo<int>& level) {
+    return level.param == 0 ? std::string("Hub") : "Level" + std::to_string(level.param);
 });
 
 TEST(SolutionScript, ReadsEventsAndNamesTheLineOfAMalformedOne) {
