@@ -8,23 +8,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/app.h"
-#include "framework/audio_manager.h"
 #include "framework/label.h"
 #include "framework/stage.h"
-#include "framework/texture.h"
-#include "framework/translation.h"
-#include "game/tarn_game.h"
 #include "graphics/graphics_context.h"
 #include "level/solution_script.h"
 #include "level/tarn_stage.h"
 #include "stages/credits_stage.h"
 #include "stages/ending_stage.h"
 #include "support/child_process.h"
-#include "support/game_reset.h"
-#include "support/gl_recorder.h"
-#include "support/scripted_platform.h"
-#include "support/temp_dir.h"
+#include "support/scripted_game.h"
 
 #include "stb_image_write.h"
 
@@ -37,59 +29,13 @@ constexpr const char* kSpanishTable =
     "PRESS ENTER == PULSA ENTER\n"
     "Thanks for playing this Demo! == ¡Gracias por jugar esta demo!\n";
 
-// The game on the scripted host, in a fresh working directory whose ./data
-// holds the build's data files and the table above.
-struct FrontEndTest : testing::Test {
-    ScopedTempDir dir;
-    GlRecorder gl;
-    GlApiScope seam{gl};
-    ScriptedHost host;
-    ScriptedPlatform& platform = host.Platform();
-    Ref<c_TarnGame> game;
-
+// The game with the build's data files and the table above in its ./data.
+struct FrontEndTest : ScriptedGameTest<> {
     void SetUp() override {
-        namespace fs = std::filesystem;
-        fs::create_directory(dir.Path() / "data");
-        for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(ORBEL_BINARY_DIR) / "data")) {
-            if (entry.path().filename() == "trans_desktop.txt") continue;
-            fs::create_symlink(entry.path(), dir.Path() / "data" / entry.path().filename());
-        }
+        UseTestMaps({});  // links to every file of the build's data, no test map
+        std::filesystem::remove(dir.Path() / "data/trans_desktop.txt");  // a link into the build's data
         dir.Write("data/trans_desktop.txt", kSpanishTable);
-        game = New<c_TarnGame>();
-        ASSERT_TRUE(host.Start());
-    }
-    void TearDown() override {
-        game.reset();
-        ResetAfterWholeGame();
-    }
-
-    template <class F>
-    bool RunUntil(F done, int limit = 2000) {
-        for (int i = 0; i < limit; ++i) {
-            if (done()) return true;
-            host.Frames(1);
-        }
-        return done();
-    }
-    // Runs until stage `id` takes updates (loaded, settled, faded in).
-    void RunUntilRunning(int id) {
-        ASSERT_TRUE(RunUntil([&] {
-            return game->stageId == id && game->nextStage == kNoStage && game->stage && game->loadProgress == 100 &&
-                   game->settleCount < 1 && game->fadeStart < 0;
-        })) << "stage "
-            << id << " never ran";
-        host.Frames(1);
-    }
-    // One press and release, each in a frame of its own.
-    void Press(int glfwKey) {
-        platform.KeyDown(glfwKey);
-        host.Frames(1);
-        platform.KeyUp(glfwKey);
-        host.Frames(1);
-    }
-    template <class T>
-    Ref<T> StageAs() {
-        return std::dynamic_pointer_cast<T>(game->stage);
+        StartGame();
     }
     // The first blinking label on the stage's root.
     Ref<c_BlinkingLabel> Prompt(c_GDO& parent) {
@@ -100,6 +46,17 @@ struct FrontEndTest : testing::Test {
         return nullptr;
     }
 };
+
+// The game with the build's data, drawing with real OpenGL.
+struct OnScreenTest : ScriptedGameTest<> {
+    OnScreenTest() : ScriptedGameTest(ScriptedPlatform::Options{.glContext = true}) {}
+    void SetUp() override {
+        LinkBuildData();
+        StartGame();
+    }
+};
+struct LanguageMenuOnScreen : OnScreenTest {};
+struct WholeGameOnScreen : OnScreenTest {};
 
 }  // namespace
 
@@ -154,10 +111,7 @@ TEST_F(FrontEndTest, SpanishRunFromLanguageChoiceThroughIntroTitleAndHubToTheEnd
     auto hub = StageAs<c_TarnStage>();
     ASSERT_NE(hub, nullptr);
     hub->StartExit(500, 0, 0, 0, 6);
-    ASSERT_TRUE(RunUntil([&] {
-        return game->stageId == kStageLevel && game->stage != hub && game->nextStage == kNoStage &&
-               game->loadProgress == 100 && game->settleCount < 1;
-    }));
+    ASSERT_TRUE(RunUntil([&] { return game->stage != hub && StageLoaded(*game, kStageLevel); }));
     auto last = StageAs<c_TarnStage>();
     ASSERT_NE(last, nullptr);
     std::vector<solution::Event> events;
@@ -236,13 +190,7 @@ TEST_F(FrontEndTest, EscapeOnTheTitleEndsTheProgramWithExitCodeZero) {
 
 // The language menu on real OpenGL: both options carry their flag at both
 // ends (blue in the British flag, yellow in the Spanish one).
-TEST(LanguageMenuOnScreen, ShowsBothOptionsWithTheirFlags) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
-    ScopedTempDir dir;
-    std::filesystem::create_directory_symlink(std::filesystem::path(ORBEL_BINARY_DIR) / "data", dir.Path() / "data");
-    ScriptedHost host(ScriptedPlatform::Options{.glContext = true});
-    auto game = New<c_TarnGame>();
-    ASSERT_TRUE(host.Start());
+TEST_F(LanguageMenuOnScreen, ShowsBothOptionsWithTheirFlags) {
     // The frame is read before its buffers swap.
     std::vector<int> pixels;
     host.Platform().OnSwap([&](int) {
@@ -277,9 +225,6 @@ TEST(LanguageMenuOnScreen, ShowsBothOptionsWithTheirFlags) {
     auto white = [](int r, int g, int b) { return r > 200 && g > 200 && b > 200; };
     EXPECT_GT(count(480, 270 - 24, white), 50);
     EXPECT_GT(count(480, 270 + 24, white), 50);
-
-    game.reset();
-    ResetAfterWholeGame();
 }
 
 // The whole game on real OpenGL, from the language menu through both logos,
@@ -287,18 +232,10 @@ TEST(LanguageMenuOnScreen, ShowsBothOptionsWithTheirFlags) {
 // the ending and the credits. Each screen is kept as a picture in
 // build/screen-gallery/ for people to look at; the checks only ask that
 // every screen shows a picture of its own rather than a blank or stale one.
-TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+TEST_F(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
     namespace fs = std::filesystem;
-    ScopedTempDir dir;
-    fs::create_directory_symlink(fs::path(ORBEL_BINARY_DIR) / "data", dir.Path() / "data");
     const fs::path gallery = fs::path(ORBEL_BINARY_DIR) / "screen-gallery";
     fs::create_directories(gallery);
-
-    ScriptedHost host(ScriptedPlatform::Options{.glContext = true});
-    ScriptedPlatform& platform = host.Platform();
-    auto game = New<c_TarnGame>();
-    ASSERT_TRUE(host.Start());
 
     std::vector<int> pixels(960 * 540);
     bool wanted = false;
@@ -310,24 +247,7 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
         });
     };
     watchFrames();
-    auto runUntil = [&](auto done, int limit) {
-        for (int i = 0; i < limit && !done(); ++i) host.Frames(1);
-        return done();
-    };
-    auto runUntilRunning = [&](int id) {
-        return runUntil(
-            [&] {
-                return game->stageId == id && game->nextStage == kNoStage && game->stage && game->loadProgress == 100 &&
-                       game->settleCount < 1 && game->fadeStart < 0;
-            },
-            2000);
-    };
-    auto press = [&](int key) {
-        platform.KeyDown(key);
-        host.Frames(1);
-        platform.KeyUp(key);
-        host.Frames(1);
-    };
+    auto runUntilRunning = [&](int id) { return RunUntil([&] { return StageRunning(*game, id); }, 2000); };
     // Saves the next frame as `name`.png and answers the share of its
     // pixels that differ from its most common colour (to 4 bits a channel).
     std::vector<std::uint8_t> previous;
@@ -369,9 +289,9 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
 
     ASSERT_TRUE(runUntilRunning(kStageLanguage));
     take("1-language-menu");
-    press(GLFW_KEY_DOWN);
-    press(GLFW_KEY_ENTER);
-    ASSERT_TRUE(runUntil([&] { return game->stageId == kStageIntro && game->settleCount < 1; }, 300));
+    Press(GLFW_KEY_DOWN);
+    Press(GLFW_KEY_ENTER);
+    ASSERT_TRUE(RunUntil([&] { return game->stageId == kStageIntro && game->settleCount < 1; }, 300));
     host.Frames(90);  // each logo is on screen for about three seconds
     take("2-first-logo");
     host.Frames(180);
@@ -379,14 +299,14 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
     ASSERT_TRUE(runUntilRunning(kStageTitle));
     host.Frames(30);
     take("4-title");
-    press(GLFW_KEY_ENTER);
+    Press(GLFW_KEY_ENTER);
     ASSERT_TRUE(runUntilRunning(kStageLevel));
     take("5-hub");
 
     auto hub = std::dynamic_pointer_cast<c_TarnStage>(game->stage);
     ASSERT_NE(hub, nullptr);
     hub->StartExit(500, 0, 0, 0, 6);  // as door 6 does
-    ASSERT_TRUE(runUntil([&] { return game->stage != hub && game->stageId == kStageLevel; }, 600));
+    ASSERT_TRUE(RunUntil([&] { return game->stage != hub && game->stageId == kStageLevel; }, 600));
     ASSERT_TRUE(runUntilRunning(kStageLevel));
     auto last = std::dynamic_pointer_cast<c_TarnStage>(game->stage);
     take("6-last-level");
@@ -402,7 +322,7 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
     ASSERT_TRUE(runUntilRunning(kStageEnding));
     host.Frames(150);  // the thanks text has faded in
     take("7-ending");
-    press(GLFW_KEY_ENTER);
+    Press(GLFW_KEY_ENTER);
     ASSERT_TRUE(runUntilRunning(kStageCredits));
     host.Frames(400);
     take("8-credits");
@@ -417,7 +337,4 @@ TEST(WholeGameOnScreen, EveryScreenFromTheLanguageMenuToTheCreditsIsDrawn) {
             EXPECT_GT(s.changed, 0.01) << s.name << " looks like the screen before it";
         }
     }
-
-    game.reset();
-    ResetAfterWholeGame();
 }

@@ -3,18 +3,12 @@
 // frame rate.
 #include <gtest/gtest.h>
 
-#include "app/app.h"
 #include "audio/audio_fixtures.h"
-#include "framework/audio_manager.h"
 #include "framework/screen.h"
 #include "framework/stage.h"
-#include "framework/texture.h"
 #include "game/tarn_game.h"
 #include "host/rt_glfw_game.h"
-#include "support/game_reset.h"
-#include "support/gl_recorder.h"
-#include "support/scripted_platform.h"
-#include "support/temp_dir.h"
+#include "support/scripted_game.h"
 
 namespace {
 
@@ -76,38 +70,19 @@ public:
     }
 };
 
-struct GameTest : testing::Test {
-    ScopedTempDir dir;  // the state file stays out of the build folder
-    GlRecorder gl;
-    GlApiScope seam{gl};
-    ScriptedHost host;
-    ScriptedPlatform& platform = host.Platform();
-    Ref<ProbeGame> game;
+// The tests run probe stages instead of the game's, so no data files are
+// needed; the working directory keeps the state file out of the build folder.
+struct GameTest : ScriptedGameTest<ProbeGame> {
+    using ScriptedGameTest::ScriptedGameTest;
 
-    explicit GameTest(ScriptedPlatform::Options options = {}) : host(options) {}
-
-    // What OnCreate asked for; the tests run probe stages instead, so no
-    // data files are needed.
+    // What OnCreate asked for.
     int requestedAtCreate = kNoStage;
 
     void SetUp() override {
-        game = New<ProbeGame>();
-        ASSERT_TRUE(host.Start());
+        StartGame();
+        if (HasFatalFailure()) return;
         requestedAtCreate = game->nextStage;
         game->nextStage = kProbeBase;
-    }
-    void TearDown() override {
-        game.reset();
-        ResetAfterWholeGame();
-    }
-    // Runs frames until `done` holds (false after `limit` frames).
-    template <class F>
-    bool RunUntil(F done, int limit = 600) {
-        for (int i = 0; i < limit; ++i) {
-            if (done()) return true;
-            host.Frames(1);
-        }
-        return done();
     }
     // Requests a probe stage and runs until it is ready and its fade is over.
     void ReadyProbe(int steps) {

@@ -66,19 +66,16 @@ struct Pipes {
     }
 };
 
-}  // namespace
-
-ChildResult RunInChild(const std::function<void()>& body, const std::string& input, int timeoutSeconds) {
+// Forks; the child runs `child` (which does not return) with the pipes as
+// its standard streams, the parent writes `input` and collects the output.
+ChildResult Spawn(const std::function<void()>& child, const std::string& input, int timeoutSeconds) {
     std::fflush(stdout);
     std::fflush(stderr);
     Pipes p;
     pid_t pid = ::fork();
     if (pid == 0) {
         p.SetUpChild();
-        body();
-        std::fflush(stdout);
-        std::fflush(stderr);
-        std::exit(0);
+        child();
     }
     ::close(p.in[0]);
     ::close(p.out[1]);
@@ -89,22 +86,27 @@ ChildResult RunInChild(const std::function<void()>& body, const std::string& inp
     return Collect(pid, p.out[0], p.err[0], timeoutSeconds);
 }
 
+}  // namespace
+
+ChildResult RunInChild(const std::function<void()>& body, const std::string& input, int timeoutSeconds) {
+    return Spawn(
+        [&] {
+            body();
+            std::fflush(stdout);
+            std::fflush(stderr);
+            std::exit(0);
+        },
+        input, timeoutSeconds);
+}
+
 ChildResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    Pipes p;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        p.SetUpChild();
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(p.in[0]);
-    ::close(p.in[1]);
-    ::close(p.out[1]);
-    ::close(p.err[1]);
-    return Collect(pid, p.out[0], p.err[0], timeoutSeconds);
+    return Spawn(
+        [&] {
+            ::execvp(args[0], args.data());
+            ::_exit(127);
+        },
+        "", timeoutSeconds);
 }

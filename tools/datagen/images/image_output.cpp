@@ -4,33 +4,10 @@
 #include <cstdio>
 #include <fstream>
 
+#include "datagen/common/png.h"
 #include "host/scramble.h"
-#include "stb_image_write.h"
 
 namespace datagen {
-
-std::string EncodePng(const Canvas& canvas) {
-    std::string out;
-    // Fixed settings: the same pixels always give the same bytes.
-    stbi_write_png_compression_level = 9;
-    stbi_write_force_png_filter = -1;
-    std::vector<unsigned char> raw;
-    raw.reserve(canvas.Pixels().size() * 4);
-    for (const Rgba& p : canvas.Pixels()) {
-        // Fully transparent pixels carry no colour, which keeps files small
-        // and the bytes independent of how the picture was drawn.
-        if (p.a == 0) {
-            raw.insert(raw.end(), {0, 0, 0, 0});
-        } else {
-            raw.insert(raw.end(), {p.r, p.g, p.b, p.a});
-        }
-    }
-    auto append = [](void* context, void* data, int size) {
-        static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
-    };
-    stbi_write_png_to_func(append, &out, canvas.Width(), canvas.Height(), 4, raw.data(), canvas.Width() * 4);
-    return out;
-}
 
 std::string ScrambledName(const std::string& pngName) {
     auto dot = pngName.rfind('.');

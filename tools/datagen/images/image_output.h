@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "datagen/images/canvas.h"
+#include "datagen/common/canvas.h"
 
 namespace datagen {
 
-// PNG bytes of the canvas (RGBA, fixed compression settings).
-std::string EncodePng(const Canvas& canvas);
 // "door.png" -> "door.imx" (the game's scrambled name for an image).
 std::string ScrambledName(const std::string& pngName);
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "datagen/images/canvas.h"
+#include "datagen/common/canvas.h"
 
 namespace datagen {
 

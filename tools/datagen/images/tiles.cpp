@@ -345,6 +345,14 @@ Canvas Fence(const Theme& t) {
     return c;
 }
 
+// Outlines a prop that stands on the ground: the outline along the bottom
+// row is taken away again, so the prop meets the ground without a seam.
+void OutlineStanding(Canvas& c, Rgba edge) {
+    c.Outline(edge);
+    for (int x = 0; x < kTile; ++x)
+        if (c.Get(x, kTile - 1) == edge) c.Set(x, kTile - 1, kClear);
+}
+
 Canvas Signpost(const Theme& t) {
     Canvas c(kTile, kTile);
     c.FillRect(7, 8, 2, 8, t.woodDark);
@@ -352,9 +360,7 @@ Canvas Signpost(const Theme& t) {
     c.FillRect(2, 8, 12, 1, t.woodDark);
     c.FillRect(4, 4, 8, 1, t.woodDark);
     c.FillRect(4, 6, 6, 1, t.woodDark);
-    c.Outline(t.edge);
-    for (int x = 0; x < kTile; ++x)
-        if (c.Get(x, kTile - 1) == t.edge) c.Set(x, kTile - 1, kClear);
+    OutlineStanding(c, t.edge);
     return c;
 }
 
@@ -363,9 +369,7 @@ Canvas Arrow(const Theme& t) {
     c.FillRect(7, 9, 2, 7, t.woodDark);
     c.FillPolygon({1, 3, 10, 3, 10, 1, 15, 5.5f, 10, 10, 10, 8, 1, 8}, t.wood);
     c.FillRect(2, 7, 8, 1, t.woodDark);
-    c.Outline(t.edge);
-    for (int x = 0; x < kTile; ++x)
-        if (c.Get(x, kTile - 1) == t.edge) c.Set(x, kTile - 1, kClear);
+    OutlineStanding(c, t.edge);
     return c;
 }
 
@@ -404,9 +408,7 @@ Canvas Log(const Theme& t) {
     c.Set(13, 12, t.woodDark);
     c.Set(5, 9, t.leaf);
     c.Set(6, 8, t.leaf);
-    c.Outline(t.edge);
-    for (int x = 0; x < kTile; ++x)
-        if (c.Get(x, kTile - 1) == t.edge) c.Set(x, kTile - 1, kClear);
+    OutlineStanding(c, t.edge);
     return c;
 }
 

@@ -3,16 +3,16 @@
 // stand-in for the tile graphics (same frame layout, tile_table.h).
 #pragma once
 
-#include "datagen/levels/raster.h"
+#include "datagen/common/canvas.h"
 
 namespace datagen {
 
 // The image of object set `set` (an index into kObjectSets): its frames side
 // by side, each drawn standing on the frame's bottom edge, centred.
-Raster MakeObjectSetImage(int set);
+Canvas MakeObjectSetImage(int set);
 
 // A flat-coloured tile image with every frame of the layout in tile_table.h.
 // `alt` draws the second world's warmer palette.
-Raster MakeStandInTiles(bool alt);
+Canvas MakeStandInTiles(bool alt);
 
 }  // namespace datagen

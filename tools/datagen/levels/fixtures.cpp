@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "datagen/common/png.h"
 #include "datagen/generators.h"
 #include "datagen/levels/editor_art.h"
 #include "datagen/levels/level_source.h"
@@ -26,7 +27,7 @@ bool GenerateLevelFixtures(const fs::path& sources, const fs::path& out, const f
         std::fprintf(stderr, "fixtures: no level sources in %s\n", sources.string().c_str());
         return false;
     }
-    const Raster tiles = MakeStandInTiles(false), altTiles = MakeStandInTiles(true);
+    const Canvas tiles = MakeStandInTiles(false), altTiles = MakeStandInTiles(true);
     bool ok = true;
     for (const fs::path& path : files) {
         std::ifstream in(path, std::ios::binary);
@@ -46,7 +47,7 @@ bool GenerateLevelFixtures(const fs::path& sources, const fs::path& out, const f
             std::fprintf(stderr, "fixtures: cannot write %s.tmx\n", level.name.c_str());
             ok = false;
         }
-        if (!RenderPreview(level, tiles, altTiles).WritePng(preview / (level.name + ".png"))) ok = false;
+        if (!WritePng(RenderPreview(level, tiles, altTiles), preview / (level.name + ".png"))) ok = false;
     }
     return ok;
 }

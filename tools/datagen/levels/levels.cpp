@@ -13,6 +13,7 @@
 #include <regex>
 #include <sstream>
 
+#include "datagen/common/png.h"
 #include "datagen/generators.h"
 #include "datagen/levels/editor_art.h"
 #include "datagen/levels/level_source.h"
@@ -41,35 +42,35 @@ bool WriteFile(const fs::path& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
-bool WritePicture(const Raster& r, const fs::path& path) {
-    if (r.WritePng(path)) return true;
+bool WritePicture(const Canvas& r, const fs::path& path) {
+    if (WritePng(r, path)) return true;
     std::fprintf(stderr, "levels: cannot write %s\n", path.string().c_str());
     return false;
 }
 
 // A picture of the game's art: the scrambled file the game reads, decoded.
 // Empty when the art is not there (or does not decode).
-Raster GameImage(const fs::path& data, const std::string& stem, std::string* plainPng = nullptr) {
+Canvas GameImage(const fs::path& data, const std::string& stem, std::string* plainPng = nullptr) {
     std::string scrambled;
     if (!ReadFile(data / (stem + ".imx"), scrambled)) return {};
     auto plain = UnscrambleFile(scrambled);
     if (!plain) return {};
     if (plainPng) *plainPng = *plain;
-    return Raster::Decode(*plain);
+    return DecodePng(*plain);
 }
 
 // Where the game's own pictures of the scenery and the boxes exist, the
 // editor shows them instead of the icons.
-void UseGameArt(const fs::path& data, int set, Raster& image) {
+void UseGameArt(const fs::path& data, int set, Canvas& image) {
     const ObjectSetInfo& info = kObjectSets[static_cast<std::size_t>(set)];
     // Draws frame `frame` (cut w x h from the left) standing on the bottom of
     // cell `cell`, centred, after clearing the cell.
-    auto place = [&](const Raster& art, int cell, int sx, int sy, int w, int h) {
+    auto place = [&](const Canvas& art, int cell, int sx, int sy, int w, int h) {
         if (art.Width() == 0) return;
         const int x0 = cell * info.tileWidth;
         for (int y = 0; y < info.tileHeight; ++y)
             for (int x = 0; x < info.tileWidth; ++x) image.Set(x0 + x, y, Rgba{});
-        image.Draw(art, sx, sy, w, h, x0 + (info.tileWidth - w) / 2, info.tileHeight - h);
+        image.Blit(art.Crop(sx, sy, w, h), x0 + (info.tileWidth - w) / 2, info.tileHeight - h);
     };
     switch (set) {
         case 0:
@@ -85,7 +86,7 @@ void UseGameArt(const fs::path& data, int set, Raster& image) {
             break;
         default:
             for (int i = 0; i < info.count; ++i) {
-                Raster tree = GameImage(data, "tree" + std::to_string(i + 1));
+                Canvas tree = GameImage(data, "tree" + std::to_string(i + 1));
                 if (tree.Width() <= info.tileWidth && tree.Height() <= info.tileHeight)
                     place(tree, i, 0, 0, tree.Width(), tree.Height());
             }
@@ -108,13 +109,13 @@ bool GenerateLevels(const fs::path& assets, const fs::path& data, const fs::path
     // exists) and a plain copy of the tile image, which the game itself only
     // has scrambled.
     for (std::size_t i = 0; i < kObjectSets.size(); ++i) {
-        Raster image = MakeObjectSetImage(static_cast<int>(i));
+        Canvas image = MakeObjectSetImage(static_cast<int>(i));
         UseGameArt(data, static_cast<int>(i), image);
         ok = WritePicture(image, editor / kObjectSets[i].image) && ok;
     }
     const std::string tileStem(tiles::kImage.substr(0, tiles::kImage.rfind('.')));
     std::string tilePng;
-    Raster tiles = GameImage(data, tileStem, &tilePng), altTiles = GameImage(data, "alt_" + tileStem);
+    Canvas tiles = GameImage(data, tileStem, &tilePng), altTiles = GameImage(data, "alt_" + tileStem);
     if (tiles.Width() == 0) tiles = MakeStandInTiles(false);
     if (altTiles.Width() == 0) altTiles = MakeStandInTiles(true);
     ok = (tilePng.empty() ? WritePicture(tiles, editor / std::string(tiles::kImage))

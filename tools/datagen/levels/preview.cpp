@@ -26,7 +26,7 @@ constexpr int kGap = 24;  // between the worlds, holds the column ruler
 constexpr Rgba kSky1{187, 218, 232, 255};
 constexpr Rgba kSky2{251, 236, 163, 255};
 
-void Text(Raster& r, int x, int y, const std::string& text, Rgba c) {
+void Text(Canvas& r, int x, int y, const std::string& text, Rgba c) {
     static char buffer[60000];
     std::string copy = text;
     unsigned char colour[4] = {c.r, c.g, c.b, c.a};
@@ -36,7 +36,7 @@ void Text(Raster& r, int x, int y, const std::string& text, Rgba c) {
         // Vertices are (x, y, z, colour) records of 16 bytes; corners 0 and 2 span the quad.
         int x0 = static_cast<int>(v[0]), y0 = static_cast<int>(v[1]);
         int x1 = static_cast<int>(v[8]), y1 = static_cast<int>(v[9]);
-        r.FillRect(x + x0, y + y0, x1 - x0, y1 - y0, c);
+        r.BlendRect(x + x0, y + y0, x1 - x0, y1 - y0, c);
     }
 }
 
@@ -59,30 +59,31 @@ std::vector<std::string> Lines(const std::string& text) {
     return out;
 }
 
-void Caption(Raster& r, int cx, int bottom, const std::string& text, Rgba colour) {
+void Caption(Canvas& r, int cx, int bottom, const std::string& text, Rgba colour) {
     auto lines = Lines(text);
     int y = bottom - static_cast<int>(lines.size()) * 8;
     int width = 0;
     for (auto& l : lines) width = std::max(width, TextWidth(l));
-    r.FillRect(cx - width / 2 - 2, y - 2, width + 4, static_cast<int>(lines.size()) * 8 + 2, Rgba{0, 0, 0, 150});
+    r.BlendRect(cx - width / 2 - 2, y - 2, width + 4, static_cast<int>(lines.size()) * 8 + 2, Rgba{0, 0, 0, 150});
     for (auto& l : lines) {
         Text(r, cx - TextWidth(l) / 2, y, l, colour);
         y += 8;
     }
 }
 
-void TileLayer(Raster& r, const Raster& tiles, const LevelSource& level, const std::vector<int>& cells, int ox,
+void TileLayer(Canvas& r, const Canvas& tiles, const LevelSource& level, const std::vector<int>& cells, int ox,
                int oy) {
     for (int row = 0; row < level.height; ++row)
         for (int col = 0; col < level.width; ++col) {
             int t = cells[static_cast<std::size_t>(row) * level.width + col];
             if (t < 0) continue;
-            r.Draw(tiles, (t % tiles::kColumns) * tiles::kSize, (t / tiles::kColumns) * tiles::kSize, tiles::kSize,
-                   tiles::kSize, ox + col * tiles::kSize, oy + row * tiles::kSize);
+            r.Blit(tiles.Crop((t % tiles::kColumns) * tiles::kSize, (t / tiles::kColumns) * tiles::kSize, tiles::kSize,
+                              tiles::kSize),
+                   ox + col * tiles::kSize, oy + row * tiles::kSize);
         }
 }
 
-void Objects(Raster& r, const std::vector<Raster>& sets, const LevelSource& level, int world, bool scenery, int ox,
+void Objects(Canvas& r, const std::vector<Canvas>& sets, const LevelSource& level, int world, bool scenery, int ox,
              int oy) {
     for (const PlacedObject& obj : level.objects) {
         if (obj.world != world || IsScenery(obj.kind) != scenery) continue;
@@ -91,17 +92,17 @@ void Objects(Raster& r, const std::vector<Raster>& sets, const LevelSource& leve
         ObjectPlace p = PlaceOf(obj);
         const int x = ox + p.centreX, bottom = oy + p.bottomY;
         // The sizes the game's sprites have, so fits can be judged here.
-        auto body = [&](int w, int h, int shiftX, Rgba c) { r.FrameRect(x + shiftX - w / 2, bottom - h, w, h, c); };
+        auto body = [&](int w, int h, int shiftX, Rgba c) { r.BlendFrame(x + shiftX - w / 2, bottom - h, w, h, c); };
         auto icon = [&](int centreY) {
-            r.Draw(sets[tile.set], tile.frame * set.tileWidth, 0, set.tileWidth, set.tileHeight, x - set.tileWidth / 2,
-                   centreY - set.tileHeight / 2);
+            r.Blit(sets[tile.set].Crop(tile.frame * set.tileWidth, 0, set.tileWidth, set.tileHeight),
+                   x - set.tileWidth / 2, centreY - set.tileHeight / 2);
         };
         switch (obj.kind) {
             case ObjectKind::Spawn:  // the characters, drawn once both worlds are
                 break;
             case ObjectKind::Box: icon(bottom - 8); break;
             case ObjectKind::Breakable:  // its box sits 2 px left of the sprite's centre
-                r.Draw(sets[0], tile.frame * 16, 0, 16, 16, x - 10, bottom - 16);
+                r.Blit(sets[0].Crop(tile.frame * 16, 0, 16, 16), x - 10, bottom - 16);
                 break;
             case ObjectKind::Key:
                 body(19, 17, 0, Rgba{250, 206, 40, 255});
@@ -110,9 +111,9 @@ void Objects(Raster& r, const std::vector<Raster>& sets, const LevelSource& leve
                 break;
             case ObjectKind::ExitDoor:
             case ObjectKind::LevelDoor:
-                r.FillRect(x - 14, bottom - 44, 28, 44,
-                           obj.kind == ObjectKind::ExitDoor ? Rgba{170, 50, 40, 220} : Rgba{50, 90, 190, 220});
-                r.FrameRect(x - 14, bottom - 44, 28, 44, Rgba{30, 22, 18, 255});
+                r.BlendRect(x - 14, bottom - 44, 28, 44,
+                            obj.kind == ObjectKind::ExitDoor ? Rgba{170, 50, 40, 220} : Rgba{50, 90, 190, 220});
+                r.BlendFrame(x - 14, bottom - 44, 28, 44, Rgba{30, 22, 18, 255});
                 icon(bottom - 30);
                 if (obj.kind == ObjectKind::LevelDoor)
                     Caption(r, x, bottom - 46, "Level " + std::to_string(obj.level), Rgba{255, 255, 255, 255});
@@ -123,7 +124,7 @@ void Objects(Raster& r, const std::vector<Raster>& sets, const LevelSource& leve
                 // Markers: the game puts them 12.5 px above the given bottom;
                 // the frame shows how near the character must come.
                 int cy = bottom - 12;
-                r.FrameRect(x - 38, cy - 48, 76, 96, Rgba{120, 40, 160, 70});
+                r.BlendFrame(x - 38, cy - 48, 76, 96, Rgba{120, 40, 160, 70});
                 icon(cy);
                 if (!obj.text.empty())
                     Caption(r, x, cy - 9, obj.text,
@@ -137,11 +138,12 @@ void Objects(Raster& r, const std::vector<Raster>& sets, const LevelSource& leve
 
 }  // namespace
 
-Raster RenderPreview(const LevelSource& level, const Raster& tiles, const Raster& altTiles) {
+Canvas RenderPreview(const LevelSource& level, const Canvas& tiles, const Canvas& altTiles) {
     const int mapW = level.width * tiles::kSize, mapH = level.height * tiles::kSize;
     const int worlds = level.HasWorld2() ? 2 : 1;
-    Raster r(mapW + 2 * kMargin, kTitleHeight + worlds * mapH + kGap + 2 * kMargin, Rgba{40, 40, 48, 255});
-    std::vector<Raster> sets;
+    Canvas r(mapW + 2 * kMargin, kTitleHeight + worlds * mapH + kGap + 2 * kMargin, Rgba{40, 40, 48, 255},
+             BlendRounding::Down);
+    std::vector<Canvas> sets;
     for (std::size_t i = 0; i < kObjectSets.size(); ++i) sets.push_back(MakeObjectSetImage(static_cast<int>(i)));
 
     std::string title = level.name + "  \"" + level.title + "\"  mode " + std::to_string(level.gameMode) +
@@ -152,9 +154,9 @@ Raster RenderPreview(const LevelSource& level, const Raster& tiles, const Raster
 
     for (int world = 1; world <= worlds; ++world) {
         const int ox = kMargin, oy = kMargin + kTitleHeight + (world - 1) * (mapH + kGap);
-        r.FillRect(ox, oy, mapW, mapH, world == 1 ? kSky1 : kSky2);
+        r.BlendRect(ox, oy, mapW, mapH, world == 1 ? kSky1 : kSky2);
         WorldTiles t = BuildWorldTiles(level, world);
-        const Raster& img = world == 1 ? tiles : altTiles;
+        const Canvas& img = world == 1 ? tiles : altTiles;
         TileLayer(r, img, level, t.base, ox, oy);
         Objects(r, sets, level, world, true, ox, oy);
         TileLayer(r, img, level, t.solid, ox, oy);
@@ -164,7 +166,7 @@ Raster RenderPreview(const LevelSource& level, const Raster& tiles, const Raster
         // Column ruler: a tick per 5 columns, a number per 10.
         for (int c = 0; c <= level.width; c += 5) {
             int x = ox + c * tiles::kSize, y = oy + mapH;
-            r.FillRect(x, y, 1, c % 10 ? 4 : 8, Rgba{255, 255, 255, 255});
+            r.BlendRect(x, y, 1, c % 10 ? 4 : 8, Rgba{255, 255, 255, 255});
             if (c % 10 == 0) Text(r, x + 2, y + 10, std::to_string(c), Rgba{255, 255, 255, 255});
         }
     }
@@ -174,8 +176,8 @@ Raster RenderPreview(const LevelSource& level, const Raster& tiles, const Raster
         ObjectPlace p = PlaceOf(obj);
         for (int world = 1; world <= worlds; ++world) {
             const int x = kMargin + p.centreX, feet = kMargin + kTitleHeight + (world - 1) * (mapH + kGap) + p.bottomY;
-            r.FillRect(x - 8, feet - 25, 16, 25, world == 1 ? Rgba{60, 90, 220, 220} : Rgba{220, 70, 150, 220});
-            r.FillRect(x - 3, feet - 21, 6, 3, Rgba{255, 255, 255, 255});
+            r.BlendRect(x - 8, feet - 25, 16, 25, world == 1 ? Rgba{60, 90, 220, 220} : Rgba{220, 70, 150, 220});
+            r.BlendRect(x - 3, feet - 21, 6, 3, Rgba{255, 255, 255, 255});
         }
     }
     return r;

@@ -4,12 +4,12 @@
 // read by the game.
 #pragma once
 
+#include "datagen/common/canvas.h"
 #include "datagen/levels/level_source.h"
-#include "datagen/levels/raster.h"
 
 namespace datagen {
 
 // `tiles` and `altTiles` are the tile images of world 1 and world 2.
-Raster RenderPreview(const LevelSource& level, const Raster& tiles, const Raster& altTiles);
+Canvas RenderPreview(const LevelSource& level, const Canvas& tiles, const Canvas& altTiles);
 
 }  // namespace datagen

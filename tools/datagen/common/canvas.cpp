@@ -1,5 +1,5 @@
 // canvas.cpp — see canvas.h.
-#include "datagen/images/canvas.h"
+#include "datagen/common/canvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,9 +43,10 @@ Rgba WithAlpha(Rgba c, int alpha) {
 
 Rgba Shade(Rgba c, float f) { return {Clamp8(c.r * f), Clamp8(c.g * f), Clamp8(c.b * f), c.a}; }
 
-Canvas::Canvas(int width, int height, Rgba fill)
+Canvas::Canvas(int width, int height, Rgba fill, BlendRounding rounding)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
+      rounding_(rounding),
       pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
 
 void Canvas::Set(int x, int y, Rgba c) {
@@ -60,8 +61,9 @@ void Canvas::Blend(int x, int y, Rgba c) {
         return;
     }
     // Straight-alpha "over" in integer arithmetic.
-    int sa = c.a, da = d.a * (255 - sa) / 255, oa = sa + da;
-    auto ch = [&](int s, int dd) { return static_cast<std::uint8_t>((s * sa + dd * da + oa / 2) / oa); };
+    const int sa = c.a, da = d.a * (255 - sa) / 255, oa = sa + da;
+    const int half = rounding_ == BlendRounding::Nearest ? oa / 2 : 0;
+    auto ch = [&](int s, int dd) { return static_cast<std::uint8_t>((s * sa + dd * da + half) / oa); };
     d = {ch(c.r, d.r), ch(c.g, d.g), ch(c.b, d.b), static_cast<std::uint8_t>(oa)};
 }
 
@@ -73,6 +75,13 @@ void Canvas::FillRect(int x, int y, int w, int h, Rgba c) {
 void Canvas::BlendRect(int x, int y, int w, int h, Rgba c) {
     for (int j = y; j < y + h; ++j)
         for (int i = x; i < x + w; ++i) Blend(i, j, c);
+}
+
+void Canvas::BlendFrame(int x, int y, int w, int h, Rgba c) {
+    BlendRect(x, y, w, 1, c);
+    BlendRect(x, y + h - 1, w, 1, c);
+    BlendRect(x, y + 1, 1, h - 2, c);
+    BlendRect(x + w - 1, y + 1, 1, h - 2, c);
 }
 
 void Canvas::FillEllipse(int x, int y, int w, int h, Rgba c) {
@@ -148,21 +157,21 @@ void Canvas::Paste(const Canvas& src, int dx, int dy) {
 }
 
 Canvas Canvas::Crop(int x, int y, int w, int h) const {
-    Canvas out(w, h);
+    Canvas out(w, h, kClear, rounding_);
     for (int j = 0; j < h; ++j)
         for (int i = 0; i < w; ++i) out.Set(i, j, Get(x + i, y + j));
     return out;
 }
 
 Canvas Canvas::Scaled(int factor) const {
-    Canvas out(width_ * factor, height_ * factor);
+    Canvas out(width_ * factor, height_ * factor, kClear, rounding_);
     for (int y = 0; y < out.height_; ++y)
         for (int x = 0; x < out.width_; ++x) out.Set(x, y, Get(x / factor, y / factor));
     return out;
 }
 
 Canvas Canvas::Resized(int w, int h) const {
-    Canvas out(w, h);
+    Canvas out(w, h, kClear, rounding_);
     if (width_ == 0 || height_ == 0) return out;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) out.Set(x, y, Get(x * width_ / w, y * height_ / h));

@@ -1,7 +1,8 @@
-// canvas.h — the generator's RGBA drawing surface: straight (not
-// premultiplied) 8-bit colour, alpha blending, simple shapes, blits, outlines
-// and frame strips. Everything is integer or fixed-order floating point so
-// the pictures are the same bytes on every machine.
+// canvas.h — the generator's one RGBA drawing surface, shared by the image
+// and the level tools: straight (not premultiplied) 8-bit colour, alpha
+// blending, simple shapes, blits, outlines and frame strips. Everything is
+// integer or fixed-order floating point so the pictures are the same bytes on
+// every machine.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,8 @@ struct Rgba {
     std::uint8_t r = 0, g = 0, b = 0, a = 0;
     bool operator==(const Rgba&) const = default;
 };
+// Pixels() is handed to the PNG writer as packed RGBA bytes.
+static_assert(sizeof(Rgba) == 4);
 
 inline constexpr Rgba kClear{0, 0, 0, 0};
 
@@ -26,10 +29,15 @@ Rgba WithAlpha(Rgba c, int alpha);
 // Brightness scale of the colour channels (1 = unchanged), clamped.
 Rgba Shade(Rgba c, float factor);
 
+// How "over" rounds a colour blended onto a partly covered pixel. The game's
+// art rounds to the nearest value; the editor icons and level previews have
+// always truncated, and keep doing so that their files stay the same bytes.
+enum class BlendRounding { Nearest, Down };
+
 class Canvas {
 public:
     Canvas() = default;
-    Canvas(int width, int height, Rgba fill = kClear);
+    Canvas(int width, int height, Rgba fill = kClear, BlendRounding rounding = BlendRounding::Nearest);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -44,6 +52,8 @@ public:
     void Blend(int x, int y, Rgba c);
     void FillRect(int x, int y, int w, int h, Rgba c);
     void BlendRect(int x, int y, int w, int h, Rgba c);
+    // The one-pixel border of the box, blended.
+    void BlendFrame(int x, int y, int w, int h, Rgba c);
     // Filled ellipse inside the box (x, y, w, h), pixel centres tested.
     void FillEllipse(int x, int y, int w, int h, Rgba c);
     void FillCircle(float cx, float cy, float radius, Rgba c);
@@ -72,6 +82,7 @@ public:
 private:
     std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
     int width_ = 0, height_ = 0;
+    BlendRounding rounding_ = BlendRounding::Nearest;
     std::vector<Rgba> pixels_;
 };
 
