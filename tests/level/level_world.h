@@ -12,9 +12,10 @@
 // with the static boxes merged from the layer's cells at the first step, the keyboard, and an audio device with the
 // level's sound ids registered, so that Played() tells which effects the
 // code started. Each Step is one stage update: the tree (characters and
-// boxes move), the engine, then for every character gravity from its ground
-// probe and the engine's push; a standing character that walks into a box
-// pushes it.
+// boxes move), the engine, then for every character the level's own motion
+// after the engine (ApplyTwinMotion, each character on its own: gravity from
+// its ground probe and the engine's push); a standing character that walks
+// into a box pushes it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,6 +36,7 @@
 #include "level/basic_box_engine.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
+#include "level/twin_motion.h"
 #include "support/temp_dir.h"
 
 namespace level_test {
@@ -163,10 +165,7 @@ public:
         }
         root->Update(16);
         engine->Update(16);
-        for (auto& character : characters) {
-            character->ApplyGravity(character->StandsOnGround());
-            character->ApplyCorrection(character->bodyBox->correction);
-        }
+        for (auto& character : characters) ApplyTwinMotion(*character, nullptr);
         input->EndUpdate();
     }
     void Steps(int count) {
