@@ -77,8 +77,8 @@ void c_BreakableBox::OnLand() {
 
 void c_BreakableBox::OnEvent(Object* source, int eventId, Object* data) {
     if (source != this || eventId != kSpriteSequenceEnded) return;
-    auto* name = dynamic_cast<c_StringObject*>(data);
-    if (name && name->value == u"break") visible = false;
+    auto* ended = dynamic_cast<c_StringObject*>(data);
+    if (ended && ended->value == u"break") visible = false;
 }
 
 void PushBox(c_MovableObject& target, float amount) {
