@@ -1,3 +1,7 @@
+// character_contact.cpp — a character's touch of a box (a standing one
+// pushes it), a key (picked up unless it holds one) or a door (a hub door
+// opens for a crouch; the exit doors open when both characters hold keys and
+// touch their doors, which saves the progress and starts the exit).
 #include "level/character_contact.h"
 
 #include <algorithm>

@@ -1,3 +1,7 @@
+// closeness_triggers.cpp — the nearness test against the watched
+// character's absolute position, and what each trigger does with it: a
+// dialog speaks once, an event raiser sends its event once, a sign fades its
+// text in and out and gives way to its character's open bubble.
 #include "level/closeness_triggers.h"
 
 #include <cmath>

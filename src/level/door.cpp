@@ -1,3 +1,5 @@
+// door.cpp — a door's sprite and its non-solid, silent box, opening (the
+// box leaves the engine for good) and keeping the box's position current.
 #include "level/door.h"
 
 #include "framework/tile_set.h"

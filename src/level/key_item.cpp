@@ -1,3 +1,6 @@
+// key_item.cpp — a key's spinning sprite and non-solid, silent box, its
+// bobbing up and down, and its pick-up (the "KEY" sound, out of the engine
+// and out of the tree).
 #include "level/key_item.h"
 
 #include "framework/audio_manager.h"

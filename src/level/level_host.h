@@ -12,6 +12,7 @@
 class c_BasicBoxEngine;
 class c_LevelSettings;
 class c_TileMap;
+class c_WorldCrossing;
 
 class c_LevelHost : public c_EventListener {
 public:
@@ -22,6 +23,9 @@ public:
     // The "solid_1" (world 1) or "solid_2" (world 2) layer; null while the
     // world has none.
     virtual c_TileMap* SolidLayer(int world) = 0;
+    // What moves a box between the worlds; the loader gives it to every box
+    // it makes. The host owns the boxes, so it outlives them.
+    virtual c_WorldCrossing* WorldCrossing() = 0;
     // The number of the level being played (0 the hub).
     virtual int Level() const = 0;
     // Starts the fade that leaves the level for `nextLevel` (nothing while

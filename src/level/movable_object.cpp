@@ -1,4 +1,6 @@
-// movable_object.cpp — see movable_object.h.
+// movable_object.cpp — a box's fall, landing, friction and world crossing
+// each update, the breakable box's break, and a character's push (see
+// movable_object.h).
 #include "level/movable_object.h"
 
 #include <algorithm>
@@ -7,10 +9,11 @@
 #include "framework/audio_manager.h"
 #include "framework/events.h"
 #include "framework/tile_set.h"
-#include "level/world_crossing.h"
 
-void c_MovableObject::Init(Ref<c_DrawableCollection> tiles, const Ref<c_BasicBoxEngine>& boxEngine) {
+void c_MovableObject::Init(Ref<c_DrawableCollection> tiles, const Ref<c_BasicBoxEngine>& boxEngine,
+                           c_WorldCrossing* crossing) {
     frames = std::move(tiles);
+    worldCrossing = crossing;
     frameDuration = 100;
     velocity = c_Vector();
     absPosition = New<c_SimpleAbsoluteGDOVector>(this);
@@ -42,8 +45,8 @@ void c_MovableObject::Update(int elapsedMs) {
     position.x += velocity.x * dt + push.x;
     position.y += velocity.y * dt + push.y;
     if (absPosition) absPosition->Refresh();
-    if (c_WorldCrossing* crossing = CurrentWorldCrossing()) {
-        crossing->CrossWorld(*this);
+    if (worldCrossing) {
+        worldCrossing->CrossWorld(*this);
         // The engine resolves this update's position in the world the box
         // is now in.
         if (absPosition) absPosition->Refresh();
@@ -52,9 +55,9 @@ void c_MovableObject::Update(int elapsedMs) {
 
 void c_MovableObject::OnLand() { AudioManager::PlaySFX(u"BOXFALL"); }
 
-void c_BreakableBox::Init(const Ref<c_BasicBoxEngine>& boxEngine) {
+void c_BreakableBox::Init(const Ref<c_BasicBoxEngine>& boxEngine, c_WorldCrossing* crossing) {
     auto sheet = New<c_TileSet>(GetTexture(u"box_break.png"), kFrameWidth, kFrameHeight);
-    c_MovableObject::Init(sheet, boxEngine);
+    c_MovableObject::Init(sheet, boxEngine, crossing);
     AddSequenceRange(u"break", 1, 8, false);
     AddListener(Self<c_BreakableBox>(), this, kSpriteSequenceEnded);
     box->halfWidth = 8;
@@ -74,8 +77,8 @@ void c_BreakableBox::OnLand() {
 
 void c_BreakableBox::OnEvent(Object* source, int eventId, Object* data) {
     if (source != this || eventId != kSpriteSequenceEnded) return;
-    auto* endedSequence = dynamic_cast<c_StringObject*>(data);
-    if (endedSequence && endedSequence->value == u"break") visible = false;
+    auto* ended = dynamic_cast<c_StringObject*>(data);
+    if (ended && ended->value == u"break") visible = false;
 }
 
 void PushBox(c_MovableObject& target, float amount) {

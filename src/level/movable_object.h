@@ -11,12 +11,15 @@
 // Ownership: a box owns its collision box and the absolute-position vector
 // that box is relative to; the collision box refers back to its owner
 // weakly. The engine is shared (the stage owns it); the box only holds it to
-// register and unregister its collision box.
+// register and unregister its collision box. The box's world crossing (the
+// level stage) is a raw pointer: the stage owns the box through its tree,
+// so it outlives it, and the box must not keep it alive.
 #pragma once
 
 #include "framework/absolute_gdo_vector.h"
 #include "framework/sprite.h"
 #include "level/basic_box_engine.h"
+#include "level/world_crossing.h"
 
 // Raised by a breakable box (as the source, no data) when it breaks.
 inline constexpr int kBoxBrokeEvent = 101010;
@@ -36,6 +39,9 @@ public:
     Ref<c_SimpleAbsoluteGDOVector> absPosition;
     Ref<c_CollisionBox> box;
     Ref<c_BasicBoxEngine> engine;
+    // Asked after every move whether the box has left its world; null: the
+    // box stays in its layer whatever happens.
+    c_WorldCrossing* worldCrossing = nullptr;
 
     c_MovableObject() : c_Sprite(nullptr, 10) {}
 
@@ -44,11 +50,13 @@ public:
     // Starts the sprite on `tiles` at 10 frames per second with the
     // animation "idle" (frame 0) playing, makes the box (solid, silent,
     // the sprite's size) and registers it with `boxEngine` as an obstacle
-    // and a mover. Call once, on an object made by New.
-    void Init(Ref<c_DrawableCollection> tiles, const Ref<c_BasicBoxEngine>& boxEngine);
+    // and a mover, and keeps `crossing` as its world crossing. Call once, on
+    // an object made by New.
+    void Init(Ref<c_DrawableCollection> tiles, const Ref<c_BasicBoxEngine>& boxEngine,
+              c_WorldCrossing* crossing = nullptr);
 
     // Gravity or landing, friction, the engine's last push, and the world
-    // crossing of the stage now playing.
+    // crossing.
     void Update(int elapsedMs) override;
 
     // A hard landing: the "BOXFALL" sound.
@@ -69,7 +77,7 @@ public:
     // animation (frames 1 to 8), listening to its own animation ends; its
     // box shrinks to the 16 x 16 crate drawn in the frame, 2 pixels left of
     // and 4 below the frame's centre.
-    void Init(const Ref<c_BasicBoxEngine>& boxEngine);
+    void Init(const Ref<c_BasicBoxEngine>& boxEngine, c_WorldCrossing* crossing = nullptr);
 
     // Breaks: the "break" animation, no longer an obstacle (it still rests
     // on the ground as a mover), "BOXBREAK", and kBoxBrokeEvent.

@@ -3,14 +3,14 @@
 // The character reads the keyboard and moves itself horizontally (with
 // acceleration, friction, speed caps, jumping and crouching) and picks its
 // animation from its motion. Its vertical motion and its collision response
-// are applied by the level stage after the collision engine has run
-// (ApplyGravity, ApplyCorrection), because two linked characters share their
-// ground contact and their pushes. One stage update therefore runs:
+// are applied after the collision engine has run (ApplyGravity and
+// ApplyCorrection, called by ApplyTwinMotion in twin_motion.h), because two
+// linked characters share their ground contact and their pushes. One stage
+// update therefore runs:
 //
 //   character->Update(16);                  // with the display tree
 //   engine->Update(16);                     // resolves bodyBox, groundProbe
-//   character->ApplyGravity(character->StandsOnGround());
-//   character->ApplyCorrection(character->bodyBox->correction);
+//   ApplyTwinMotion(*character, twin);      // twin null with one character
 //
 // Ownership: the character owns its two collision boxes, its absolute
 // position vector (which the body box is relative to), the speech bubble

@@ -12,7 +12,17 @@
 //
 // Ownership: the stage owns both worlds (through `root`), the engine, snow
 // and particles (through `cogs`) and the screen objects (through
-// `windows`); the fields below are extra references for quick access.
+// `windows`); the fields below are extra references for quick access. The
+// boxes it places hold it as their world crossing by a raw pointer: they
+// live in its tree and go with it.
+//
+// The class is written in one file per job: tarn_stage.cpp (update order,
+// input, events, world crossing), level_build.cpp (the load steps),
+// level_views.cpp (cameras, backgrounds, window slides, noise, markers,
+// bubbles, footsteps and snow dust), level_exit.cpp (exit fade, restart,
+// pause-menu actions); the characters' motion after the engine is
+// ApplyTwinMotion (twin_motion.h). What both worlds do is written once, for
+// the fields of one world (WorldParts).
 #pragma once
 
 #include "effects/parallax.h"
@@ -30,6 +40,7 @@
 #include "level/level_host.h"
 #include "level/level_settings.h"
 #include "level/player_char.h"
+#include "level/twin_motion.h"
 #include "level/world_crossing.h"
 
 class c_TarnStage final : public c_Stage, public c_GameMenuActions, public c_WorldCrossing, public c_LevelHost {
@@ -38,9 +49,12 @@ public:
     // World 2 lies this far below world 1 in the one display tree.
     static constexpr float kWorldGap = 2000;
     // Linked characters may be at most this far apart.
-    static constexpr float kLeash = 330;
+    static constexpr float kLeash = kTwinLeash;
     // The limit markers' centres lie this far from the partner.
     static constexpr float kLimitOffset = 498;
+    // A window's camera looks at a point this far above its character's
+    // centre.
+    static constexpr float kCameraLift = 8;
     static constexpr int kFixedStepMs = 16;
     static constexpr int kSlideMs = 2000;
     static constexpr int kRestartFadeMs = 666;
@@ -107,6 +121,7 @@ public:
     void CrossWorld(c_GDO& object) override;
 
     // What the map loader and the contact handling use.
+    c_WorldCrossing* WorldCrossing() override { return this; }
     c_LevelSettings& Settings() override { return *levelSettings; }
     Ref<c_BasicBoxEngine> BoxEngine() override { return boxEngine; }
     c_TileMap* SolidLayer(int world) override { return world == 2 ? solidLayer2.get() : solidLayer1.get(); }
@@ -115,25 +130,64 @@ public:
     bool TwoCharacters() const { return levelSettings->gameMode != 1; }
 
 private:
+    // The fields of world 1 or 2 and its partner character, so that what
+    // both worlds do is written once. References into the stage: use it
+    // at once, never keep it.
+    struct WorldParts {
+        int number;
+        Ref<c_GDO>& world;
+        Ref<c_TileMap>& solid;
+        Ref<c_ParallaxBackground>& background;
+        Ref<c_PlayerChar>& player;
+        Ref<c_PlayerChar>& partner;
+        Ref<c_Window>& window;
+        Ref<c_Sprite>& noise;
+        Ref<c_HUD>& hud;
+        Ref<c_Tween>& slide;
+        Ref<c_RectangleGDO> (&limits)[2];
+    };
+    WorldParts Parts(int world);
+    // 2 with two characters, else 1.
+    int Worlds() const { return TwoCharacters() ? 2 : 1; }
+
+    // Load steps (level_build.cpp).
     void BuildWorlds();
+    void BuildWorld(const WorldParts& parts, const Ref<c_XMLNode>& mapRoot);
     void PlaceCharacters();
+    void PlaceCharacter(const WorldParts& parts);
     void MakeWindows();
+    void MakeWindow(const WorldParts& parts, float height, float y);
+    void MakeNoise(const WorldParts& parts);
     void MakeMarkersAndLabel();
+    void AddMarkers(const WorldParts& parts);
     void MakeHud();
     void MakePauseMenu();
     void MakeWeather();
     void LoadSounds();
 
-    void FollowCameras();
+    // Views (level_views.cpp).
+    void FollowCamera(const WorldParts& parts);
+    void UpdateBackground(const WorldParts& parts);
+    void UpdateView(const WorldParts& parts, int elapsedMs);
+    void PlaceBubble(const WorldParts& parts);
+    void PlaceMarkers(const WorldParts& parts);
+    void ShowDisconnected();
     void UpdateFootsteps();
-    void UpdateBackground(c_ParallaxBackground* background, c_Window* window, c_GDO* world);
     void UpdateSnowDust();
-    void PlaceBubbles();
+
+    // Playing (tarn_stage.cpp).
+    void FinishCrossings();
     void ApplyMotion();
     void HandleControls();
-    void AddMarkers(const Ref<c_TileMap>& layer, Ref<c_RectangleGDO> (&markers)[2]);
-    void PlaceMarkers(Ref<c_RectangleGDO> (&markers)[2], const c_PlayerChar* partner, bool show);
-    c_TileMap* LayerOf(const c_PlayerChar& player) const;
+    void OpenPauseMenu();
+    void SwitchCharacters();
+    void EnableInput(bool enabled);
+
+    // Leaving (level_exit.cpp). True once the fade has ended and the next
+    // stage is asked for: the update stops there.
+    bool AdvanceExitFade(int elapsedMs);
+    void RestartOnFall();
+    void Restart();
 
     // Objects that fell out of their world during the tree update; they
     // change worlds once it is over (see CrossWorld).

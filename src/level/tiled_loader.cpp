@@ -1,3 +1,8 @@
+// tiled_loader.cpp — reads one world of a level from a parsed Tiled map:
+// the tile sets, the tile layers (exclusions and "requires"), and the objects
+// of each object group, made by their tile-set key and placed on their base
+// line in the layer the group names. Broken files end in a "TILED_LOADER: "
+// runtime error.
 #include "level/tiled_loader.h"
 
 #include <algorithm>
@@ -86,7 +91,7 @@ void ObjectPlacement::Create(StringView key, const Ref<c_XMLNode>& object) const
         stage.Settings().spawn.Set(x, y - kMarkerLift);
     } else if (key == u"ObjectSet_1") {
         auto box = New<c_MovableObject>();
-        box->Init(New<c_TileSet>(GetTexture(u"box.png"), 16, 16), engine);
+        box->Init(New<c_TileSet>(GetTexture(u"box.png"), 16, 16), engine, stage.WorldCrossing());
         Centred(box);
     } else if (key == u"ObjectSet_2") {
         auto item = New<c_KeyItem>();
@@ -101,7 +106,7 @@ void ObjectPlacement::Create(StringView key, const Ref<c_XMLNode>& object) const
         Centred(door);
     } else if (key == u"ObjectSet_4") {
         auto box = New<c_BreakableBox>();
-        box->Init(engine);
+        box->Init(engine, stage.WorldCrossing());
         Centred(box);
         AddListener(stage.ListenerRef(), box.get(), kBoxBrokeEvent);
     } else if (key == u"ObjectSet_5") {

@@ -66,8 +66,9 @@ inline String GetMapProperty(const Ref<c_XMLNode>& root, StringView name) { retu
 // "requires" layer did not load before them), with the objects of each
 // object group inside the layer the group names. `imagePrefix` goes in
 // front of the tile graphics and the tree images. Triggers watch `player`.
-// The stage receives the spawn point, hands out its engine and listens to
-// breakable boxes (101010) and to its own event raisers (12321).
+// The stage receives the spawn point, hands out its engine and its world
+// crossing (every box gets it) and listens to breakable boxes (101010) and
+// to its own event raisers (12321).
 Ref<c_EmptyGDOContainer> LoadTiledMap(c_LevelHost& stage, float x, float y, StringView excludedLayer,
                                       StringView imagePrefix, const Ref<c_PlayerChar>& player,
                                       const Ref<c_XMLNode>& root);

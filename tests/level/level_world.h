@@ -12,9 +12,10 @@
 // with the static boxes merged from the layer's cells at the first step, the keyboard, and an audio device with the
 // level's sound ids registered, so that Played() tells which effects the
 // code started. Each Step is one stage update: the tree (characters and
-// boxes move), the engine, then for every character gravity from its ground
-// probe and the engine's push; a standing character that walks into a box
-// pushes it.
+// boxes move), the engine, then for every character the level's own motion
+// after the engine (ApplyTwinMotion: each character on its own, gravity from
+// its ground probe and the engine's push, or two as linked twins when
+// `twins` is set); a standing character that walks into a box pushes it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,6 +36,7 @@
 #include "level/basic_box_engine.h"
 #include "level/movable_object.h"
 #include "level/player_char.h"
+#include "level/twin_motion.h"
 #include "support/temp_dir.h"
 
 namespace level_test {
@@ -162,9 +164,10 @@ public:
         }
         root->Update(16);
         engine->Update(16);
-        for (auto& character : characters) {
-            character->ApplyGravity(character->StandsOnGround());
-            character->ApplyCorrection(character->bodyBox->correction);
+        if (twins && characters.size() == 2) {
+            ApplyTwinMotion(*characters[0], characters[1].get());
+        } else {
+            for (auto& character : characters) ApplyTwinMotion(*character, nullptr);
         }
         input->EndUpdate();
     }
@@ -207,6 +210,9 @@ public:
     Ref<c_TileMap> layer;
     std::vector<Ref<c_PlayerChar>> characters;
     std::vector<Ref<BoxPusher>> pushers;
+    // Two characters stepped as the twins of a two-world level (here in one
+    // world; characters never block each other) instead of each on its own.
+    bool twins = false;
 
 private:
     bool built_ = false;

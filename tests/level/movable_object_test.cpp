@@ -3,9 +3,6 @@
 
 #include <cmath>
 
-#include "app/app.h"
-#include "framework/game.h"
-#include "framework/stage.h"
 #include "level/world_crossing.h"
 #include "level_world.h"
 
@@ -31,27 +28,7 @@ public:
     }
 };
 
-class CrossingStage final : public c_Stage, public c_WorldCrossing {
-public:
-    CrossingStage() : c_Stage(0) {}
-    void CrossWorld(c_GDO&) override {}
-};
-
 }  // namespace
-
-TEST(WorldCrossing, AskedOfTheCurrentStage) {
-    EXPECT_EQ(CurrentWorldCrossing(), nullptr);  // no game
-    auto game = New<c_Game>();
-    EXPECT_EQ(CurrentWorldCrossing(), nullptr);  // no stage
-    game->stage = New<c_Stage>(0);
-    EXPECT_EQ(CurrentWorldCrossing(), nullptr);  // a stage without worlds
-    auto level = New<CrossingStage>();
-    game->stage = level;
-    EXPECT_EQ(CurrentWorldCrossing(), static_cast<c_WorldCrossing*>(level.get()));
-    game.reset();
-    ResetAppLayer();
-    ResetGameValues();
-}
 
 TEST(MovableObject, LandsOnceAndRests) {
     // v at landing = sqrt(2 · 700 · height): 4 pixels stay under 100 px/s.
@@ -189,14 +166,13 @@ TEST(MovableObject, FallsIntoTheOtherWorld) {
     TwoWorlds worlds;
     worlds.first = world.layer.get();
     worlds.second = second.get();
-    SetWorldCrossingSource([&] { return &worlds; });
 
     // Off the bottom of world 1 (half height 80) with some sideways speed.
     auto box = world.AddBox(30, 70);
+    box->worldCrossing = &worlds;
     box->velocity.Set(100, 300);
     float speed = 0;
     world.StepUntil([&] { return box->parent != world.layer.get() || (speed = box->velocity.y, false); }, 10);
-    SetWorldCrossingSource(nullptr);
     ASSERT_EQ(box->parent, second.get());
     EXPECT_EQ(second->children.back(), box);
     EXPECT_FLOAT_EQ(box->position.y, -50);
@@ -238,5 +214,4 @@ TEST(WorldCrossing, RuleBetweenTwoLayers) {
         EXPECT_FLOAT_EQ(object->position.x, 7);
         object->RemoveFromParent();
     }
-    EXPECT_EQ(CurrentWorldCrossing(), nullptr);
 }

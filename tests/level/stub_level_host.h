@@ -1,6 +1,7 @@
 // stub_level_host.h — a stand-in for the level stage: it hands out the test
-// world's engine and solid layers and records exits and the events it
-// receives.
+// world's engine and solid layers, is the world crossing of the boxes the
+// loader makes (it records what asks it), and records exits and the events
+// it receives.
 #pragma once
 
 #include <vector>
@@ -9,6 +10,7 @@
 #include "framework/tile_map.h"
 #include "level/level_host.h"
 #include "level/level_settings.h"
+#include "level/world_crossing.h"
 
 namespace level_test {
 
@@ -16,7 +18,7 @@ struct ExitRequest {
     int durationMs, red, green, blue, nextLevel;
 };
 
-class StubLevelHost final : public Object, public c_LevelHost {
+class StubLevelHost final : public Object, public c_LevelHost, public c_WorldCrossing {
 public:
     Ref<c_BasicBoxEngine> engine;
     c_LevelSettings settings;
@@ -27,10 +29,14 @@ public:
     std::vector<ExitRequest> exits;
     // (sender, id) of every event received.
     std::vector<std::pair<Object*, int>> events;
+    // Every object that asked to cross (it never moves one).
+    std::vector<c_GDO*> crossings;
 
     Ref<c_BasicBoxEngine> BoxEngine() override { return engine; }
     c_LevelSettings& Settings() override { return settings; }
     c_TileMap* SolidLayer(int world) override { return world == 1 ? solid1 : world == 2 ? solid2 : nullptr; }
+    c_WorldCrossing* WorldCrossing() override { return this; }
+    void CrossWorld(c_GDO& object) override { crossings.push_back(&object); }
     int Level() const override { return level; }
     void StartExit(int durationMs, int red, int green, int blue, int nextLevel) override {
         exits.push_back({durationMs, red, green, blue, nextLevel});

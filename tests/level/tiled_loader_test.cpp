@@ -170,6 +170,10 @@ TEST(TiledLoader, ObjectsAreCreatedByKeyAndPlacedInTheirLayer) {
     EXPECT_FLOAT_EQ(boxes[0]->position.x, 16 - 32 + 8);
     EXPECT_FLOAT_EQ(boxes[0]->position.y, 16 - 8);  // centred on its 16-pixel height
     EXPECT_TRUE(std::dynamic_pointer_cast<c_BreakableBox>(boxes[1]));
+    // Both kinds ask the host that placed them to cross worlds.
+    for (auto& box : boxes) EXPECT_EQ(box->worldCrossing, static_cast<c_WorldCrossing*>(world.stage.get()));
+    boxes[1]->Update(16);
+    EXPECT_EQ(world.stage->crossings, std::vector<c_GDO*>{boxes[1].get()});
 
     auto keys = ChildrenOf<c_KeyItem>(layer);
     ASSERT_EQ(keys.size(), 1u);
