@@ -47,9 +47,9 @@ void c_TarnStage::ApplyMotion() {
 
 void c_TarnStage::HandleControls() {
     if (pausePanel && pausePanel->visible) return;
-    if (KeyHit(kKeyEnter) && exitFadeTotal == 0) {
+    if (ActionHit(kActionPause) && exitFadeTotal == 0) {
         OpenPauseMenu();
-    } else if (KeyHit(kKeySpace)) {
+    } else if (ActionHit(kActionSwitch)) {
         SwitchCharacters();
     }
     RestartOnFall();
