@@ -27,18 +27,35 @@ bool c_GDO::SetFloat(StringView propertyName, float value) {
     return true;
 }
 
+namespace {
+
+// The children of every node being updated, deepest last. An update walks
+// the children it had when it began, so a child's Update may remove or add
+// siblings anywhere: each child there at the start updates once, unless it
+// left before its turn, and children added during the walk wait for the next
+// update. The stack keeps its capacity, so steady frames allocate nothing.
+std::vector<Ref<c_GDO>>& UpdateSnapshots() {
+    static std::vector<Ref<c_GDO>> snapshots = [] {
+        std::vector<Ref<c_GDO>> v;
+        v.reserve(256);
+        return v;
+    }();
+    return snapshots;
+}
+
+}  // namespace
+
 void c_GDO::Update(int elapsedMs) {
-    // By index against the live count, holding the child: an Update may
-    // remove its own node or add new ones. A child that left this node
-    // during its update leaves the next sibling at the same index.
-    for (std::size_t i = 0; i < children.size();) {
-        Ref<c_GDO> child = children[i];
-        if (child->IsEnabled()) child->Update(elapsedMs);
-        if (i < children.size() && children[i] == child)
-            ++i;
-        else if (child->parent == this)
-            ++i;
+    std::vector<Ref<c_GDO>>& snapshots = UpdateSnapshots();
+    const std::size_t base = snapshots.size();
+    snapshots.insert(snapshots.end(), children.begin(), children.end());
+    const std::size_t end = snapshots.size();
+    for (std::size_t i = base; i < end; ++i) {
+        // A copy: deeper updates may grow (and move) the stack.
+        Ref<c_GDO> child = snapshots[i];
+        if (child->parent == this && child->IsEnabled()) child->Update(elapsedMs);
     }
+    snapshots.resize(base);
 }
 
 void c_GDO::Discard() {

@@ -4,9 +4,10 @@
 //
 // Ownership: a node owns its children (Ref); `parent` is a raw back pointer,
 // cleared when the child leaves the parent, when the parent is discarded and
-// when the parent dies. Updating and rendering walk the children by index
-// against the live count and hold a reference to the child being visited, so
-// a child may remove itself (or siblings) from inside its own Update.
+// when the parent dies. An update walks the children the node had when it
+// began (holding them), so a child's Update may remove itself or any sibling
+// and add nodes anywhere: every child present at the start updates exactly
+// once unless it left before its turn; nodes added wait for the next update.
 #pragma once
 
 #include <vector>

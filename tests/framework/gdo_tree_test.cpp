@@ -2,6 +2,8 @@
 // and updating.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "framework/gdo.h"
@@ -14,15 +16,18 @@ struct PropertyCase {
     bool handled;
 };
 
-// A node that records its updates and can be told to leave its parent.
+// A node that records its updates and can be told to leave its parent, or
+// to run an edit of the tree, during its update.
 class UpdateProbe final : public c_GDO {
 public:
     std::vector<int>* log = nullptr;
     int id = 0;
     bool leaveOnUpdate = false;
+    std::function<void()> onUpdate;
     void Update(int ms) override {
         if (log) log->push_back(id);
         if (leaveOnUpdate) RemoveFromParent();
+        if (onUpdate) std::exchange(onUpdate, nullptr)();
         c_GDO::Update(ms);
     }
 };
@@ -183,4 +188,58 @@ TEST(GdoUpdate, DisabledNodesStopTheirSubtreeAndChildrenMayLeave) {
     EXPECT_EQ(log, (std::vector<int>{1, 2, 3, 4}));  // nobody skipped
     ASSERT_EQ(root->children.size(), 2u);
     EXPECT_EQ(root->children[0], b);
+}
+
+// Children 1, 2, 3 under one root; child 2 edits its siblings during its own
+// update. Every child present when the update began runs exactly once unless
+// it left before its turn; nodes added wait for the next update.
+TEST(GdoUpdate, SiblingsEditedDuringAnUpdateRunOnceEach) {
+    struct Case {
+        const char* what;
+        std::function<void(c_GDO& root, std::vector<Ref<UpdateProbe>>& kids, const Ref<UpdateProbe>& added)> edit;
+        std::vector<int> first, second;
+    };
+    const Case cases[] = {
+        {"removes the sibling before it",
+         [](c_GDO&, auto& kids, auto&) { kids[0]->RemoveFromParent(); },
+         {1, 2, 3},
+         {2, 3}},
+        {"removes the sibling after it",
+         [](c_GDO&, auto& kids, auto&) { kids[2]->RemoveFromParent(); },
+         {1, 2},
+         {1, 2}},
+        {"inserts a node before itself",
+         [](c_GDO& root, auto&, auto& added) { root.AddChild(added, 0); },
+         {1, 2, 3},
+         {9, 1, 2, 3}},
+        {"inserts a node after itself",
+         [](c_GDO& root, auto&, auto& added) { root.AddChild(added); },
+         {1, 2, 3},
+         {1, 2, 3, 9}},
+        {"moves the sibling before it to the end",
+         [](c_GDO& root, auto& kids, auto&) { root.AddChild(kids[0]); },
+         {1, 2, 3},
+         {2, 3, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int> log;
+        auto root = New<c_GDO>();
+        std::vector<Ref<UpdateProbe>> kids;
+        for (int id : {1, 2, 3}) {
+            kids.push_back(New<UpdateProbe>());
+            kids.back()->log = &log;
+            kids.back()->id = id;
+            root->AddChild(kids.back());
+        }
+        auto added = New<UpdateProbe>();
+        added->log = &log;
+        added->id = 9;
+        kids[1]->onUpdate = [&] { c.edit(*root, kids, added); };
+        root->Update(16);
+        EXPECT_EQ(log, c.first);
+        log.clear();
+        root->Update(16);
+        EXPECT_EQ(log, c.second);
+    }
 }
