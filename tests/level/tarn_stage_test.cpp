@@ -46,3 +46,17 @@ TEST_F(LevelStageTest, DialogsFarFromTheSpawnStayQuietAtTheStart) {
     ASSERT_TRUE(stage);
     EXPECT_FALSE(stage->player1->bubble->visible) << ToUtf8(stage->player1->bubble->label->text);
 }
+
+// A level whose map is gone says so and returns to the title instead of
+// showing an empty level.
+TEST_F(LevelStageTest, AMissingLevelFileReturnsToTheTitle) {
+    UseTestMaps({});
+    std::filesystem::remove(dir.Path() / "data" / "level2.tmx");
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(RunUntil([&] { return game->fadeStart < 0 && game->nextStage == kNoStage; }));
+    GoToLevel(2);
+    const bool backToTitle = RunUntil([&] { return game->stageId == kStageTitle; });
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(backToTitle);
+    EXPECT_NE(out.find("Level file missing: level2.tmx"), std::string::npos) << out;
+}
