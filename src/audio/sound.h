@@ -7,7 +7,7 @@
 
 class c_Sound final : public Object {
 public:
-    explicit c_Sound(Ref<gxtkSample> sample = nullptr) : sample(std::move(sample)) {}
+    explicit c_Sound(Ref<gxtkSample> decoded = nullptr) : sample(std::move(decoded)) {}
     String ToString() const override { return u"c_Sound"; }
 
     Ref<gxtkSample> sample;
