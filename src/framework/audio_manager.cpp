@@ -301,14 +301,11 @@ void Update(int milliseconds) {
 }
 
 void ResumeAll() {
-    State& s = Records();
-    gxtkAudio* device = Device();
-    if (device) device->ResumeMusic();
-    s.music->paused = false;
-    for (int c = 0; c < kManagedChannels; ++c) {
-        s.channels[c]->paused = false;
-        if (device) device->ResumeChannel(c);
-    }
+    // Only what the focus loss paused: the device restarts what its Suspend
+    // paused (again a no-op when the host has resumed it already), while
+    // channels and music the game paused itself stay paused, on the device
+    // and in the records.
+    if (gxtkAudio* device = Device()) device->Resume();
 }
 
 void SetSoundOn(bool on) {

@@ -108,7 +108,8 @@ const c_BasicPlaybackInfo& MusicInfo();
 // Advances the fades and applies volumes, pans, rates and the sound switch;
 // notices streams that ended. Once per game update.
 void Update(int milliseconds);
-// Resumes the music and every managed channel.
+// The game regained the focus: resumes what losing it paused (the device's
+// Suspend), and nothing that the game paused itself.
 void ResumeAll();
 
 // The player's sound switch; reaches what plays at the next Update.

@@ -186,25 +186,6 @@ TEST_F(SoundManager, MusicByIdFadesInToHalfOverOneSecondAndLoops) {
     EXPECT_EQ(AudioManager::MusicFile(u"CREDITS_BGM"), u"sfx/orbel_credits_bgm.ogg");
 }
 
-TEST_F(SoundManager, EndedEffectsFreeTheirChannelAndResumeAllRestartsPaused) {
-    AudioManager::PreloadSFX(blip_, u"BLIP", false);
-    AudioManager::PreloadSFX(tone_, u"TONE", false);
-    int blip = AudioManager::PlaySFX(u"BLIP");
-    int loop = AudioManager::PlaySFX(u"TONE", -1, true);
-    EXPECT_EQ(blip, 2);
-    EXPECT_EQ(loop, 3);
-    for (auto deadline = std::chrono::steady_clock::now() + 5s;
-         audio_.ChannelState(blip) != 0 && std::chrono::steady_clock::now() < deadline;)
-        std::this_thread::sleep_for(5ms);
-    AudioManager::Update(16);
-    EXPECT_EQ(AudioManager::ChannelId(blip), u"");
-    EXPECT_EQ(AudioManager::ChannelId(loop), u"TONE");
-
-    audio_.PauseChannel(loop);
-    AudioManager::ResumeAll();
-    EXPECT_EQ(audio_.ChannelState(loop), 1);
-}
-
 TEST_F(SoundManager, StageEffectsGoAtStageEndPersistentOnesStay) {
     const char* level[] = {"STEPS", "BOXFALL", "DOOR", "JUMP"};
     for (const char* id : level) AudioManager::PreloadSFX(tone_, S(id), false);
@@ -272,6 +253,52 @@ TEST_F(SoundManagerOnRecorder, EffectsLeaveTheFootstepsChannelToTheFootsteps) {
     al_.EndOneShots();
     AudioManager::Update(16);
     EXPECT_NE(AudioManager::PlaySFX(u"JUMP"), kSteps);
+}
+
+TEST_F(SoundManagerOnRecorder, EndedEffectsFreeTheirChannel) {
+    int oneShot = AudioManager::PlaySFX(u"JUMP");
+    int loop = AudioManager::PlaySFX(u"LOOP", -1, true);
+    AudioManager::Update(16);
+    EXPECT_EQ(AudioManager::ChannelId(oneShot), u"JUMP");
+
+    al_.EndOneShots();
+    EXPECT_EQ(AudioManager::ChannelId(oneShot), u"JUMP");  // noticed at the next update
+    AudioManager::Update(16);
+    EXPECT_EQ(AudioManager::ChannelId(oneShot), u"");
+    EXPECT_EQ(AudioManager::ChannelId(loop), u"LOOP");
+    EXPECT_EQ(AudioManager::PlaySFX(u"DOOR"), oneShot);
+}
+
+TEST_F(SoundManagerOnRecorder, RegainedFocusRestartsOnlyWhatTheFocusLossPaused) {
+    int loop = AudioManager::PlaySFX(u"LOOP", -1, true);
+    int held = AudioManager::PlaySFX(u"DOOR", -1, true);
+    AudioManager::PlayMusic(u"music", true);
+    audio_.PauseChannel(held);  // the game's own pause
+
+    // Losing and regaining the focus, as the host and the game answer it.
+    audio_.Suspend();
+    ASSERT_EQ(SourceState(u"LOOP"), al::kPaused);
+    audio_.Resume();
+    AudioManager::ResumeAll();
+    EXPECT_EQ(SourceState(u"LOOP"), al::kPlaying);
+    EXPECT_EQ(SourceState(u"DOOR"), al::kPaused);
+    EXPECT_EQ(audio_.ChannelState(loop), 1);
+    EXPECT_EQ(audio_.ChannelState(held), 2);
+    EXPECT_EQ(audio_.MusicState(), 1);
+
+    // Music the game paused stays paused too; what the focus loss paused
+    // comes back even when only the game resumes it.
+    audio_.PauseMusic();
+    audio_.Suspend();
+    AudioManager::ResumeAll();
+    EXPECT_EQ(audio_.MusicState(), 2);
+    EXPECT_EQ(audio_.ChannelState(held), 2);
+    EXPECT_EQ(SourceState(u"DOOR"), al::kPaused);
+    EXPECT_EQ(SourceState(u"LOOP"), al::kPlaying);
+    EXPECT_THAT(al_.SourcesIn(al::kPaused), testing::SizeIs(2));
+
+    audio_.ResumeChannel(held);  // the game's own resume still works
+    EXPECT_EQ(SourceState(u"DOOR"), al::kPlaying);
 }
 
 }  // namespace
