@@ -1,12 +1,11 @@
-// gxtk_audio.cpp — the OpenAL device, its channels and the discard list.
+// gxtk_audio.cpp — the OpenAL device, its channels and the discard list; it
+// reaches OpenAL only through the seam of al_api.h.
 #include "audio/gxtk_audio.h"
-
-#include <AL/al.h>
-#include <AL/alc.h>
 
 #include <algorithm>
 #include <cmath>
 
+#include "audio/al_api.h"
 #include "host/runtime_error.h"
 
 namespace {
@@ -21,11 +20,11 @@ std::vector<std::uint32_t>& DiscardStorage() {
     return *list;
 }
 
-ALenum FormatOf(int bytesPerSample, int channelCount) {
-    if (bytesPerSample == 1 && channelCount == 1) return AL_FORMAT_MONO8;
-    if (bytesPerSample == 1 && channelCount == 2) return AL_FORMAT_STEREO8;
-    if (bytesPerSample == 2 && channelCount == 1) return AL_FORMAT_MONO16;
-    if (bytesPerSample == 2 && channelCount == 2) return AL_FORMAT_STEREO16;
+al::Enum FormatOf(int bytesPerSample, int channelCount) {
+    if (bytesPerSample == 1 && channelCount == 1) return al::kFormatMono8;
+    if (bytesPerSample == 1 && channelCount == 2) return al::kFormatStereo8;
+    if (bytesPerSample == 2 && channelCount == 1) return al::kFormatMono16;
+    if (bytesPerSample == 2 && channelCount == 2) return al::kFormatStereo16;
     return 0;  // OpenAL refuses it and the buffer stays empty
 }
 
@@ -47,23 +46,21 @@ void gxtkSample::Discard() {
 // ---- gxtkAudio: start-up and shut-down --------------------------------------
 
 gxtkAudio::gxtkAudio(AudioLoader loader, const char* deviceName, int sourceLimit)
-    : sourceLimit_(sourceLimit), serial_(++g_lastSerial), loader_(std::move(loader)) {
+    : al_(&Al()), sourceLimit_(sourceLimit), serial_(++g_lastSerial), loader_(std::move(loader)) {
     g_current = this;
-    auto* device = alcOpenDevice(deviceName);
-    auto* context = device ? alcCreateContext(device, nullptr) : nullptr;
-    device_ = device;
-    context_ = context;
-    if (!device) {
+    device_ = al_->OpenDevice(deviceName);
+    context_ = device_ ? al_->CreateContext(device_) : nullptr;
+    if (!device_) {
         Print("OpenAl error: alcOpenDevice failed");
-    } else if (!context) {
+    } else if (!context_) {
         Print("OpenAl error: alcCreateContext failed");
-    } else if (!alcMakeContextCurrent(context)) {
+    } else if (!al_->MakeContextCurrent(context_)) {
         Print("OpenAl error: alcMakeContextCurrent failed");
     } else {
         open_ = true;
     }
     // Sources give only a direction, never a distance fade.
-    if (open_) alDistanceModel(AL_NONE);
+    if (open_) al_->DistanceModel(al::kNone);
     ObtainSource(kMusicChannel);
 }
 
@@ -71,9 +68,9 @@ gxtkAudio::~gxtkAudio() {
     if (open_) {
         for (Channel& ch : channels_) {
             if (ch.source == 0) continue;
-            alSourceStop(ch.source);
-            alSourcei(ch.source, AL_BUFFER, 0);
-            alDeleteSources(1, &ch.source);
+            al_->SourceStop(ch.source);
+            al_->Sourcei(ch.source, al::kBuffer, 0);
+            al_->DeleteSources(1, &ch.source);
             ch.source = 0;
         }
     }
@@ -81,15 +78,14 @@ gxtkAudio::~gxtkAudio() {
     // which can be emptied now that no source holds a buffer.
     for (Channel& ch : channels_) ch.sample.reset();
     auto& list = DiscardStorage();
-    if (open_ && !list.empty()) alDeleteBuffers(static_cast<ALsizei>(list.size()), list.data());
+    if (open_ && !list.empty()) al_->DeleteBuffers(static_cast<int>(list.size()), list.data());
     list.clear();
     if (g_current == this) g_current = nullptr;
-    auto* context = static_cast<ALCcontext*>(context_);
-    if (context) {
-        if (alcGetCurrentContext() == context) alcMakeContextCurrent(nullptr);
-        alcDestroyContext(context);
+    if (context_) {
+        if (al_->GetCurrentContext() == context_) al_->MakeContextCurrent(nullptr);
+        al_->DestroyContext(context_);
     }
-    if (device_) alcCloseDevice(static_cast<ALCdevice*>(device_));
+    if (device_) al_->CloseDevice(device_);
 }
 
 gxtkAudio* gxtkAudio::Current() { return g_current; }
@@ -99,8 +95,8 @@ const std::vector<std::uint32_t>& gxtkAudio::DiscardList() { return DiscardStora
 // ---- sources ----------------------------------------------------------------
 
 int gxtkAudio::SourceState(std::uint32_t source) const {
-    ALint state = AL_INITIAL;
-    if (open_ && source != 0) alGetSourcei(source, AL_SOURCE_STATE, &state);
+    int state = al::kInitial;
+    if (open_ && source != 0) al_->GetSourcei(source, al::kSourceState, &state);
     return state;
 }
 
@@ -108,10 +104,10 @@ std::uint32_t gxtkAudio::ObtainSource(int channel) {
     Channel& ch = channels_[channel];
     if (ch.source != 0 || !open_) return ch.source;
     if (sourceLimit_ <= 0 || sourcesMade_ < sourceLimit_) {
-        alGetError();
-        ALuint source = 0;
-        alGenSources(1, &source);
-        if (alGetError() == AL_NO_ERROR && source != 0) {
+        al_->GetError();
+        std::uint32_t source = 0;
+        al_->GenSources(1, &source);
+        if (al_->GetError() == al::kNoError && source != 0) {
             ++sourcesMade_;
             ch.source = source;
             return source;
@@ -142,12 +138,12 @@ bool gxtkAudio::LoadSampleData(gxtkSample& sample, StringView path) {
     if (!audio) return false;
     sample.Discard();         // reloading a sample must not strand its old buffer
     if (!open_) return true;  // silent: the sample exists but has no buffer
-    alGetError();
-    ALuint buffer = 0;
-    alGenBuffers(1, &buffer);
-    if (alGetError() != AL_NO_ERROR || buffer == 0) return true;
-    alBufferData(buffer, FormatOf(audio->bytesPerSample, audio->channelCount), audio->data.data(),
-                 static_cast<ALsizei>(audio->data.size()), audio->sampleRate);
+    al_->GetError();
+    std::uint32_t buffer = 0;
+    al_->GenBuffers(1, &buffer);
+    if (al_->GetError() != al::kNoError || buffer == 0) return true;
+    al_->BufferData(buffer, FormatOf(audio->bytesPerSample, audio->channelCount), audio->data.data(),
+                    static_cast<int>(audio->data.size()), audio->sampleRate);
     sample.buffer = buffer;
     sample.deviceSerial_ = serial_;
     return true;
@@ -160,13 +156,13 @@ void gxtkAudio::FlushDiscarded() {
     // can be deleted. Playing and paused sources keep theirs (and the buffer
     // stays listed until they stop).
     for (Channel& ch : channels_) {
-        if (ch.source != 0 && SourceState(ch.source) == AL_STOPPED) alSourcei(ch.source, AL_BUFFER, 0);
+        if (ch.source != 0 && SourceState(ch.source) == al::kStopped) al_->Sourcei(ch.source, al::kBuffer, 0);
     }
     list.erase(std::remove_if(list.begin(), list.end(),
-                              [](std::uint32_t buffer) {
-                                  alGetError();
-                                  alDeleteBuffers(1, &buffer);
-                                  return alGetError() == AL_NO_ERROR;
+                              [this](std::uint32_t buffer) {
+                                  al_->GetError();
+                                  al_->DeleteBuffers(1, &buffer);
+                                  return al_->GetError() == al::kNoError;
                               }),
                list.end());
 }
@@ -176,12 +172,12 @@ void gxtkAudio::FlushDiscarded() {
 int gxtkAudio::PlaySample(const Ref<gxtkSample>& sample, int channel, int flags) {
     if (!sample || !ValidChannel(channel)) return -1;
     FlushDiscarded();
-    ALuint source = ObtainSource(channel);
+    std::uint32_t source = ObtainSource(channel);
     if (source == 0) return -1;
-    alSourceStop(source);
-    alSourcei(source, AL_BUFFER, static_cast<ALint>(sample->buffer));
-    alSourcei(source, AL_LOOPING, flags != 0 ? AL_TRUE : AL_FALSE);
-    alSourcePlay(source);
+    al_->SourceStop(source);
+    al_->Sourcei(source, al::kBuffer, static_cast<int>(sample->buffer));
+    al_->Sourcei(source, al::kLooping, flags != 0 ? al::kTrue : al::kFalse);
+    al_->SourcePlay(source);
     Channel& ch = channels_[channel];
     ch.sample = sample;
     ch.flags = flags;
@@ -193,7 +189,7 @@ void gxtkAudio::StopChannel(int channel) {
     if (!ValidChannel(channel)) return;
     Channel& ch = channels_[channel];
     if (ch.state == 0) return;
-    if (ch.source != 0) alSourceStop(ch.source);
+    if (ch.source != 0) al_->SourceStop(ch.source);
     ch.state = 0;
 }
 
@@ -201,11 +197,11 @@ void gxtkAudio::PauseChannel(int channel) {
     if (!ValidChannel(channel)) return;
     Channel& ch = channels_[channel];
     if (ch.state != 1) return;
-    if (SourceState(ch.source) == AL_STOPPED) {
+    if (SourceState(ch.source) == al::kStopped) {
         ch.state = 0;  // it had already ended
         return;
     }
-    if (ch.source != 0) alSourcePause(ch.source);
+    if (ch.source != 0) al_->SourcePause(ch.source);
     ch.state = 2;
 }
 
@@ -213,26 +209,26 @@ void gxtkAudio::ResumeChannel(int channel) {
     if (!ValidChannel(channel)) return;
     Channel& ch = channels_[channel];
     if (ch.state != 2) return;
-    if (ch.source != 0) alSourcePlay(ch.source);
+    if (ch.source != 0) al_->SourcePlay(ch.source);
     ch.state = 1;
 }
 
 int gxtkAudio::ChannelState(int channel) {
     if (!ValidChannel(channel)) return 0;
     Channel& ch = channels_[channel];
-    if (ch.state == 1 && SourceState(ch.source) == AL_STOPPED) ch.state = 0;
+    if (ch.state == 1 && SourceState(ch.source) == al::kStopped) ch.state = 0;
     return ch.state;
 }
 
 void gxtkAudio::Suspend() {
     for (Channel& ch : channels_) {
-        if (ch.state == 1 && SourceState(ch.source) == AL_PLAYING) alSourcePause(ch.source);
+        if (ch.state == 1 && SourceState(ch.source) == al::kPlaying) al_->SourcePause(ch.source);
     }
 }
 
 void gxtkAudio::Resume() {
     for (Channel& ch : channels_) {
-        if (ch.state == 1 && SourceState(ch.source) == AL_PAUSED) alSourcePlay(ch.source);
+        if (ch.state == 1 && SourceState(ch.source) == al::kPaused) al_->SourcePlay(ch.source);
     }
 }
 
@@ -240,19 +236,19 @@ void gxtkAudio::Resume() {
 
 void gxtkAudio::SetVolume(int channel, float volume) {
     if (!ValidChannel(channel)) return;
-    if (ALuint source = ObtainSource(channel)) alSourcef(source, AL_GAIN, volume);
+    if (std::uint32_t source = ObtainSource(channel)) al_->Sourcef(source, al::kGain, volume);
 }
 
 void gxtkAudio::SetPan(int channel, float pan) {
     if (!ValidChannel(channel)) return;
-    if (ALuint source = ObtainSource(channel)) {
-        alSource3f(source, AL_POSITION, std::sin(pan), 0.0f, -std::cos(pan));
+    if (std::uint32_t source = ObtainSource(channel)) {
+        al_->Source3f(source, al::kPosition, std::sin(pan), 0.0f, -std::cos(pan));
     }
 }
 
 void gxtkAudio::SetRate(int channel, float rate) {
     if (!ValidChannel(channel)) return;
-    if (ALuint source = ObtainSource(channel)) alSourcef(source, AL_PITCH, rate);
+    if (std::uint32_t source = ObtainSource(channel)) al_->Sourcef(source, al::kPitch, rate);
 }
 
 // ---- music ------------------------------------------------------------------

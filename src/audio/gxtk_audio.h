@@ -13,6 +13,9 @@
 //
 // If OpenAL cannot be opened the constructor prints one "OpenAl error: ..."
 // line and every later call is a harmless no-op: the game runs silent.
+//
+// OpenAL is reached only through the AlApi seam (al_api.h) that was installed
+// when the device was made.
 #pragma once
 
 #include <array>
@@ -24,6 +27,7 @@
 #include "host/audio_data.h"
 #include "host/object.h"
 
+class AlApi;
 class gxtkAudio;
 
 // One decoded sound: an OpenAL buffer name, 0 when it has none.
@@ -118,6 +122,7 @@ private:
     int SourceState(std::uint32_t source) const;
     void FlushDiscarded();
 
+    AlApi* al_;
     void* device_ = nullptr;   // ALCdevice*
     void* context_ = nullptr;  // ALCcontext*
     bool open_ = false;

@@ -50,9 +50,6 @@ std::unique_ptr<std::map<String, Ref<c_SFX>>> g_registry;
 std::unique_ptr<State> g_state;
 bool g_soundOn = true;
 bool g_muted = false;
-// The free-channel search starts after this channel; it is never changed, so
-// the automatic choice never takes channel 0.
-constexpr int kSearchBase = 0;
 
 State& Records() {
     Init();
@@ -72,16 +69,17 @@ void SetUpDefault(c_BasicPlaybackInfo& info, float from, float to, int ms) {
     info.volumeTween->Start();
 }
 
+// The search starts after the footsteps channel: the footsteps start and stop
+// as the players walk, and an effect chosen onto their channel while nobody
+// walks would keep them from starting until it ended. Channel 0 is below it
+// and so never chosen either.
 int ChooseChannel() {
     State& s = Records();
-    const int n = kManagedChannels;
-    for (int i = 1; i < n; ++i) {
-        int c = (kSearchBase + i) % n;
+    for (int c = kFootstepsChannel + 1; c < kManagedChannels; ++c) {
         if (s.channels[c]->id.empty()) return c;
     }
     // Every channel is busy: cut a one-shot short rather than a loop.
-    for (int i = 1; i < n; ++i) {
-        int c = (kSearchBase + i) % n;
+    for (int c = kFootstepsChannel + 1; c < kManagedChannels; ++c) {
         if (!s.channels[c]->loop) return c;
     }
     return -1;
@@ -303,14 +301,11 @@ void Update(int milliseconds) {
 }
 
 void ResumeAll() {
-    State& s = Records();
-    gxtkAudio* device = Device();
-    if (device) device->ResumeMusic();
-    s.music->paused = false;
-    for (int c = 0; c < kManagedChannels; ++c) {
-        s.channels[c]->paused = false;
-        if (device) device->ResumeChannel(c);
-    }
+    // Only what the focus loss paused: the device restarts what its Suspend
+    // paused (again a no-op when the host has resumed it already), while
+    // channels and music the game paused itself stay paused, on the device
+    // and in the records.
+    if (gxtkAudio* device = Device()) device->Resume();
 }
 
 void SetSoundOn(bool on) {

@@ -58,6 +58,8 @@ public:
 namespace AudioManager {
 
 inline constexpr int kManagedChannels = 32;
+// The level plays its footsteps loop here, by name, whenever someone walks.
+inline constexpr int kFootstepsChannel = 1;
 
 // Makes the channel and music records; runs once (later calls do nothing).
 void Init();
@@ -69,9 +71,10 @@ void Shutdown();
 void PreloadSFX(StringView path, StringView id, bool persistent);
 // The registered effect, null when the id is not registered.
 Ref<c_SFX> FindSFX(StringView id);
-// Plays a registered effect; channel < 0 lets the manager choose one (never
-// channel 0). Without a tween the volume is a constant 1. Returns the channel
-// used, or -1 (unknown id, no channel to take).
+// Plays a registered effect; channel < 0 lets the manager choose one after
+// the footsteps channel (never channel 0 or 1: they are used only by name).
+// Without a tween the volume is a constant 1. Returns the channel used, or -1
+// (unknown id, no channel to take).
 int PlaySFX(StringView id, int channel = -1, bool loop = false, Ref<c_Tween> volumeTween = nullptr, float pan = 0,
             float rate = 1);
 void StopSFX(int channel);
@@ -105,7 +108,8 @@ const c_BasicPlaybackInfo& MusicInfo();
 // Advances the fades and applies volumes, pans, rates and the sound switch;
 // notices streams that ended. Once per game update.
 void Update(int milliseconds);
-// Resumes the music and every managed channel.
+// The game regained the focus: resumes what losing it paused (the device's
+// Suspend), and nothing that the game paused itself.
 void ResumeAll();
 
 // The player's sound switch; reaches what plays at the next Update.

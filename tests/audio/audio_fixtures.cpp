@@ -172,4 +172,12 @@ std::vector<std::int16_t> CapturedMix() {
     return frames;
 }
 
+gxtkAudio::AudioLoader MemoryLoader() {
+    return [](StringView path) -> std::optional<AudioData> {
+        if (ToUtf8(path).find("missing") != std::string::npos) return std::nullopt;
+        constexpr int kFrames = 2205;
+        return AudioData{std::vector<std::uint8_t>(2 * kFrames), kFrames, 1, 2, 22050};
+    };
+}
+
 }  // namespace audio_test

@@ -1,5 +1,5 @@
-// audio_fixtures.h — sound files made by the tests, and an OpenAL that needs
-// no sound card.
+// audio_fixtures.h — sound files made by the tests, an OpenAL that needs no
+// sound card, and sounds decoded from memory for devices on the AL recorder.
 //
 // Linking this file into the test executable points openal-soft at its "wave"
 // backend before any test opens a device: the mix goes to a WAV file of this
@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "audio/gxtk_audio.h"
 
 namespace audio_test {
 
@@ -39,5 +41,10 @@ std::string WriteTempFile(const std::string& name, const std::string& bytes);
 // The 16-bit stereo frames that the wave backend wrote since the last device
 // was opened (read after that device is closed): left, right, left, ...
 std::vector<std::int16_t> CapturedMix();
+
+// A loader for devices on the AL recorder, which never reads the data: every
+// path decodes to 100 ms of silent 16-bit mono at 22050 Hz, except paths
+// that contain "missing", which cannot be loaded.
+gxtkAudio::AudioLoader MemoryLoader();
 
 }  // namespace audio_test

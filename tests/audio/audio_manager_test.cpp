@@ -1,3 +1,7 @@
+// audio_manager_test.cpp — the sound manager: registration, the channel
+// search, settings and fades, music, the stage's effects, and focus loss. The
+// checks of what plays run on real OpenAL; those of which channel holds what,
+// when effects end and what a focus loss leaves paused run on the AL recorder.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -5,8 +9,10 @@
 #include <filesystem>
 #include <thread>
 
+#include "audio/al_api.h"
 #include "audio_fixtures.h"
 #include "framework/audio_manager.h"
+#include "support/al_recorder.h"
 #include "working_directory.h"
 
 using namespace audio_test;
@@ -64,23 +70,26 @@ TEST_F(SoundManager, RegistrationKeepsTheFirstFileAndWarnsOnMismatch) {
     EXPECT_EQ(AudioManager::PlaySFX(u"NEVER"), -1);
 }
 
-TEST_F(SoundManager, ChannelSearchSkipsChannelZeroAndSparesLoops) {
+TEST_F(SoundManager, ChannelSearchSkipsChannelsZeroAndOneAndSparesLoops) {
     AudioManager::PreloadSFX(tone_, u"TONE", false);
-    for (int c = 1; c < 32; ++c) EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), c);
+    for (int c = 2; c < 32; ++c) EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), c);
     EXPECT_EQ(AudioManager::ChannelId(0), u"");
+    EXPECT_EQ(AudioManager::ChannelId(1), u"");
     EXPECT_EQ(AudioManager::ChannelId(31), u"TONE");
 
-    // All busy with one-shots: the first is cut off. Channel 0 stays free.
-    EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), 1);
-    AudioManager::PlaySFX(u"TONE", 1, true);
+    // All busy with one-shots: the first is cut off. Channels 0 and 1 stay free.
     EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), 2);
-    for (int c = 1; c < 32; ++c) AudioManager::PlaySFX(u"TONE", c, true);
+    AudioManager::PlaySFX(u"TONE", 2, true);
+    EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), 3);
+    for (int c = 2; c < 32; ++c) AudioManager::PlaySFX(u"TONE", c, true);
     EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), -1);
+    EXPECT_EQ(AudioManager::ChannelId(1), u"");
 
     AudioManager::StopSFX(5);
     EXPECT_EQ(AudioManager::ChannelId(5), u"");
     EXPECT_EQ(AudioManager::PlaySFX(u"TONE"), 5);
     EXPECT_EQ(AudioManager::PlaySFX(u"TONE", 0), 0);  // named explicitly it is used
+    EXPECT_EQ(AudioManager::PlaySFX(u"TONE", 1), 1);
     EXPECT_EQ(AudioManager::PlaySFX(u"TONE", 32), -1);
     EXPECT_EQ(AudioManager::ChannelId(32), u"");
     EXPECT_EQ(AudioManager::ChannelId(-1), u"");
@@ -177,25 +186,6 @@ TEST_F(SoundManager, MusicByIdFadesInToHalfOverOneSecondAndLoops) {
     EXPECT_EQ(AudioManager::MusicFile(u"CREDITS_BGM"), u"sfx/orbel_credits_bgm.ogg");
 }
 
-TEST_F(SoundManager, EndedEffectsFreeTheirChannelAndResumeAllRestartsPaused) {
-    AudioManager::PreloadSFX(blip_, u"BLIP", false);
-    AudioManager::PreloadSFX(tone_, u"TONE", false);
-    int blip = AudioManager::PlaySFX(u"BLIP");
-    int loop = AudioManager::PlaySFX(u"TONE", -1, true);
-    EXPECT_EQ(blip, 1);
-    EXPECT_EQ(loop, 2);
-    for (auto deadline = std::chrono::steady_clock::now() + 5s;
-         audio_.ChannelState(blip) != 0 && std::chrono::steady_clock::now() < deadline;)
-        std::this_thread::sleep_for(5ms);
-    AudioManager::Update(16);
-    EXPECT_EQ(AudioManager::ChannelId(blip), u"");
-    EXPECT_EQ(AudioManager::ChannelId(loop), u"TONE");
-
-    audio_.PauseChannel(loop);
-    AudioManager::ResumeAll();
-    EXPECT_EQ(audio_.ChannelState(loop), 1);
-}
-
 TEST_F(SoundManager, StageEffectsGoAtStageEndPersistentOnesStay) {
     const char* level[] = {"STEPS", "BOXFALL", "DOOR", "JUMP"};
     for (const char* id : level) AudioManager::PreloadSFX(tone_, S(id), false);
@@ -217,6 +207,98 @@ TEST_F(SoundManager, StageEffectsGoAtStageEndPersistentOnesStay) {
               }),
               "");
     for (const char* id : level) EXPECT_TRUE(AudioManager::FindSFX(S(id))) << id;
+}
+
+// The manager over a device on the AL recorder: an effect ends when the test
+// says so, and every channel's source can be looked at.
+class SoundManagerOnRecorder : public testing::Test {
+protected:
+    void SetUp() override {
+        AudioManager::Init();
+        for (const char16_t* id : {u"STEPS", u"JUMP", u"DOOR", u"LOOP"}) AudioManager::PreloadSFX(id, id, false);
+    }
+    void TearDown() override { AudioManager::Shutdown(); }
+
+    al::Enum SourceState(const char16_t* id) const {
+        const AlRecorder::Source* source = al_.SourceOf(AudioManager::FindSFX(id)->sound->sample->buffer);
+        return source ? source->state : -1;
+    }
+
+    AlRecorder al_;
+    AlApiScope seam_{al_};
+    gxtkAudio audio_{MemoryLoader()};
+};
+
+TEST_F(SoundManagerOnRecorder, EffectsLeaveTheFootstepsChannelToTheFootsteps) {
+    constexpr int kSteps = AudioManager::kFootstepsChannel;
+    // Nobody walks: a jump and a door take channels of their own.
+    int jump = AudioManager::PlaySFX(u"JUMP");
+    int door = AudioManager::PlaySFX(u"DOOR");
+    EXPECT_NE(jump, kSteps);
+    EXPECT_NE(door, kSteps);
+    AudioManager::Update(16);
+
+    // Someone starts walking while both still sound: the level starts the
+    // footsteps only on a free channel.
+    ASSERT_EQ(AudioManager::ChannelId(kSteps), u"");
+    ASSERT_EQ(AudioManager::PlaySFX(u"STEPS", kSteps, true), kSteps);
+    AudioManager::Update(16);
+    EXPECT_EQ(AudioManager::ChannelId(jump), u"JUMP");
+    EXPECT_EQ(AudioManager::ChannelId(door), u"DOOR");
+    EXPECT_EQ(SourceState(u"JUMP"), al::kPlaying);
+    EXPECT_EQ(SourceState(u"STEPS"), al::kPlaying);
+
+    // Walking stops, the effects end: the next effect still passes channel 1 by.
+    AudioManager::StopSFX(kSteps);
+    al_.EndOneShots();
+    AudioManager::Update(16);
+    EXPECT_NE(AudioManager::PlaySFX(u"JUMP"), kSteps);
+}
+
+TEST_F(SoundManagerOnRecorder, EndedEffectsFreeTheirChannel) {
+    int oneShot = AudioManager::PlaySFX(u"JUMP");
+    int loop = AudioManager::PlaySFX(u"LOOP", -1, true);
+    AudioManager::Update(16);
+    EXPECT_EQ(AudioManager::ChannelId(oneShot), u"JUMP");
+
+    al_.EndOneShots();
+    EXPECT_EQ(AudioManager::ChannelId(oneShot), u"JUMP");  // noticed at the next update
+    AudioManager::Update(16);
+    EXPECT_EQ(AudioManager::ChannelId(oneShot), u"");
+    EXPECT_EQ(AudioManager::ChannelId(loop), u"LOOP");
+    EXPECT_EQ(AudioManager::PlaySFX(u"DOOR"), oneShot);
+}
+
+TEST_F(SoundManagerOnRecorder, RegainedFocusRestartsOnlyWhatTheFocusLossPaused) {
+    int loop = AudioManager::PlaySFX(u"LOOP", -1, true);
+    int held = AudioManager::PlaySFX(u"DOOR", -1, true);
+    AudioManager::PlayMusic(u"music", true);
+    audio_.PauseChannel(held);  // the game's own pause
+
+    // Losing and regaining the focus, as the host and the game answer it.
+    audio_.Suspend();
+    ASSERT_EQ(SourceState(u"LOOP"), al::kPaused);
+    audio_.Resume();
+    AudioManager::ResumeAll();
+    EXPECT_EQ(SourceState(u"LOOP"), al::kPlaying);
+    EXPECT_EQ(SourceState(u"DOOR"), al::kPaused);
+    EXPECT_EQ(audio_.ChannelState(loop), 1);
+    EXPECT_EQ(audio_.ChannelState(held), 2);
+    EXPECT_EQ(audio_.MusicState(), 1);
+
+    // Music the game paused stays paused too; what the focus loss paused
+    // comes back even when only the game resumes it.
+    audio_.PauseMusic();
+    audio_.Suspend();
+    AudioManager::ResumeAll();
+    EXPECT_EQ(audio_.MusicState(), 2);
+    EXPECT_EQ(audio_.ChannelState(held), 2);
+    EXPECT_EQ(SourceState(u"DOOR"), al::kPaused);
+    EXPECT_EQ(SourceState(u"LOOP"), al::kPlaying);
+    EXPECT_THAT(al_.SourcesIn(al::kPaused), testing::SizeIs(2));
+
+    audio_.ResumeChannel(held);  // the game's own resume still works
+    EXPECT_EQ(SourceState(u"DOOR"), al::kPlaying);
 }
 
 }  // namespace
