@@ -91,12 +91,13 @@ void c_TarnStage::PlaceBubble(const WorldParts& parts) {
 
 void c_TarnStage::UpdateFootsteps() {
     auto walking = [](const c_PlayerChar* p) { return p && p->velocity.x != 0 && p->grounded; };
+    constexpr int steps = AudioManager::kFootstepsChannel;
     if (walking(player1.get()) || walking(player2.get())) {
-        if (AudioManager::ChannelId(1).empty()) AudioManager::PlaySFX(u"STEPS", 1, true);
-    } else if (AudioManager::ChannelId(1) == u"STEPS") {
-        // The free-channel search starts at channel 1 too: a jump or a door
-        // played while nobody walks may be there, and must not be cut off.
-        AudioManager::StopSFX(1);
+        if (AudioManager::ChannelId(steps).empty()) AudioManager::PlaySFX(u"STEPS", steps, true);
+    } else if (AudioManager::ChannelId(steps) == u"STEPS") {
+        // Only the footsteps themselves: anything else on the channel was
+        // asked for there and must not be cut off.
+        AudioManager::StopSFX(steps);
     }
 }
 
