@@ -1,3 +1,6 @@
+// The application layer on the scripted host: device creation before
+// OnCreate, display modes, one update per key press, the clean drawing state
+// of every frame, suspend and resume, and the close box.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 

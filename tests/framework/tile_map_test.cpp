@@ -1,3 +1,6 @@
+// Tile layers: set-up and chunks, drawing the filled cells centred on the
+// origin, skipping chunks outside the scissor, and the static boxes merged
+// from a layer.
 #include <gtest/gtest.h>
 
 #include <unistd.h>

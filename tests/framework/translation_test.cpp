@@ -1,3 +1,5 @@
+// The translation table: how its lines are read and split, the English
+// fallback, and loading it for Spanish and dropping it for English.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,3 +1,6 @@
+// The XML reader: the tree it builds, text, comments, declarations and
+// attributes, lookups, the nesting limit, and the runtime errors for bad
+// input (in child processes).
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// Sound file decoding: the WAV reader's RIFF rules, the choice of reader by
+// extension, missing files, and Ogg Vorbis decoded to 16-bit frames.
 #include <gtest/gtest.h>
 
 #include "audio/audio_fixtures.h"

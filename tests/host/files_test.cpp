@@ -1,3 +1,6 @@
+// Files: data paths, text decoding, loading data and text, the state file's
+// atomic save and its failures, and file streams with their bounds and
+// errors.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>

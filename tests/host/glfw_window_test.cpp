@@ -1,3 +1,5 @@
+// The real GLFW platform under Xvfb: the titled, centred window, its close
+// box as a key, and the scripted platform with a real GL context.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,3 +1,6 @@
+// The host loop on the scripted platform: the window it opens, the paced
+// updates and their catch-up rule, suspend and resume, and how window events
+// become game key codes, characters and mouse input.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// The input device: GLFW key translation, hit counts per update, the hit and
+// character queues, out-of-range codes, mouse and touch, joystick buttons and
+// layouts, and the action map.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 

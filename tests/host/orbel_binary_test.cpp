@@ -1,3 +1,5 @@
+// The built game binary itself: it opens its window and exits with 0 when
+// the window manager asks it to close.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>

@@ -1,3 +1,5 @@
+// The progress record in the state file: round trip, tampering, and a
+// missing file.
 #include <gtest/gtest.h>
 
 #include "host/files.h"

@@ -1,3 +1,5 @@
+// Scrambled image files: the round trip and the refusal of a wrong check
+// byte or header.
 #include <gtest/gtest.h>
 
 #include "host/scramble.h"

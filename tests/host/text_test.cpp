@@ -1,3 +1,5 @@
+// Text helpers (UTF conversion, leading numbers, split, trim, replace) and
+// the shared random sequence.
 #include <gtest/gtest.h>
 
 #include "host/rnd.h"

@@ -1,3 +1,6 @@
+// The collision engine on hand-placed boxes: rectangle overlap and push-out,
+// the grid of static boxes, obstacles, events and boxes leaving from inside
+// them, and the merging of solid cells into rectangles.
 #include <gtest/gtest.h>
 
 #include <array>
