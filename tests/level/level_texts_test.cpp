@@ -15,11 +15,13 @@
 
 #include "framework/game.h"
 #include "framework/translation.h"
+#include "graphics/graphics_context.h"
 #include "level/character_contact.h"
 #include "level/closeness_triggers.h"
 #include "level/door.h"
 #include "level/key_item.h"
 #include "level/level_stage_harness.h"
+#include "stb_image_write.h"
 
 namespace {
 
@@ -324,6 +326,66 @@ TEST_F(LevelStageTest, TheHubsFirstDialogNeverShowsOverADoorLabel) {
     }
     platform.KeyUp(GLFW_KEY_RIGHT);
     EXPECT_TRUE(opened);
+}
+
+// The cases above drawn with real OpenGL, kept in build/screen-gallery/ for
+// people to look at: the two-line door line in a half window, in both
+// languages, and the hub's first dialog on the way to door 1.
+struct OnScreen : ScriptedGameTest<> {
+    OnScreen() : ScriptedGameTest(ScriptedPlatform::Options{.glContext = true}) {}
+    void SetUp() override {
+        LinkBuildData();
+        StartGame();
+    }
+    void Shot(const std::string& name) {
+        std::vector<int> pixels(960 * 540);
+        bool wanted = true;
+        host.Platform().OnSwap([&](int) {
+            if (!wanted) return;
+            ReadPixels(pixels, 0, 0, 960, 540);
+            wanted = false;
+        });
+        host.Frames(1);
+        std::vector<std::uint8_t> rgb(960 * 540 * 3);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const auto v = static_cast<std::uint32_t>(pixels[i]);
+            rgb[i * 3] = v >> 16 & 255, rgb[i * 3 + 1] = v >> 8 & 255, rgb[i * 3 + 2] = v & 255;
+        }
+        const std::filesystem::path gallery = std::filesystem::path(ORBEL_BINARY_DIR) / "screen-gallery";
+        std::filesystem::create_directories(gallery);
+        ASSERT_TRUE(stbi_write_png((gallery / (name + ".png")).c_str(), 960, 540, 3, rgb.data(), 960 * 3));
+    }
+    Ref<c_TarnStage> Play(int n) {
+        EXPECT_TRUE(RunUntil([&] { return game->fadeStart < 0 && game->nextStage == kNoStage; }));
+        GoToLevel(n);
+        EXPECT_TRUE(RunUntil([&] { return StageRunning(*game, kStageLevel); }));
+        return StageAs<c_TarnStage>();
+    }
+};
+
+TEST_F(OnScreen, TheDoorLineInAHalfWindow) {
+    for (int language : {kLanguageEnglish, kLanguageSpanish}) {
+        SetLanguage(language);
+        Ref<c_TarnStage> stage = Play(2);
+        ASSERT_TRUE(stage);
+        RunUntil([&] { return stage->updateCount > 150; });
+        stage->player1->Say(TranslateText(kNotOpeningText), 5000);
+        stage->player2->Say(TranslateText(kNeedKeyText), 5000);
+        host.Frames(30);
+        Shot(language == kLanguageSpanish ? "texts-door-line-es" : "texts-door-line-en");
+    }
+}
+
+TEST_F(OnScreen, TheHubsFirstDialogOnTheWayToDoor1) {
+    Ref<c_TarnStage> stage = Play(0);
+    ASSERT_TRUE(stage);
+    platform.KeyDown(GLFW_KEY_RIGHT);
+    for (int frame = 0; frame < 200; ++frame) {
+        host.Frames(1);
+        if (frame % 40 == 0) Tap(GLFW_KEY_UP);
+        if (frame == 60 || frame == 110 || frame == 150) Shot("texts-hub-walk-" + std::to_string(frame));
+    }
+    platform.KeyUp(GLFW_KEY_RIGHT);
 }
 
 }  // namespace
