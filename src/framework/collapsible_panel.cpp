@@ -179,3 +179,16 @@ void c_DialogBubble::Show(StringView text, int durationMs) {
     }
     hideTimer = durationMs;
 }
+
+void c_DialogBubble::PlaceWithin(c_Vector at, float left, float top, float right, float bottom) {
+    const c_BubbleFrame& frame = Frame();
+    // Whole pixels, like the body, so that its rim stays sharp.
+    auto keepIn = [](float origin, float bodyStart, float bodySize, float low, float high) {
+        const float start = origin + bodyStart;
+        if (start + bodySize > high) origin -= std::ceil(start + bodySize - high);
+        if (origin + bodyStart < low) origin += std::ceil(low - (origin + bodyStart));
+        return origin;
+    };
+    position.Set(keepIn(at.x, frame.BodyLeft(), frame.bodySize.x, left, right),
+                 keepIn(at.y, frame.BodyTop(), frame.bodySize.y, top, bottom));
+}

@@ -117,5 +117,12 @@ public:
     // the font lays it out, plus the padding, and the text is centred in it.
     void Show(StringView text, int durationMs);
 
+    // Puts the bubble's origin at `at`, then moves it as little as it takes
+    // to keep the body inside the rectangle (left, top)-(right, bottom), in
+    // the same coordinates (a body too big for it keeps its left and top
+    // edges in). A character's bubble stays inside its window this way: over
+    // the head where there is room, lower or to the side where there is not.
+    void PlaceWithin(c_Vector at, float left, float top, float right, float bottom);
+
     c_BubbleFrame& Frame() { return static_cast<c_BubbleFrame&>(*content); }
 };

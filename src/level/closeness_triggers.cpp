@@ -88,7 +88,13 @@ void c_ClosenessTriggeredText::Update(int elapsedMs) {
         std::fabs(absPosition->y - targetPosition->y) <= kTriggerRangeY) {
         wanted = 1;
     }
-    if (wanted > 0 && UnderBubble()) wanted = 0;
+    // A fade under the bubble would show the two texts one over the other
+    // for most of a second: the text makes room at once, and fades back in
+    // once the bubble has gone.
+    if (UnderBubble()) {
+        alpha = 0;
+        return;
+    }
     alpha += (wanted - alpha) * kFadeRate;
 }
 
@@ -98,8 +104,11 @@ bool c_ClosenessTriggeredText::UnderBubble() {
     const c_SimpleAbsoluteGDOVector at(bubble.get());
     const c_BubbleFrame& frame = bubble->Frame();
     const float left = at.x + frame.BodyLeft(), top = at.y + frame.BodyTop();
-    // The text block is centred on the sign's position (the bob aside).
-    const float halfW = textSize.x / 2 + kBob, halfH = textSize.y / 2 + kBob;
+    // The text block is centred on the sign's position (the bob aside). The
+    // bubble follows its character after the signs have updated: the margin
+    // covers one update of the fastest fall, so the text is gone before the
+    // bubble gets there.
+    const float halfW = textSize.x / 2 + kBob + kBubbleMargin, halfH = textSize.y / 2 + kBob + kBubbleMargin;
     return absPosition->x + halfW > left && absPosition->x - halfW < left + frame.bodySize.x &&
            absPosition->y + halfH > top && absPosition->y - halfH < top + frame.bodySize.y;
 }

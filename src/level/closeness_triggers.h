@@ -73,13 +73,15 @@ public:
     static constexpr float kFadeRate = 0.05f;
     static constexpr float kBob = 2;
     static constexpr int kBobMs = 500;
+    // How near an open bubble may come before the text makes room.
+    static constexpr float kBubbleMargin = 8;
 
     Ref<c_SimpleAbsoluteGDOVector> absPosition;
     // The watched character's absolute position (its own vector, shared).
     Ref<c_Vector> targetPosition;
     Ref<c_Tween> bobTween;
     // The watched character's speech bubble: while it is open over the
-    // text, the text fades out, so that the two never show one over the
+    // text, the text is hidden, so that the two never show one over the
     // other (held weakly; none = never).
     WeakRef<c_DialogBubble> giveWayTo;
 
@@ -91,7 +93,8 @@ public:
     // Watches `watchedPosition` and starts bobbing. Call once, on a sign made
     // by New.
     void Init(Ref<c_Vector> watchedPosition);
-    // The label update, the bob, then the fade.
+    // The label update, the bob, then the fade (none under the bubble: the
+    // text is hidden there at once).
     void Update(int elapsedMs) override;
     // Whether `giveWayTo` is open and its body overlaps the text.
     bool UnderBubble();

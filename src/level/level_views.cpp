@@ -4,6 +4,8 @@
 // the noise over an inactive character's window, the leash markers,
 // "DISCONNECTED!", the speech bubbles, the footsteps and the snow dust.
 // What both worlds show is written once, for one world's parts.
+#include <cmath>
+
 #include "framework/audio_manager.h"
 #include "host/rnd.h"
 #include "level/tarn_stage.h"
@@ -86,7 +88,18 @@ void c_TarnStage::PlaceBubble(const WorldParts& parts) {
     if (!p || !p->bubble) return;
     // The bubble lives in the world container, beside the solid layer.
     const c_Vector origin = parts.solid ? parts.solid->position : c_Vector{};
-    p->bubble->position.Set(origin.x + p->position.x, origin.y + p->position.y - 0.75f * p->GetHeight());
+    const c_Vector overHead(origin.x + p->position.x, origin.y + p->position.y - 0.75f * p->GetHeight());
+    c_Window* w = parts.window.get();
+    if (!w || !parts.world) {
+        p->bubble->position = overHead;
+        return;
+    }
+    // The window's view in the world container's coordinates, as drawn (the
+    // camera is rounded down to whole pixels).
+    const c_SimpleAbsoluteGDOVector world(parts.world.get());
+    const float left = std::floor(w->camera.x) - w->size.x / 2 - world.x;
+    const float top = std::floor(w->camera.y) - w->size.y / 2 - world.y;
+    p->bubble->PlaceWithin(overHead, left, top, left + w->size.x, top + w->size.y);
 }
 
 void c_TarnStage::UpdateFootsteps() {
