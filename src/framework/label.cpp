@@ -30,10 +30,12 @@ bool c_Label::SetFloat(StringView propertyName, float value) {
         fontScale.Set(scale2.x, value);
     else if (propertyName == u"fontscale")
         fontScale.Set(value, value);
+    // Each side leaves the other as it was: fixing the unset side to the
+    // current text would cut off the lines a narrower box wraps into.
     else if (propertyName == u"width")
-        box.Set(value, GetHeight());
+        box.x = value;
     else if (propertyName == u"height")
-        box.Set(GetWidth(), value);
+        box.y = value;
     else
         return c_GDO::SetFloat(propertyName, value);
     Refresh();

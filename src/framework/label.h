@@ -64,7 +64,8 @@ public:
     float GetWidth() override { return box.x > 0 ? box.x : textSize.x; }
     float GetHeight() override { return box.y > 0 ? box.y : textSize.y; }
     // "fontscale.x", "fontscale.y", "fontscale", "width" and "height" (each
-    // lays the text out again), then the names of c_GDO.
+    // lays the text out again; "width" and "height" set one side of the box
+    // and leave the other as it was), then the names of c_GDO.
     bool SetFloat(StringView propertyName, float value) override;
     void Draw() override;
 

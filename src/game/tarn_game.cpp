@@ -51,7 +51,12 @@ void c_TarnGame::RenderStage() {
     DrawLoadingOverlay();
     SetAlpha(previousAlpha);
     // Only once a whole fade has shown: the last frame drew the stage plain.
-    if (raw > 1) fadeStart = -1;
+    // The stage was not updated while it faded in, so its clock starts now;
+    // otherwise its first update would receive the whole fade.
+    if (raw > 1) {
+        fadeStart = -1;
+        lastUpdateTime = HostMillisecs();
+    }
 }
 
 Ref<c_Stage> c_TarnGame::CreateStage(int id) {

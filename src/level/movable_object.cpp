@@ -40,6 +40,9 @@ void c_MovableObject::Update(int elapsedMs) {
         if (velocity.y > kHardLanding) OnLand();
         velocity.y = 1;
     }
+    // Driven sideways into something solid (the engine pushed it back), the
+    // box stops there, flush, instead of sliding on into it.
+    if (push.x * velocity.x < 0) velocity.x = 0;
     velocity.x *= kFriction;
     if (std::fabs(velocity.x) < kStopSpeed) velocity.x = 0;
     position.x += velocity.x * dt + push.x;
@@ -51,6 +54,46 @@ void c_MovableObject::Update(int elapsedMs) {
         // is now in.
         if (absPosition) absPosition->Refresh();
     }
+}
+
+bool c_MovableObject::BlockedTowards(float direction) const {
+    if (!box || !engine || direction == 0) return false;
+    c_Rectangle probe;
+    probe.halfWidth = box->halfWidth;
+    probe.halfHeight = box->halfHeight;
+    probe.centre = box->AbsoluteCentre();
+    probe.centre.x += direction > 0 ? kBlockProbe : -kBlockProbe;
+    // A runaway box has no cells to look in (and nothing it could lean on).
+    if (!std::isfinite(probe.centre.x) || !std::isfinite(probe.centre.y) || !std::isfinite(probe.halfHeight) ||
+        !std::isfinite(probe.halfWidth))
+        return false;
+    c_Vector overlap;
+    // Only what overlaps it well up its side counts: the ground it sinks into
+    // a little every update, and the seam where two ground boxes meet, do not
+    // hold it back.
+    auto blocks = [&](const c_Rectangle& other) {
+        return (other.centre.x - probe.centre.x) * direction > 0 && probe.Collide(other, nullptr, &overlap) &&
+               overlap.y > kBlockOverlap;
+    };
+    const int row0 = engine->RowOf(probe.centre.y - probe.halfHeight);
+    const int row1 = engine->RowOf(probe.centre.y + probe.halfHeight);
+    const int col0 = engine->ColumnOf(probe.centre.x - probe.halfWidth);
+    const int col1 = engine->ColumnOf(probe.centre.x + probe.halfWidth);
+    for (int row = row0; row <= row1; ++row) {
+        for (int col = col0; col <= col1; ++col) {
+            for (const Ref<c_StaticBox>& other : engine->StaticBoxesInCell(row, col))
+                if (other && blocks(*other)) return true;
+        }
+    }
+    for (const Ref<c_CollisionBox>& other : engine->obstacles) {
+        if (!other || other == box || !other->solid) continue;
+        c_Rectangle placed;
+        placed.halfWidth = other->halfWidth;
+        placed.halfHeight = other->halfHeight;
+        placed.centre = other->AbsoluteCentre();
+        if (blocks(placed)) return true;
+    }
+    return false;
 }
 
 void c_MovableObject::OnLand() { AudioManager::PlaySFX(u"BOXFALL"); }
@@ -83,8 +126,12 @@ void c_BreakableBox::OnEvent(Object* source, int eventId, Object* data) {
 
 void PushBox(c_MovableObject& target, float amount) {
     if (amount == 0) return;
-    AudioManager::PlaySFX(u"PUSH");
-    target.velocity.x = amount > 0 ? 300.0f : -300.0f;
+    const float direction = amount > 0 ? 1.0f : -1.0f;
+    // Leaning on a box that cannot move is no push at all.
+    if (target.BlockedTowards(direction)) return;
+    // A box still sliding this way is the same push going on: one sound.
+    if (target.velocity.x * direction <= 0) AudioManager::PlaySFX(u"PUSH");
+    target.velocity.x = direction * c_MovableObject::kPushSpeed;
 }
 
 Ref<c_MovableObject> ContactBox(const c_CollisionData& contact) {

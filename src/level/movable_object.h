@@ -2,7 +2,8 @@
 //
 // c_MovableObject falls under gravity, rests on whatever the collision
 // engine pushes it out of, slides away when a character walks into it
-// (PushBox) and blocks characters and other boxes. It runs before the engine
+// (PushBox) unless something holds it, stops flush against what it slides
+// into, and blocks characters and other boxes. It runs before the engine
 // in each stage update, so it folds in the push (`correction`) of the
 // engine's previous run. c_BreakableBox shatters on a hard landing: it stops
 // blocking, raises kBoxBrokeEvent (the level stage puts a key there) and
@@ -34,6 +35,12 @@ public:
     static constexpr float kFriction = 0.75f;
     // Below this horizontal speed (px/s) the box stops.
     static constexpr float kStopSpeed = 3;
+    // Horizontal speed (px/s) a push gives.
+    static constexpr float kPushSpeed = 300;
+    // How far ahead (px) BlockedTowards looks, and how far up the box's side
+    // (px) something must overlap it to block it.
+    static constexpr float kBlockProbe = 0.1f;
+    static constexpr float kBlockOverlap = 1;
 
     c_Vector velocity;  // px/s
     Ref<c_SimpleAbsoluteGDOVector> absPosition;
@@ -58,6 +65,11 @@ public:
     // Gravity or landing, friction, the engine's last push, and the world
     // crossing.
     void Update(int elapsedMs) override;
+
+    // Whether the box, as it stands, touches a static box or another solid
+    // obstacle on its side towards `direction` (its sign: right when
+    // positive), so that it cannot be pushed that way.
+    bool BlockedTowards(float direction) const;
 
     // A hard landing: the "BOXFALL" sound.
     virtual void OnLand();
@@ -87,8 +99,9 @@ public:
 };
 
 // A character walked into `target`; `amount` is the negated horizontal push
-// the character received. A non-zero amount plays "PUSH" and sends the box
-// sliding away at 300 px/s.
+// the character received. A non-zero amount sends the box sliding away at
+// kPushSpeed unless it is blocked that way; "PUSH" plays when it starts a
+// push (the box was not already sliding that way), not while one goes on.
 void PushBox(c_MovableObject& target, float amount);
 
 // The box whose collision box a contact hit; null when it hit anything else.

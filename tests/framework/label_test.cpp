@@ -137,11 +137,20 @@ TEST_F(Labels, NamedPropertiesLayTheTextOutAgain) {
     EXPECT_TRUE(label->SetFloat(u"fontscale.y", 1));
     EXPECT_EQ(label->fontScale, (c_Vector{2, 1}));
 
+    // Each sets its own side of the box and leaves the other free, so a
+    // narrower box wraps into lines that all draw.
     EXPECT_TRUE(label->SetFloat(u"width", 60));  // wraps at 60 now: two lines
-    EXPECT_EQ(label->box, (c_Vector{60, 10}));
+    EXPECT_EQ(label->box, (c_Vector{60, 0}));
     EXPECT_EQ(label->lines.size(), 2u);
+    EXPECT_EQ(Drawn(*label).size(), 8u);
     EXPECT_TRUE(label->SetFloat(u"height", 33));
     EXPECT_EQ(label->box, (c_Vector{60, 33}));
+
+    auto tall = Make(u"aaaa", {}, c_Label::kWrap, 1);
+    EXPECT_TRUE(tall->SetFloat(u"height", 40));
+    EXPECT_EQ(tall->box, (c_Vector{0, 40}));
+    tall->SetText(u"aaaa bbbb");  // longer than the first text: still one line
+    EXPECT_EQ(tall->lines, std::vector<String>{u"aaaa bbbb"});
 
     EXPECT_TRUE(label->SetFloat(u"alpha", 0.25f));  // c_GDO's names still work
     EXPECT_FLOAT_EQ(label->alpha, 0.25f);

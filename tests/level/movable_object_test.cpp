@@ -99,6 +99,102 @@ TEST(MovableObject, PushedBoxSlidesAndStops) {
     EXPECT_NEAR(box->position.x, 14.256f, 0.001f);
 }
 
+TEST(MovableObject, ABoxAgainstAWallIsNotPushedAndRestsFlush) {
+    // A wall whose left face is at x 80: a box of 16 rests against it at 72,
+    // and a character (body 10 wide) against that box at 59.
+    struct Case {
+        const char* what;
+        float boxX;
+    };
+    for (const Case& c : {Case{"resting against the wall", 72}, Case{"pushed up to the wall", 20}}) {
+        SCOPED_TRACE(c.what);
+        LevelWorld world;
+        world.Ground(0, 9, kColumns, 1);
+        world.Ground(15, 0, 1, 9);
+        auto box = world.AddBox(c.boxX, LevelWorld::StandingY(9, 16));
+        auto hero = world.AddCharacter(c.boxX - 30, LevelWorld::StandingY(9, 25));
+        world.Steps(3);
+        world.Played();
+        world.Hold(kKeyRight);
+        // Each shove that sets the resting box moving is one sound.
+        int sounds = 0, starts = 0, inWall = 0;
+        for (int i = 0; i < 600 && !(box->velocity.x == 0 && std::fabs(box->position.x - 72) < 0.01f); ++i) {
+            const float before = box->velocity.x;
+            world.Step();
+            sounds += world.CountPlayed(u"PUSH");
+            if (before == 0 && box->velocity.x != 0) ++starts;
+            if (box->position.x > 72.01f) ++inWall;
+        }
+        ASSERT_NEAR(box->position.x, 72, 0.01f);
+        EXPECT_EQ(sounds, starts);
+        EXPECT_EQ(starts > 0, c.boxX != 72);
+        // Only the update in which it slides into the wall shows it there;
+        // the next one stops it flush.
+        EXPECT_LE(inWall, 1);
+        // Leaning on it now moves nothing and plays nothing.
+        for (int i = 0; i < 60; ++i) {
+            world.Step();
+            ASSERT_EQ(world.CountPlayed(u"PUSH"), 0) << "update " << i;
+            ASSERT_NEAR(box->position.x, 72, 0.01f) << "update " << i;
+            ASSERT_FLOAT_EQ(box->velocity.x, 0) << "update " << i;
+            ASSERT_LE(hero->position.x, 59.01f) << "update " << i;
+        }
+        EXPECT_NEAR(hero->position.x, 59, 0.01f);
+    }
+}
+
+TEST(MovableObject, BlockedOnlyByWhatStandsBesideIt) {
+    // Ground on row 8 merges into two static boxes that meet at x -80 (the
+    // left one reaches down into row 9); a one-tile step stands at x 80.
+    struct Case {
+        const char* what;
+        float x;
+        bool secondBox;  // another box to the right, touching it
+        bool right, left;
+    };
+    const Case cases[] = {
+        {"in the open", 0, false, false, false},
+        {"on the seam between two ground boxes", -88, false, false, false},
+        {"against the step", 72, false, true, false},
+        {"against another box", 0, true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LevelWorld world;
+        world.Ground(0, 8, kColumns, 1);
+        world.Ground(0, 9, 5, 1);
+        world.Ground(15, 7, 5, 1);
+        auto box = world.AddBox(c.x, LevelWorld::StandingY(8, 16));
+        if (c.secondBox) world.AddBox(c.x + 16, LevelWorld::StandingY(8, 16));
+        world.Steps(5);
+        // As the box stands before the engine lifts it out of the ground it
+        // sank into (a character resolved before the box pushes it so).
+        box->absPosition->Refresh();
+        EXPECT_EQ(box->BlockedTowards(1), c.right);
+        EXPECT_EQ(box->BlockedTowards(-1), c.left);
+    }
+}
+
+TEST(MovableObject, APushThatGoesOnIsOneSound) {
+    LevelWorld world;
+    world.Ground(0, 9, kColumns, 1);
+    auto box = world.AddBox(-100, LevelWorld::StandingY(9, 16));
+    world.Steps(3);
+    world.Played();
+    // Pushed again and again while it slides: one push.
+    for (int i = 0; i < 10; ++i) {
+        PushBox(*box, 1);
+        world.Step();
+        ASSERT_FLOAT_EQ(box->velocity.x, 225);
+    }
+    EXPECT_EQ(world.CountPlayed(u"PUSH"), 1);
+    ASSERT_TRUE(world.StepUntil([&] { return box->velocity.x == 0; }));
+    // Once it has stopped, a push starts a new one.
+    PushBox(*box, 1);
+    EXPECT_EQ(world.CountPlayed(u"PUSH"), 1);
+    EXPECT_FLOAT_EQ(box->velocity.x, 300);
+}
+
 TEST(BreakableBox, BreaksOnlyOnAHardLandingAndStopsBlocking) {
     struct Case {
         const char* what;

@@ -130,6 +130,19 @@ TEST_F(GameTest, StageWithoutLoadStepsIsReadyAfterOneFrameAndTheSettleWait) {
     EXPECT_GT(game->updates.back().hostMs - readyMs, 1000);
 }
 
+TEST_F(GameTest, UpdatesAfterAFadeInAreOneFrameLong) {
+    // The fade holds the stage's updates back for a second; that second is
+    // not handed to the first update that follows it.
+    for (int steps : {0, 2}) {
+        SCOPED_TRACE(steps);
+        const std::size_t before = game->log.updates.size();
+        ReadyProbe(steps);
+        host.Frames(5);
+        ASSERT_GT(game->log.updates.size(), before);
+        for (std::size_t i = before; i < game->log.updates.size(); ++i) EXPECT_LE(game->log.updates[i], 17) << i;
+    }
+}
+
 TEST_F(GameTest, LoadStepsRunOnePerRenderedFrame) {
     game->nextStage = kProbeBase + 3;
     ASSERT_TRUE(RunUntil([&] { return game->stage != nullptr; }));
