@@ -115,15 +115,13 @@ String LoadString(StringView path) {
 
 String LoadText(StringView name) { return LoadString(FixDataPath(name)); }
 
-int SaveState(StringView text) {
-    // The new content goes to a temporary file beside the state file and is
+int WriteFileAtomically(const std::string& target, std::string_view bytes) {
+    // The new content goes to a temporary file beside the target and is
     // renamed over it only once it is completely written, so a crash or a
-    // full disk mid-save leaves the previous progress in place.
-    std::string target = ToUtf8(MapDataPath(S(kStateFilePath)));
+    // full disk mid-save leaves the previous content in place.
     std::string temp = target + ".tmp" + std::to_string(::getpid());
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
-    std::string bytes = ToUtf8(text);
     bool written = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     if (::close(fd) != 0) written = false;
     if (!written) {
@@ -136,5 +134,7 @@ int SaveState(StringView text) {
     }
     return 0;
 }
+
+int SaveState(StringView text) { return WriteFileAtomically(ToUtf8(MapDataPath(S(kStateFilePath))), ToUtf8(text)); }
 
 String LoadState() { return LoadString(S(kStateFilePath)); }

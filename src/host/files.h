@@ -47,6 +47,10 @@ String& LastTextDecodingError();
 // LoadString(FixDataPath(name)): the framework's text loader.
 String LoadText(StringView name);
 
+// Writes `bytes` to the file at `target` (a plain path) through a temporary
+// file beside it that is renamed over it once completely on disk: 0 on
+// success, -1 when the file cannot be written, -2 when the write was short.
+int WriteFileAtomically(const std::string& target, std::string_view bytes);
 // Writes the text as UTF-8 to the state file: 0 on success, -1 when the
 // file cannot be written, -2 when the write was short. The old file stays
 // intact until the new content is completely on disk.
