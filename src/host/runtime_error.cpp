@@ -2,6 +2,7 @@
 // the print routines and the processor-fault translator.
 #include "host/runtime_error.h"
 
+#include <cxxabi.h>
 #include <pthread.h>
 
 #include <csignal>
@@ -9,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
+#include <typeinfo>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ORBEL_HAS_LEAK_CHECKER 1
@@ -72,6 +75,36 @@ namespace {
 
 [[noreturn]] void ReportUncaughtError() {
     Print(u"Cobalt Runtime Error : Uncaught Cobalt Exception");
+    EndProcess(-1);
+}
+
+[[noreturn]] void ReportUncaughtCppException() {
+    // Written straight from the exception's own text: the exception may be
+    // std::bad_alloc, so the report asks the heap for nothing it can do
+    // without (only the demangled name, and falls back on the raw one).
+    const std::type_info* type = abi::__cxa_current_exception_type();
+    const char* rawName = type ? type->name() : "of unknown type";
+    int status = 0;
+    char* demangled = type ? abi::__cxa_demangle(rawName, nullptr, nullptr, &status) : nullptr;
+    const char* name = demangled ? demangled : rawName;
+    const char* what = nullptr;
+    if (std::exception_ptr current = std::current_exception()) {
+        try {
+            std::rethrow_exception(current);
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {}
+    }
+    std::fputs("Cobalt Runtime Error : Uncaught C++ exception ", stdout);
+    std::fputs(name, stdout);
+    // std::bad_alloc and its kind say no more than their name.
+    if (what && *what && std::strcmp(what, name) != 0) {
+        std::fputs(" (", stdout);
+        std::fputs(what, stdout);
+        std::fputs(")", stdout);
+    }
+    std::fputs("\n", stdout);
+    std::free(demangled);
     EndProcess(-1);
 }
 

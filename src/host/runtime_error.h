@@ -3,9 +3,9 @@
 // Three ways out: RuntimeError(message) prints the "Cobalt Runtime Error : "
 // report and hands over to the debugger line protocol, which never returns to
 // the game; RuntimeError("") (EndApp) is the orderly end with exit code 0; a
-// thrown ThrowableObject that nothing catches reaches the host, which prints
-// the uncaught report and exits with -1. Processor faults (signals) are
-// translated into runtime errors by InstallFaultHandlers.
+// thrown ThrowableObject, or any other C++ exception, that nothing catches
+// reaches the host, which prints the uncaught report and exits with -1.
+// Processor faults (signals) are reported by InstallFaultHandlers.
 #pragma once
 
 #include "host/object.h"
@@ -31,6 +31,10 @@ template <class T, class... Args>
 [[noreturn]] void EndApp();
 // Prints "Cobalt Runtime Error : Uncaught Cobalt Exception" and exits with -1.
 [[noreturn]] void ReportUncaughtError();
+// Called inside a catch block: prints "Cobalt Runtime Error : Uncaught C++
+// exception " with the exception's type and its what() text, and exits with
+// -1, as for the game's own error objects.
+[[noreturn]] void ReportUncaughtCppException();
 
 // The debugger line protocol on the standard streams (see runtime_error.cpp).
 // Returns when the debugger asks to go on (r, s, e, l).

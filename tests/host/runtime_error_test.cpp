@@ -1,7 +1,16 @@
+// runtime_error_test.cpp — the runtime-error report, the debugger line
+// protocol, and what becomes of escaping exceptions and processor faults; each
+// case runs in a child process, since every one of them ends it.
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <vector>
 
+#include "app/entry.h"
+#include "host/rt_game.h"
 #include "host/runtime_error.h"
 #include "support/child_process.h"
 
@@ -25,6 +34,30 @@ __attribute__((noinline, no_sanitize_undefined)) int Divide() { return seven / z
 
 volatile int* volatile nowhere = nullptr;
 __attribute__((noinline, no_sanitize_undefined, no_sanitize_address)) void WriteNowhere() { *nowhere = 1; }
+
+// A game whose update throws what it is given.
+class ThrowingGame final : public RtGameDelegate {
+public:
+    explicit ThrowingGame(std::function<void()> t) : throwIt_(std::move(t)) {}
+    void UpdateGame() override { throwIt_(); }
+
+private:
+    std::function<void()> throwIt_;
+};
+
+// Runs one game update that throws, in a child. Nothing above the host may
+// catch (as in the real program, whose main has no handler): the test body's
+// own handler would otherwise stand in for a missing one in the host.
+ChildResult UpdateThrowingInChild(const std::function<void()>& throwIt) {
+    return RunInChild([&] {
+        [&]() noexcept {
+            RtGame host;
+            host.SetDelegate(New<ThrowingGame>(throwIt));
+            host.StartGame();
+            host.UpdateGame();
+        }();
+    });
+}
 
 }  // namespace
 
@@ -106,4 +139,44 @@ TEST(RuntimeErrorReport, ProcessorFaults) {
         EXPECT_EQ(r.out, std::string("Cobalt Runtime Error : ") + c.message + "\n\n");
         EXPECT_EQ(r.exitCode, 255) << c.message << " signal " << r.signal << "\n" << r.err;
     }
+}
+
+// C++ exceptions that escape the game are reported like its own error
+// objects, naming the exception, instead of ending in std::terminate.
+TEST(RuntimeErrorReport, EscapingCppExceptions) {
+    struct Case {
+        std::function<void()> throwIt;
+        std::string out;
+    };
+    const std::string report = "Cobalt Runtime Error : Uncaught C++ exception ";
+    const Case cases[] = {
+        {[] { throw std::out_of_range("slot 5 of 3"); }, report + "std::out_of_range (slot 5 of 3)\n"},
+        {[] { throw std::bad_alloc(); }, report + "std::bad_alloc\n"},
+        {[] { throw std::runtime_error("worn out"); }, report + "std::runtime_error (worn out)\n"},
+        {[] { throw 42; }, report + "int\n"},
+    };
+    for (const Case& c : cases) {
+        ChildResult r = UpdateThrowingInChild(c.throwIt);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.exitCode, 255) << c.out << " signal " << r.signal;
+    }
+    // The library's own text from a checked index names the exception too.
+    ChildResult r = UpdateThrowingInChild([] {
+        std::vector<int> three(3);
+        std::exit(three.at(static_cast<std::size_t>(std::rand()) + 5));
+    });
+    EXPECT_EQ(r.out.rfind(report + "std::out_of_range (", 0), 0u) << r.out;
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal;
+
+    // One thrown while the application is made, before the loop.
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    r = RunInChild([] {
+        [&]() noexcept {
+            char name[] = "orbel";
+            char* argv[] = {name, nullptr};
+            OrbelMain(1, argv, []() -> Ref<c_App> { throw std::out_of_range("no such stage"); });
+        }();
+    });
+    EXPECT_EQ(r.out, report + "std::out_of_range (no such stage)\n");
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal;
 }
