@@ -5,7 +5,8 @@
 // the game; RuntimeError("") (EndApp) is the orderly end with exit code 0; a
 // thrown ThrowableObject, or any other C++ exception, that nothing catches
 // reaches the host, which prints the uncaught report and exits with -1.
-// Processor faults (signals) are reported by InstallFaultHandlers.
+// Processor faults (signals) are reported by InstallFaultHandlers, and end
+// the process without the debugger.
 #pragma once
 
 #include "host/object.h"
@@ -52,7 +53,10 @@ String& SourcePositionText();
 // The debugger's step mode letter (0 when not stepping) and mode letter.
 char& DebuggerStepMode();
 
-// Turns SIGSEGV, SIGBUS, SIGILL, SIGFPE and stack overflow into runtime
-// errors with the messages "Memory access violation", "Illegal instruction",
-// "Integer divide by zero", "Stack overflow" and "Unknown exception".
+// Reports SIGSEGV, SIGBUS, SIGILL, SIGFPE and stack overflow with the text
+// of a runtime error (messages "Memory access violation", "Illegal
+// instruction", "Integer divide by zero", "Stack overflow" and "Unknown
+// exception") and the debugger's stop line, then ends the whole process with
+// -1 on whichever thread faulted. The handler is async-signal-safe: no
+// allocation, no stdio, only write(2) and _exit.
 void InstallFaultHandlers();

@@ -3,10 +3,16 @@
 // case runs in a child process, since every one of them ends it.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <new>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "app/entry.h"
@@ -60,6 +66,18 @@ ChildResult UpdateThrowingInChild(const std::function<void()>& throwIt) {
 }
 
 }  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizedHeap = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizedHeap = true;
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
 
 TEST(RuntimeErrorReport, TextAndExitCodes) {
     struct Case {
@@ -179,4 +197,66 @@ TEST(RuntimeErrorReport, EscapingCppExceptions) {
     });
     EXPECT_EQ(r.out, report + "std::out_of_range (no such stage)\n");
     EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal;
+}
+
+// A fault on another thread (the audio mixer's, say) reports and ends the
+// whole process, even while the game's thread holds the standard output's
+// lock: the handler takes no stdio lock.
+TEST(RuntimeErrorReport, FaultOnAnotherThreadEndsTheProcess) {
+    ChildResult r = RunInChild(
+        [] {
+            InstallFaultHandlers();
+            // The game is in the middle of printing when the other thread faults.
+            flockfile(stdout);
+            std::thread mixer([] { WriteNowhere(); });
+            mixer.join();
+            funlockfile(stdout);
+            Print(u"the game went on");
+        },
+        "", 10);
+    EXPECT_EQ(r.out, "Cobalt Runtime Error : Memory access violation\n\n");
+    EXPECT_EQ(r.err, "{{~~~~}}\n");
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal << "\n" << r.err;
+}
+
+// A fault when the heap can give nothing more (every request refused, as when
+// the fault hits with the allocator's state broken) is still reported: the
+// report is built without a single allocation.
+TEST(RuntimeErrorReport, FaultWithTheHeapUnusable) {
+    // The sanitizer's allocator ends the process rather than refuse.
+    if (kSanitizedHeap) GTEST_SKIP() << "needs an allocator that can run out";
+    ChildResult r = RunInChild(
+        [] {
+            // Nothing may catch what escapes the handler: the test body's own
+            // handler would keep the child running.
+            [&]() noexcept {
+                InstallFaultHandlers();
+                long pages = 0;
+                std::ifstream("/proc/self/statm") >> pages;
+                // No more address space than the child has now, then every
+                // free piece of the heap used up.
+                rlim_t now = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+                rlimit limit{now, now};
+                if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+                // Every size class, large to small: a free piece only serves
+                // requests of its own class, or larger ones split.
+                static void* volatile last = nullptr;
+                auto useUp = [](std::size_t size) {
+                    do {
+                        last = std::malloc(size);
+                    } while (last != nullptr);
+                };
+                for (std::size_t size = std::size_t{1} << 24; size > 1024; size /= 2) useUp(size);
+                for (std::size_t size = 1024; size > 0; size -= 8) useUp(size);
+                try {
+                    char* volatile more = new char[64];
+                    (void)more;
+                    std::_Exit(4);  // the heap is still usable: the test shows nothing
+                } catch (const std::bad_alloc&) {}
+                WriteNowhere();
+            }();
+        },
+        "", 30);
+    EXPECT_EQ(r.out, "Cobalt Runtime Error : Memory access violation\n\n");
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal << "\n" << r.err;
 }
