@@ -36,6 +36,9 @@ int OrbelMain(int argc, char** argv, const AppFactory& makeApp) {
         } catch (const Ref<ThrowableObject>& error) {
             GlfwPlatform::Terminate();
             host.ReportUncaughtError(error);
+        } catch (...) {
+            GlfwPlatform::Terminate();
+            ReportUncaughtCppException();
         }
         if (host.GetDelegate() && !host.Run()) {
             Print(u"Failed to open the game window");

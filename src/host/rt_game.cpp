@@ -67,6 +67,10 @@ void RtGame::CallDelegate(F&& call) {
         if (delegate) call(*delegate);
     } catch (const Ref<ThrowableObject>& error) {
         ReportUncaughtError(error);
+    } catch (...) {
+        // Anything else (std::bad_alloc, std::out_of_range from .at(), ...)
+        // would otherwise end in std::terminate with no report.
+        ::ReportUncaughtCppException();
     }
     CollectGarbage();
 }

@@ -2,14 +2,21 @@
 // the print routines and the processor-fault translator.
 #include "host/runtime_error.h"
 
+#include <cxxabi.h>
 #include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
+#include <typeinfo>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ORBEL_HAS_LEAK_CHECKER 1
@@ -72,6 +79,36 @@ namespace {
 
 [[noreturn]] void ReportUncaughtError() {
     Print(u"Cobalt Runtime Error : Uncaught Cobalt Exception");
+    EndProcess(-1);
+}
+
+[[noreturn]] void ReportUncaughtCppException() {
+    // Written straight from the exception's own text: the exception may be
+    // std::bad_alloc, so the report asks the heap for nothing it can do
+    // without (only the demangled name, and falls back on the raw one).
+    const std::type_info* type = abi::__cxa_current_exception_type();
+    const char* rawName = type ? type->name() : "of unknown type";
+    int status = 0;
+    char* demangled = type ? abi::__cxa_demangle(rawName, nullptr, nullptr, &status) : nullptr;
+    const char* name = demangled ? demangled : rawName;
+    const char* what = nullptr;
+    if (std::exception_ptr current = std::current_exception()) {
+        try {
+            std::rethrow_exception(current);
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {}
+    }
+    std::fputs("Cobalt Runtime Error : Uncaught C++ exception ", stdout);
+    std::fputs(name, stdout);
+    // std::bad_alloc and its kind say no more than their name.
+    if (what && *what && std::strcmp(what, name) != 0) {
+        std::fputs(" (", stdout);
+        std::fputs(what, stdout);
+        std::fputs(")", stdout);
+    }
+    std::fputs("\n", stdout);
+    std::free(demangled);
     EndProcess(-1);
 }
 
@@ -151,7 +188,73 @@ bool IsStackOverflow(const void* faultAddress) {
     return addr >= low && addr < stackHigh;
 }
 
+// The fault report is built in place and written with write(2): the fault
+// may come from inside malloc or while another thread holds a stdio lock,
+// so the handler neither allocates nor touches stdio.
+class FixedText {
+public:
+    void Add(const char* text) {
+        while (*text) Put(*text++);
+    }
+    // The same encoding as ToUtf8: each UTF-16 unit on its own.
+    void AddUtf8(const String& text) {
+        for (char16_t c : text) {
+            unsigned v = c;
+            if (v < 0x80) {
+                Put(static_cast<char>(v));
+            } else if (v < 0x800) {
+                Put(static_cast<char>(0xC0 | (v >> 6)));
+                Put(static_cast<char>(0x80 | (v & 0x3F)));
+            } else {
+                Put(static_cast<char>(0xE0 | (v >> 12)));
+                Put(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
+                Put(static_cast<char>(0x80 | (v & 0x3F)));
+            }
+        }
+    }
+    // The same as ToBytes: the low byte of each unit.
+    void AddBytes(const String& text) {
+        for (char16_t c : text) Put(static_cast<char>(c & 0xFF));
+    }
+    void WriteTo(int fd) const {
+        std::size_t done = 0;
+        while (done < used_) {
+            ssize_t n = ::write(fd, buf_ + done, used_ - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                return;
+            }
+        }
+    }
+
+private:
+    // What does not fit is cut off; the report's own text always fits.
+    void Put(char c) {
+        if (used_ < sizeof buf_) buf_[used_++] = c;
+    }
+    char buf_[1024];
+    std::size_t used_ = 0;
+};
+
+// Set by the first fault; the report is written once even when two threads
+// fault together.
+std::atomic<bool> faultReported{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the fault handler's flag must be lock-free");
+
 void FaultHandler(int sig, siginfo_t* info, void*) {
+    // A second faulting thread waits for the first to end the process.
+    if (faultReported.exchange(true)) {
+        for (;;) ::pause();
+    }
+    // Default handling from here, so a fault inside the report cannot loop.
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    sigemptyset(&dfl.sa_mask);
+    for (int s : {SIGSEGV, SIGBUS, SIGILL, SIGFPE}) sigaction(s, &dfl, nullptr);
+
     const char* message = "Unknown exception";
     switch (sig) {
         case SIGSEGV:
@@ -164,12 +267,25 @@ void FaultHandler(int sig, siginfo_t* info, void*) {
             break;
         default: break;
     }
-    // Restore default handling so a fault inside the report cannot loop.
-    std::signal(SIGSEGV, SIG_DFL);
-    std::signal(SIGBUS, SIG_DFL);
-    std::signal(SIGILL, SIG_DFL);
-    std::signal(SIGFPE, SIG_DFL);
-    RuntimeError(message);
+    // The text of RuntimeError's report and the debugger's stop line. The
+    // debugger is not waited for: nothing can go on after a fault, and the
+    // other threads (the game's, when the fault is the mixer's) must not.
+    const String& position = SourcePositionText();
+    FixedText report;
+    report.Add("Cobalt Runtime Error : ");
+    report.Add(message);
+    report.Add("\n");
+    report.AddUtf8(position);
+    report.Add("\n");
+    report.WriteTo(STDOUT_FILENO);
+    FixedText stop;
+    stop.Add("{{~~");
+    stop.AddBytes(position);
+    stop.Add("~~}}\n");
+    stop.WriteTo(STDERR_FILENO);
+    // Output the program left in stdio's buffers is not flushed: the
+    // buffers' locks may be held. Print flushes every line it writes.
+    ::_exit(-1);
 }
 
 }  // namespace
@@ -181,8 +297,8 @@ void InstallFaultHandlers() {
     RecordMainStack();
     // An alternate stack lets the handler run when the fault is a stack
     // overflow (the thread's own stack is used up then).
-    // The report allocates and formats text, so it gets room to do so (more
-    // than the minimum: sanitizer builds have much larger frames).
+    // The report is formatted on this stack, so it gets more than the
+    // minimum (sanitizer builds have much larger frames).
     static std::size_t size = 1 << 18;
     static void* altStack = std::malloc(size);
     stack_t ss{};

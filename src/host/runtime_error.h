@@ -3,9 +3,10 @@
 // Three ways out: RuntimeError(message) prints the "Cobalt Runtime Error : "
 // report and hands over to the debugger line protocol, which never returns to
 // the game; RuntimeError("") (EndApp) is the orderly end with exit code 0; a
-// thrown ThrowableObject that nothing catches reaches the host, which prints
-// the uncaught report and exits with -1. Processor faults (signals) are
-// translated into runtime errors by InstallFaultHandlers.
+// thrown ThrowableObject, or any other C++ exception, that nothing catches
+// reaches the host, which prints the uncaught report and exits with -1.
+// Processor faults (signals) are reported by InstallFaultHandlers, and end
+// the process without the debugger.
 #pragma once
 
 #include "host/object.h"
@@ -31,6 +32,10 @@ template <class T, class... Args>
 [[noreturn]] void EndApp();
 // Prints "Cobalt Runtime Error : Uncaught Cobalt Exception" and exits with -1.
 [[noreturn]] void ReportUncaughtError();
+// Called inside a catch block: prints "Cobalt Runtime Error : Uncaught C++
+// exception " with the exception's type and its what() text, and exits with
+// -1, as for the game's own error objects.
+[[noreturn]] void ReportUncaughtCppException();
 
 // The debugger line protocol on the standard streams (see runtime_error.cpp).
 // Returns when the debugger asks to go on (r, s, e, l).
@@ -48,7 +53,10 @@ String& SourcePositionText();
 // The debugger's step mode letter (0 when not stepping) and mode letter.
 char& DebuggerStepMode();
 
-// Turns SIGSEGV, SIGBUS, SIGILL, SIGFPE and stack overflow into runtime
-// errors with the messages "Memory access violation", "Illegal instruction",
-// "Integer divide by zero", "Stack overflow" and "Unknown exception".
+// Reports SIGSEGV, SIGBUS, SIGILL, SIGFPE and stack overflow with the text
+// of a runtime error (messages "Memory access violation", "Illegal
+// instruction", "Integer divide by zero", "Stack overflow" and "Unknown
+// exception") and the debugger's stop line, then ends the whole process with
+// -1 on whichever thread faulted. The handler is async-signal-safe: no
+// allocation, no stdio, only write(2) and _exit.
 void InstallFaultHandlers();

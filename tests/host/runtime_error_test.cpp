@@ -1,7 +1,22 @@
+// runtime_error_test.cpp — the runtime-error report, the debugger line
+// protocol, and what becomes of escaping exceptions and processor faults; each
+// case runs in a child process, since every one of them ends it.
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <new>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "app/entry.h"
+#include "host/rt_game.h"
 #include "host/runtime_error.h"
 #include "support/child_process.h"
 
@@ -26,7 +41,43 @@ __attribute__((noinline, no_sanitize_undefined)) int Divide() { return seven / z
 volatile int* volatile nowhere = nullptr;
 __attribute__((noinline, no_sanitize_undefined, no_sanitize_address)) void WriteNowhere() { *nowhere = 1; }
 
+// A game whose update throws what it is given.
+class ThrowingGame final : public RtGameDelegate {
+public:
+    explicit ThrowingGame(std::function<void()> t) : throwIt_(std::move(t)) {}
+    void UpdateGame() override { throwIt_(); }
+
+private:
+    std::function<void()> throwIt_;
+};
+
+// Runs one game update that throws, in a child. Nothing above the host may
+// catch (as in the real program, whose main has no handler): the test body's
+// own handler would otherwise stand in for a missing one in the host.
+ChildResult UpdateThrowingInChild(const std::function<void()>& throwIt) {
+    return RunInChild([&] {
+        [&]() noexcept {
+            RtGame host;
+            host.SetDelegate(New<ThrowingGame>(throwIt));
+            host.StartGame();
+            host.UpdateGame();
+        }();
+    });
+}
+
 }  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizedHeap = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizedHeap = true;
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
 
 TEST(RuntimeErrorReport, TextAndExitCodes) {
     struct Case {
@@ -106,4 +157,106 @@ TEST(RuntimeErrorReport, ProcessorFaults) {
         EXPECT_EQ(r.out, std::string("Cobalt Runtime Error : ") + c.message + "\n\n");
         EXPECT_EQ(r.exitCode, 255) << c.message << " signal " << r.signal << "\n" << r.err;
     }
+}
+
+// C++ exceptions that escape the game are reported like its own error
+// objects, naming the exception, instead of ending in std::terminate.
+TEST(RuntimeErrorReport, EscapingCppExceptions) {
+    struct Case {
+        std::function<void()> throwIt;
+        std::string out;
+    };
+    const std::string report = "Cobalt Runtime Error : Uncaught C++ exception ";
+    const Case cases[] = {
+        {[] { throw std::out_of_range("slot 5 of 3"); }, report + "std::out_of_range (slot 5 of 3)\n"},
+        {[] { throw std::bad_alloc(); }, report + "std::bad_alloc\n"},
+        {[] { throw std::runtime_error("worn out"); }, report + "std::runtime_error (worn out)\n"},
+        {[] { throw 42; }, report + "int\n"},
+    };
+    for (const Case& c : cases) {
+        ChildResult r = UpdateThrowingInChild(c.throwIt);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.exitCode, 255) << c.out << " signal " << r.signal;
+    }
+    // The library's own text from a checked index names the exception too.
+    ChildResult r = UpdateThrowingInChild([] {
+        std::vector<int> three(3);
+        std::exit(three.at(static_cast<std::size_t>(std::rand()) + 5));
+    });
+    EXPECT_EQ(r.out.rfind(report + "std::out_of_range (", 0), 0u) << r.out;
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal;
+
+    // One thrown while the application is made, before the loop.
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    r = RunInChild([] {
+        [&]() noexcept {
+            char name[] = "orbel";
+            char* argv[] = {name, nullptr};
+            OrbelMain(1, argv, []() -> Ref<c_App> { throw std::out_of_range("no such stage"); });
+        }();
+    });
+    EXPECT_EQ(r.out, report + "std::out_of_range (no such stage)\n");
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal;
+}
+
+// A fault on another thread (the audio mixer's, say) reports and ends the
+// whole process, even while the game's thread holds the standard output's
+// lock: the handler takes no stdio lock.
+TEST(RuntimeErrorReport, FaultOnAnotherThreadEndsTheProcess) {
+    ChildResult r = RunInChild(
+        [] {
+            InstallFaultHandlers();
+            // The game is in the middle of printing when the other thread faults.
+            flockfile(stdout);
+            std::thread mixer([] { WriteNowhere(); });
+            mixer.join();
+            funlockfile(stdout);
+            Print(u"the game went on");
+        },
+        "", 10);
+    EXPECT_EQ(r.out, "Cobalt Runtime Error : Memory access violation\n\n");
+    EXPECT_EQ(r.err, "{{~~~~}}\n");
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal << "\n" << r.err;
+}
+
+// A fault when the heap can give nothing more (every request refused, as when
+// the fault hits with the allocator's state broken) is still reported: the
+// report is built without a single allocation.
+TEST(RuntimeErrorReport, FaultWithTheHeapUnusable) {
+    // The sanitizer's allocator ends the process rather than refuse.
+    if (kSanitizedHeap) GTEST_SKIP() << "needs an allocator that can run out";
+    ChildResult r = RunInChild(
+        [] {
+            // Nothing may catch what escapes the handler: the test body's own
+            // handler would keep the child running.
+            [&]() noexcept {
+                InstallFaultHandlers();
+                long pages = 0;
+                std::ifstream("/proc/self/statm") >> pages;
+                // No more address space than the child has now, then every
+                // free piece of the heap used up.
+                rlim_t now = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+                rlimit limit{now, now};
+                if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+                // Every size class, large to small: a free piece only serves
+                // requests of its own class, or larger ones split.
+                static void* volatile last = nullptr;
+                auto useUp = [](std::size_t size) {
+                    do {
+                        last = std::malloc(size);
+                    } while (last != nullptr);
+                };
+                for (std::size_t size = std::size_t{1} << 24; size > 1024; size /= 2) useUp(size);
+                for (std::size_t size = 1024; size > 0; size -= 8) useUp(size);
+                try {
+                    char* volatile more = new char[64];
+                    (void)more;
+                    std::_Exit(4);  // the heap is still usable: the test shows nothing
+                } catch (const std::bad_alloc&) {}
+                WriteNowhere();
+            }();
+        },
+        "", 30);
+    EXPECT_EQ(r.out, "Cobalt Runtime Error : Memory access violation\n\n");
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal << "\n" << r.err;
 }
