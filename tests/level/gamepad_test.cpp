@@ -4,6 +4,7 @@
 // handed to GLFW from SDL_GAMECONTROLLERCONFIG.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,34 @@ TEST(GamepadMappings, OnlyMappingTextReachesGlfwAndAnythingElseIsOneLine) {
     std::fclose(log);
     EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
     EXPECT_NE(printed.find("SDL_GAMECONTROLLERCONFIG"), std::string::npos) << printed;
+}
+
+// The real start-up reads the variable: mappings go in quietly, anything
+// else is one line on standard error (GLFW's own complaints included).
+TEST(GamepadMappings, StartUpTakesThemFromTheEnvironment) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    struct Case {
+        const char* value;
+        int lines;
+    };
+    const std::string longName = "03000000aabb00001234000010010000," + std::string(200, 'n') + ",a:b0,";
+    const Case cases[] = {
+        {"03000000aabb00001234000010010000,Test Pad,a:b0,b:b1,leftx:a0,lefty:a1,", 0},
+        {"a pad", 1},
+        {longName.c_str(), 1},  // well-formed, but too long a name for GLFW
+    };
+    for (const Case& c : cases) {
+        setenv("SDL_GAMECONTROLLERCONFIG", c.value, 1);
+        testing::internal::CaptureStderr();
+        const bool ok = GlfwPlatform::Init();  // GLFW stays initialised, as the other tests leave it
+        const std::string printed = testing::internal::GetCapturedStderr();
+        unsetenv("SDL_GAMECONTROLLERCONFIG");
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), c.lines) << c.value << ": " << printed;
+        if (c.lines) {
+            EXPECT_EQ(printed.rfind("SDL_GAMECONTROLLERCONFIG ignored", 0), 0u) << printed;
+        }
+    }
 }
 
 }  // namespace
