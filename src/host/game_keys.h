@@ -17,15 +17,32 @@ inline constexpr int kKeyD = 68;
 inline constexpr int kKeyS = 83;
 inline constexpr int kKeyW = 87;
 
-// The control actions; each is down while either of its keys is.
+// Gamepad controls, from whichever pad (the input device folds every
+// connected pad into these): the directions are the D-pad or the left stick;
+// the face buttons go by position (south is A on most pads).
+inline constexpr int kPadLeft = 448;
+inline constexpr int kPadRight = 449;
+inline constexpr int kPadUp = 450;
+inline constexpr int kPadDown = 451;
+inline constexpr int kPadSouth = 452;
+inline constexpr int kPadEast = 453;
+inline constexpr int kPadWest = 454;
+inline constexpr int kPadNorth = 455;
+inline constexpr int kPadStart = 456;
+
+// The control actions; each is down while any of its keys is. A pad has
+// fewer buttons than a keyboard, so one pad button drives two actions that
+// are never read on the same screen: A jumps in a level and confirms in a
+// menu, B crouches in a level and backs out of a menu.
 enum GameAction : int {
-    kActionUp = 0,       // Up or W: menu cursor up
-    kActionDown = 1,     // Down or S: menu cursor down, crouch, enter a level door
-    kActionLeft = 2,     // Left or A: walk left
-    kActionRight = 3,    // Right or D: walk right
-    kActionSwitch = 4,   // Space: switch character
-    kActionPause = 5,    // Enter: pause menu
-    kActionBack = 6,     // Escape: back, leave the title
-    kActionJump = 7,     // Up or W, as kActionUp
-    kActionConfirm = 8,  // Space or Enter: choose in menus and front-end screens
+    kActionUp = 0,       // Up or W, pad up: menu cursor up
+    kActionDown = 1,     // Down or S, pad down: menu cursor down
+    kActionLeft = 2,     // Left or A, pad left: walk left
+    kActionRight = 3,    // Right or D, pad right: walk right
+    kActionSwitch = 4,   // Space, pad X or Y: switch character
+    kActionPause = 5,    // Enter, pad Start: pause menu
+    kActionBack = 6,     // Escape, pad B: back, leave the title
+    kActionJump = 7,     // Up or W (as kActionUp), pad A
+    kActionConfirm = 8,  // Space or Enter, pad A or Start: choose in menus and front-end screens
+    kActionCrouch = 9,   // Down or S (as kActionDown), pad down or B: crouch, enter a level door
 };

@@ -3,8 +3,11 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -23,12 +26,91 @@ void OnClose(GLFWwindow* w) {
 
 RtGlfwVideoMode FromGlfw(const GLFWvidmode& m) { return {m.width, m.height, m.redBits, m.greenBits, m.blueBits}; }
 
+void PrintGlfwError(int code, const char* description) {
+    std::fprintf(stderr, "GLFW error %d: %s\n", code, description);
+}
+
+// The pad layout of platform.h is GLFW's.
+static_assert(kGamepadA == GLFW_GAMEPAD_BUTTON_A && kGamepadB == GLFW_GAMEPAD_BUTTON_B &&
+              kGamepadStart == GLFW_GAMEPAD_BUTTON_START && kGamepadDpadLeft == GLFW_GAMEPAD_BUTTON_DPAD_LEFT &&
+              kGamepadButtonCount == GLFW_GAMEPAD_BUTTON_LAST + 1);
+static_assert(kGamepadLeftX == GLFW_GAMEPAD_AXIS_LEFT_X && kGamepadLeftY == GLFW_GAMEPAD_AXIS_LEFT_Y &&
+              kGamepadAxisCount == GLFW_GAMEPAD_AXIS_LAST + 1);
+static_assert(kGamepadPorts == GLFW_JOYSTICK_LAST + 1);
+
+bool IsMappingLine(std::string_view line) {
+    constexpr std::size_t kGuidLength = 32;
+    if (line.size() <= kGuidLength || line[kGuidLength] != ',') return false;
+    for (std::size_t i = 0; i < kGuidLength; ++i) {
+        if (!std::isxdigit(static_cast<unsigned char>(line[i]))) return false;
+    }
+    std::string_view rest = line.substr(kGuidLength + 1);
+    const std::size_t nameEnd = rest.find(',');
+    if (nameEnd == 0 || nameEnd == std::string_view::npos) return false;
+    rest.remove_prefix(nameEnd + 1);
+    bool anyPair = false;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(',');
+        const std::string_view field = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (field.empty() && rest.empty()) break;  // the usual trailing comma
+        const std::size_t colon = field.find(':');
+        if (colon == 0 || colon == std::string_view::npos || colon + 1 == field.size()) return false;
+        anyPair = true;
+    }
+    return anyPair;
+}
+
+// GLFW reports each line it cannot parse through the error callback; while
+// it reads the mappings the callback only notes that something failed.
+bool g_mappingRejected = false;
+
 }  // namespace
 
+bool IsGamepadMappingText(const char* text) {
+    if (!text) return false;
+    std::string_view rest = text;
+    bool any = false;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find_first_of("\r\n");
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        if (line.empty() || line.front() == '#') continue;
+        if (!IsMappingLine(line)) return false;
+        any = true;
+    }
+    return any;
+}
+
+bool AddGamepadMappings(const char* text, const std::function<bool(const char*)>& update, std::FILE* log) {
+    if (!text || !*text) return true;
+    if (!IsGamepadMappingText(text)) {
+        std::fprintf(log, "SDL_GAMECONTROLLERCONFIG ignored: not gamepad mappings (GUID,name,key:value,...)\n");
+        return false;
+    }
+    if (!update(text)) {
+        std::fprintf(log, "SDL_GAMECONTROLLERCONFIG ignored: the gamepad mappings were rejected\n");
+        return false;
+    }
+    return true;
+}
+
 bool GlfwPlatform::Init() {
-    glfwSetErrorCallback(
-        [](int code, const char* description) { std::fprintf(stderr, "GLFW error %d: %s\n", code, description); });
-    return glfwInit() == GLFW_TRUE;
+    glfwSetErrorCallback(PrintGlfwError);
+    if (glfwInit() != GLFW_TRUE) return false;
+    AddGamepadMappings(
+        std::getenv("SDL_GAMECONTROLLERCONFIG"),
+        [](const char* text) {
+            g_mappingRejected = false;
+            glfwSetErrorCallback([](int, const char*) { g_mappingRejected = true; });
+            const bool taken = glfwUpdateGamepadMappings(text) == GLFW_TRUE;
+            glfwSetErrorCallback(PrintGlfwError);
+            return taken && !g_mappingRejected;
+        },
+        stderr);
+    return true;
 }
 
 void GlfwPlatform::Terminate() { glfwTerminate(); }
@@ -157,5 +239,14 @@ bool GlfwPlatform::ReadJoystick(int port, std::vector<float>& axes, std::vector<
     const unsigned char* b = glfwGetJoystickButtons(port, &buttonCount);
     axes.assign(a, a + (a ? axisCount : 0));
     buttons.assign(b, b + (b ? buttonCount : 0));
+    return true;
+}
+
+bool GlfwPlatform::ReadGamepad(int port, GamepadState& pad) {
+    if (port < GLFW_JOYSTICK_1 || port > GLFW_JOYSTICK_LAST || !glfwJoystickIsGamepad(port)) return false;
+    GLFWgamepadstate state;
+    if (glfwGetGamepadState(port, &state) != GLFW_TRUE) return false;
+    for (int b = 0; b < kGamepadButtonCount; ++b) pad.buttons[b] = state.buttons[b] == GLFW_PRESS;
+    for (int a = 0; a < kGamepadAxisCount; ++a) pad.axes[a] = state.axes[a];
     return true;
 }

@@ -2,14 +2,29 @@
 // GLFW's clock and joysticks, and real sleeping.
 #pragma once
 
+#include <cstdio>
+#include <functional>
+
 #include "host/platform.h"
 
 struct GLFWwindow;
 
+// True when `text` is one or more gamepad mappings in the SDL text form, a
+// line each: 32 hex digits of joystick GUID, a name, then key:value pairs,
+// all comma-separated (blank lines and # comments allowed).
+bool IsGamepadMappingText(const char* text);
+// Adds the mappings in `text` (SDL_GAMECONTROLLERCONFIG's value, null when it
+// is unset) to the window system's database through `update`
+// (glfwUpdateGamepadMappings in the real platform, after glfwInit). Text that
+// is not mappings, or that `update` rejects, is dropped with one line on
+// `log`. False when something was dropped.
+bool AddGamepadMappings(const char* text, const std::function<bool(const char*)>& update, std::FILE* log);
+
 class GlfwPlatform final : public HostPlatform {
 public:
     // glfwInit with an error callback that prints GLFW's complaints to
-    // standard error; false when the window system cannot be reached.
+    // standard error, then the gamepad mappings of SDL_GAMECONTROLLERCONFIG
+    // on top of GLFW's own; false when the window system cannot be reached.
     static bool Init();
     static void Terminate();
     // Resets GLFW's window hints and asks for the request's colour, depth
@@ -46,6 +61,7 @@ public:
     std::vector<RtGlfwVideoMode> VideoModes() override;
     RtGlfwVideoMode DesktopMode() override;
     bool ReadJoystick(int port, std::vector<float>& axes, std::vector<unsigned char>& buttons) override;
+    bool ReadGamepad(int port, GamepadState& pad) override;
 
     GLFWwindow* Window() const { return window_; }
 

@@ -1,6 +1,8 @@
 // input_device.cpp — see input_device.h.
 #include "host/input_device.h"
 
+#include <cmath>
+
 c_InputDevice::c_InputDevice() {
     for (auto& joy : joysticks_) joy = New<c_JoyState>();
 }
@@ -96,20 +98,68 @@ void c_InputDevice::SetAccel(float x, float y, float z) {
     accelZ_ = z;
 }
 
+void c_InputDevice::Hold(int code, bool down) {
+    if (!down) {
+        keyDown_[code] = false;
+    } else if (!keyDown_[code]) {
+        keyDown_[code] = true;
+        CountHit(code);
+    }
+}
+
 void c_InputDevice::PollJoysticks(RtGame& host) {
     for (int port = 0; port < kJoystickPorts; ++port) {
         c_JoyState& joy = *joysticks_[port];
-        if (!host.PollJoystick(port, joy.x, joy.y, joy.z, joy.buttons)) return;
-        for (int b = 0; b < kJoystickButtons; ++b) {
-            int code = kJoystickBase + kJoystickButtons * port + b;
-            if (!joy.buttons[b]) {
-                keyDown_[code] = false;
-            } else if (!keyDown_[code]) {
-                keyDown_[code] = true;
-                CountHit(code);
-            }
-        }
+        if (!host.PollJoystick(port, joy.x, joy.y, joy.z, joy.buttons)) break;
+        for (int b = 0; b < kJoystickButtons; ++b) Hold(kJoystickBase + kJoystickButtons * port + b, joy.buttons[b]);
     }
+    PollGamepads(host);
+}
+
+namespace {
+// The left stick leaves its dead zone past 30% of its travel and comes back
+// inside 25%, so a stick resting near the edge does not flicker a walk on
+// and off (and a menu cursor with it).
+constexpr float kStickEngage = 0.3f;
+constexpr float kStickRelease = 0.25f;
+
+// The pad control the left stick points at (0 for none): the axis it leans
+// along further, so each direction owns a 90 degree sector.
+int StickControl(float x, float y, bool& engaged) {
+    const float limit = engaged ? kStickRelease : kStickEngage;
+    const float r2 = x * x + y * y;
+    engaged = engaged ? r2 >= limit * limit : r2 > limit * limit;  // NaN reads as released
+    if (!engaged) return 0;
+    if (std::fabs(x) >= std::fabs(y)) return x < 0 ? kPadLeft : kPadRight;
+    return y < 0 ? kPadUp : kPadDown;
+}
+}  // namespace
+
+void c_InputDevice::PollGamepads(RtGame& host) {
+    constexpr int kControls = kPadStart - kPadLeft + 1;
+    std::array<bool, kControls> held{};
+    auto hold = [&](int code) { held[code - kPadLeft] = true; };
+    for (int port = 0; port < kGamepadPorts; ++port) {
+        GamepadState pad;
+        if (!host.PollGamepad(port, pad)) {
+            stickEngaged_[port] = false;
+            continue;
+        }
+        if (int stick = StickControl(pad.axes[kGamepadLeftX], pad.axes[kGamepadLeftY], stickEngaged_[port])) {
+            hold(stick);
+        }
+        const auto& b = pad.buttons;
+        if (b[kGamepadDpadLeft]) hold(kPadLeft);
+        if (b[kGamepadDpadRight]) hold(kPadRight);
+        if (b[kGamepadDpadUp]) hold(kPadUp);
+        if (b[kGamepadDpadDown]) hold(kPadDown);
+        if (b[kGamepadA]) hold(kPadSouth);
+        if (b[kGamepadB]) hold(kPadEast);
+        if (b[kGamepadX]) hold(kPadWest);
+        if (b[kGamepadY]) hold(kPadNorth);
+        if (b[kGamepadStart]) hold(kPadStart);
+    }
+    for (int i = 0; i < kControls; ++i) Hold(kPadLeft + i, held[i]);
 }
 
 void c_InputDevice::EndUpdate() {
@@ -120,21 +170,29 @@ void c_InputDevice::EndUpdate() {
 }
 
 namespace {
-struct Binding {
-    int first, second;
-};
-// Key pairs of the actions, in GameAction order (0 where there is no second key).
+// The codes of each action, in GameAction order (0 ends a shorter list).
+using Binding = std::array<int, 4>;
 constexpr Binding kBindings[] = {
-    {kKeyUp, kKeyW}, {kKeyDown, kKeyS}, {kKeyLeft, kKeyA}, {kKeyRight, kKeyD},     {kKeySpace, 0},
-    {kKeyEnter, 0},  {kKeyEscape, 0},   {kKeyUp, kKeyW},   {kKeySpace, kKeyEnter},
+    {kKeyUp, kKeyW, kPadUp},
+    {kKeyDown, kKeyS, kPadDown},
+    {kKeyLeft, kKeyA, kPadLeft},
+    {kKeyRight, kKeyD, kPadRight},
+    {kKeySpace, kPadWest, kPadNorth},
+    {kKeyEnter, kPadStart},
+    {kKeyEscape, kPadEast},
+    {kKeyUp, kKeyW, kPadSouth},
+    {kKeySpace, kKeyEnter, kPadSouth, kPadStart},
+    {kKeyDown, kKeyS, kPadDown, kPadEast},
 };
-static_assert(std::size(kBindings) == kActionConfirm + 1, "one binding per action");
+static_assert(std::size(kBindings) == kActionCrouch + 1, "one binding per action");
 
 template <class Query>
 bool AnyKey(int action, Query query) {
     if (action < 0 || action >= static_cast<int>(std::size(kBindings))) return false;
-    const Binding& b = kBindings[action];
-    return query(b.first) || (b.second && query(b.second));
+    for (int code : kBindings[action]) {
+        if (code && query(code)) return true;
+    }
+    return false;
 }
 }  // namespace
 

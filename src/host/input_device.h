@@ -4,7 +4,8 @@
 // that arrives between two updates is seen by exactly one of them.
 //
 // Codes: 1-3 mouse buttons; 8-222 keyboard keys; 256 + 32 * port + button
-// joystick buttons; 384 + index touches; 416 KEY_BACK; 432 KEY_CLOSE. Code 1
+// joystick buttons; 384 + index touches; 416 KEY_BACK; 432 KEY_CLOSE; 448-456
+// the gamepad controls of game_keys.h, held while any mapped pad holds them. Code 1
 // (left button) and 384 (first touch) mirror each other. Anything outside
 // its table is ignored, whatever event carries it.
 #pragma once
@@ -13,6 +14,7 @@
 
 #include "host/game_keys.h"
 #include "host/object.h"
+#include "host/platform.h"
 #include "host/rt_game.h"
 
 inline constexpr int kKeyCodeCount = 512;
@@ -47,7 +49,9 @@ public:
     void TouchEvent(int event, int data, float x, float y);
     void SetAccel(float x, float y, float z);
     // Fills the joystick states from the host, port by port, until a port
-    // has no joystick; presses of their buttons count as key presses.
+    // has no joystick; presses of their buttons count as key presses. Then
+    // reads every port as a gamepad and holds the pad controls (kPadLeft...)
+    // that any of them holds; a pad that is gone holds nothing.
     void PollJoysticks(RtGame& host);
     // Ends an update: the hits counted during it return to 0 and the
     // character queue empties.
@@ -71,8 +75,12 @@ private:
     void Press(int code);
     void Release(int code);
     void StorePosition(float x, float y);
+    void PollGamepads(RtGame& host);
+    void Hold(int code, bool down);
 
     std::array<Ref<c_JoyState>, kJoystickPorts> joysticks_;
+    // Per pad: its left stick is out of the dead zone (see PollGamepads).
+    std::array<bool, kGamepadPorts> stickEngaged_{};
     std::array<bool, kKeyCodeCount> keyDown_{};
     int hitCount_ = 0;
     std::array<int, kHitQueueSize> hitQueue_{};

@@ -11,7 +11,45 @@
 // and WaitEvents, as GLFW does.
 #pragma once
 
+#include <array>
 #include <vector>
+
+// A gamepad's reading through the window system's mapping database, in the
+// standard pad layout (GLFW's order): face buttons by position, so A is the
+// south button and B the east one on every pad. Sticks read -1..1 with +y
+// down; triggers -1 (released) to 1.
+enum GamepadButton : int {
+    kGamepadA,
+    kGamepadB,
+    kGamepadX,
+    kGamepadY,
+    kGamepadLeftBumper,
+    kGamepadRightBumper,
+    kGamepadBack,
+    kGamepadStart,
+    kGamepadGuide,
+    kGamepadLeftThumb,
+    kGamepadRightThumb,
+    kGamepadDpadUp,
+    kGamepadDpadRight,
+    kGamepadDpadDown,
+    kGamepadDpadLeft,
+    kGamepadButtonCount,
+};
+enum GamepadAxis : int {
+    kGamepadLeftX,
+    kGamepadLeftY,
+    kGamepadRightX,
+    kGamepadRightY,
+    kGamepadLeftTrigger,
+    kGamepadRightTrigger,
+    kGamepadAxisCount,
+};
+struct GamepadState {
+    std::array<bool, kGamepadButtonCount> buttons{};
+    std::array<float, kGamepadAxisCount> axes{};
+};
+inline constexpr int kGamepadPorts = 16;
 
 // A video mode: size and colour bits.
 struct RtGlfwVideoMode {
@@ -84,4 +122,7 @@ public:
     virtual std::vector<RtGlfwVideoMode> VideoModes() = 0;
     virtual RtGlfwVideoMode DesktopMode() = 0;
     virtual bool ReadJoystick(int port, std::vector<float>& axes, std::vector<unsigned char>& buttons) = 0;
+    // The same port read as a gamepad; false when nothing is attached or the
+    // joystick has no gamepad mapping (it is still a raw joystick then).
+    virtual bool ReadGamepad(int port, GamepadState& pad) = 0;
 };

@@ -37,6 +37,7 @@ int RtGame::SaveState(StringView text) { return ::SaveState(text); }
 String RtGame::LoadState() { return ::LoadState(); }
 String RtGame::LoadString(StringView path) { return ::LoadString(path); }
 bool RtGame::PollJoystick(int, JoyAxes&, JoyAxes&, JoyAxes&, JoyButtons&) { return false; }
+bool RtGame::PollGamepad(int, GamepadState&) { return false; }
 void RtGame::OpenUrl(StringView) {}
 void RtGame::SetMouseVisible(bool) {}
 int RtGame::GetDeviceWidth() { return 0; }

@@ -48,6 +48,7 @@ struct RtDisplayMode {
 // One joystick's reading: two sticks (x, y, z each) and 32 buttons.
 using JoyAxes = std::array<float, 2>;
 using JoyButtons = std::array<bool, 32>;
+struct GamepadState;  // platform.h
 
 class RtGame {
 public:
@@ -75,6 +76,8 @@ public:
     virtual String LoadState();
     virtual String LoadString(StringView path);
     virtual bool PollJoystick(int port, JoyAxes& x, JoyAxes& y, JoyAxes& z, JoyButtons& buttons);
+    // Port `port` (0-15) as a mapped gamepad; false without one.
+    virtual bool PollGamepad(int port, GamepadState& pad);
     virtual void OpenUrl(StringView url);
     virtual void SetMouseVisible(bool visible);
     virtual int GetDeviceWidth();

@@ -75,6 +75,8 @@ bool RtGlfwGame::PollJoystick(int port, JoyAxes& x, JoyAxes& y, JoyAxes& z, JoyB
     return true;
 }
 
+bool RtGlfwGame::PollGamepad(int port, GamepadState& pad) { return platform_->ReadGamepad(port, pad); }
+
 // ---- services ---------------------------------------------------------------
 
 void RtGlfwGame::OpenUrl(StringView url) { LaunchUrl(ToUtf8(url)); }

@@ -31,6 +31,7 @@ public:
     void SetUpdateRate(int rate) override;
     int ElapsedMilliseconds() override;
     bool PollJoystick(int port, JoyAxes& x, JoyAxes& y, JoyAxes& z, JoyButtons& buttons) override;
+    bool PollGamepad(int port, GamepadState& pad) override;
     // Hands the URL to the desktop's handler (xdg-open) as one argument;
     // no shell ever sees it.
     void OpenUrl(StringView url) override;

@@ -104,7 +104,7 @@ void c_PlayerChar::ReadInput(float dt) {
             velocity.y = kJumpSpeed;
             velocity.x = static_cast<float>(direction) * kJumpRunSpeed;
             grounded = false;
-        } else if (ActionHit(kActionDown)) {
+        } else if (ActionHit(kActionCrouch)) {
             velocity.x = 0;
             if (animState != kJump && !Squatting()) {
                 Play(u"crouch");

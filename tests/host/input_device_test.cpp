@@ -209,8 +209,8 @@ TEST(InputDevice, ActionMap) {
         int action;
         bool down;
     };
-    const Case cases[] = {{0, true},  {1, false}, {2, false}, {3, false}, {4, false}, {5, true},
-                          {6, false}, {7, true},  {8, true},  {9, false}, {-1, false}};
+    const Case cases[] = {{0, true},  {1, false}, {2, false}, {3, false}, {4, false},  {5, true},
+                          {6, false}, {7, true},  {8, true},  {9, false}, {10, false}, {-1, false}};
     for (const Case& c : cases) {
         EXPECT_EQ(ActionDown(input, c.action), c.down) << c.action;
         EXPECT_EQ(ActionHit(input, c.action), c.down) << c.action;

@@ -169,6 +169,13 @@ bool ScriptedPlatform::ReadJoystick(int port, std::vector<float>& axes, std::vec
     return true;
 }
 
+bool ScriptedPlatform::ReadGamepad(int port, GamepadState& pad) {
+    auto it = gamepads_.find(port);
+    if (it == gamepads_.end()) return false;
+    pad = it->second;
+    return true;
+}
+
 // ---- ScriptedHost ---------------------------------------------------------------
 
 ScriptedHost::ScriptedHost(ScriptedPlatform::Options options) {

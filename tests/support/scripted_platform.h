@@ -1,6 +1,7 @@
 // scripted_platform.h — a platform for tests and tools: a clock that moves
 // only when the script (or the loop's own sleeping) moves it, and a window
-// whose key, character, mouse, focus and close events the script queues.
+// whose key, character, mouse, focus and close events the script queues,
+// with joysticks and gamepads the script plugs in and out.
 // The host runs its real loop on it (RtGlfwGame::BeginRun/RunFrame), so
 // catch-up, suspend/resume and event translation are the production code.
 //
@@ -84,7 +85,13 @@ public:
     void SetVideoModes(std::vector<RtGlfwVideoMode> modes) { videoModes_ = std::move(modes); }
     void SetDesktopMode(RtGlfwVideoMode mode) { desktop_ = mode; }
     void SetJoystick(int port, std::vector<float> axes, std::vector<unsigned char> buttons);
-    void RemoveJoystick(int port) { joysticks_.erase(port); }
+    // A mapped gamepad on `port` (its raw joystick reading is SetJoystick's).
+    void SetGamepad(int port, const GamepadState& pad) { gamepads_[port] = pad; }
+    // Unplugs whatever is on `port`, raw joystick and gamepad alike.
+    void RemoveJoystick(int port) {
+        joysticks_.erase(port);
+        gamepads_.erase(port);
+    }
     void SetGlVersion(std::string version) { glVersion_ = std::move(version); }
     void SetSwapControl(bool offered) { swapControl_ = offered; }
 
@@ -125,6 +132,7 @@ public:
     std::vector<RtGlfwVideoMode> VideoModes() override { return videoModes_; }
     RtGlfwVideoMode DesktopMode() override { return desktop_; }
     bool ReadJoystick(int port, std::vector<float>& axes, std::vector<unsigned char>& buttons) override;
+    bool ReadGamepad(int port, GamepadState& pad) override;
 
 private:
     void Deliver();
@@ -154,6 +162,7 @@ private:
     std::vector<RtGlfwVideoMode> videoModes_ = {{640, 480, 8, 8, 8}, {1280, 720, 8, 8, 8}, {1920, 1080, 8, 8, 8}};
     RtGlfwVideoMode desktop_ = {1920, 1080, 8, 8, 8};
     std::map<int, std::pair<std::vector<float>, std::vector<unsigned char>>> joysticks_;
+    std::map<int, GamepadState> gamepads_;
     GLFWwindow* glWindow_ = nullptr;
 };
 
