@@ -9,6 +9,7 @@
 
 #include "host/files.h"
 #include "host/scramble.h"
+#include "host/settings.h"
 #include "host/streams.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"

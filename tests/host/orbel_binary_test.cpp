@@ -111,8 +111,7 @@ TEST(OrbelBinary, OpensItsWindowFromAnyFolderAndExitsZeroOnCloseRequest) {
     // Saves made away from the build folder go to a throwaway home.
     const std::vector<std::pair<std::string, std::string>> env = {{"HOME", home.Path().string()},
                                                                   {"XDG_DATA_HOME", (home.Path() / "xdg").string()}};
-    for (const std::string cwd : {std::string(ORBEL_BINARY_DIR), std::string(ORBEL_SOURCE_DIR), std::string("/")})
-        RunToWindowAndClose(binary, cwd, env);
+    for (const char* cwd : {ORBEL_BINARY_DIR, ORBEL_SOURCE_DIR, "/"}) RunToWindowAndClose(binary, cwd, env);
 }
 
 // With no data anywhere it looks, the game says where it looked and ends
