@@ -10,7 +10,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick x11-utils sox
 )
 if [ "${1:-}" = "--tests" ]; then
-  PACKAGES+=(tiled)
+  PACKAGES+=(tiled desktop-file-utils appstream)
 fi
 
 missing=()

@@ -1,9 +1,13 @@
-// entry.cpp — program set-up: GLFW, the host, the application, the loop.
+// entry.cpp — program set-up: the data folder, GLFW, the host, the
+// application, the loop.
 #include "app/entry.h"
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "host/files.h"
 #include "host/glfw_platform.h"
 #include "host/rnd.h"
 #include "host/rt_glfw_game.h"
@@ -18,6 +22,16 @@ int ProgramArgc() { return savedArgc; }
 char** ProgramArgv() { return savedArgv; }
 
 int OrbelMain(int argc, char** argv, const AppFactory& makeApp) {
+    // Without its data the game can show nothing: say where it looked and
+    // end before a window opens.
+    DataSearch data = FindDataFolder();
+    if (data.folder.empty()) {
+        std::string tried;
+        for (const std::string& folder : data.tried) tried += (tried.empty() ? "" : ", ") + folder;
+        std::fprintf(stderr, "Orbel cannot find its data (looked in %s)\n", tried.c_str());
+        return 1;
+    }
+    UseDataFolder(data.folder, data.inWorkingDirectory);
     if (!GlfwPlatform::Init()) {
         Print(u"glfwInit failed");
         return -1;

@@ -9,7 +9,8 @@
 // delegate to the host).
 using AppFactory = std::function<Ref<c_App>()>;
 
-// Initialises GLFW and the host, constructs the application with
+// Finds the data folder (exit code 1, before any window, when there is
+// none), initialises GLFW and the host, constructs the application with
 // `makeApp`, and runs the main loop while the application has set a
 // delegate. Returns the process exit code.
 int OrbelMain(int argc, char** argv, const AppFactory& makeApp);

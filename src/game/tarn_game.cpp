@@ -11,6 +11,7 @@
 #include "host/rt_game.h"
 #include "host/rt_glfw_game.h"
 #include "host/scramble.h"
+#include "host/settings.h"
 #include "level/tarn_stage.h"
 #include "stages/credits_stage.h"
 #include "stages/ending_stage.h"
@@ -65,7 +66,8 @@ Ref<c_Stage> c_TarnGame::CreateStage(int id) {
         GameValues& values = Game();
         LoadGameFonts();
         values.levelProgress = LoadProgress();
-        AudioManager::SetSoundOn(true);
+        // The pause menu's sound switch is kept between runs.
+        AudioManager::SetSoundOn(LoadSettings().soundOn);
     }
     AudioManager::StopSFX(0);
     AudioManager::StopSFX(1);

@@ -2,13 +2,61 @@
 #include "host/files.h"
 
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
+// The installed data folder, compiled in by the build (relative to the
+// program's folder, and absolute at the prefix configured).
+#ifndef ORBEL_DATA_FROM_BINDIR
+#define ORBEL_DATA_FROM_BINDIR "../share/orbel/data"
+#endif
+#ifndef ORBEL_INSTALLED_DATA_DIR
+#define ORBEL_INSTALLED_DATA_DIR "/usr/local/share/orbel/data"
+#endif
+
 namespace {
+
+// Where "cobalt://data/" leads, and where the saves go.
+struct Places {
+    std::string data = "./data";
+    std::string saves = "./";
+};
+
+Places& CurrentPlaces() {
+    static Places places;
+    return places;
+}
+
+// The player's own data folder for the game: $XDG_DATA_HOME/orbel, with the
+// base directory's default (~/.local/share) when the variable is unset or
+// not absolute, as the base-directory rules ask.
+std::string PlayerSaveFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') return std::string(xdg) + "/orbel/";
+    const char* home = std::getenv("HOME");
+    std::string base;
+    if (home && home[0] == '/') {
+        base = home;
+    } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && pw->pw_dir[0] == '/') {
+        base = pw->pw_dir;
+    } else {
+        // No home at all: the working directory is the only place left.
+        return "./";
+    }
+    return base + "/.local/share/orbel/";
+}
+
+bool HoldsData(const std::string& folder) {
+    struct stat st {};
+    return ::stat((folder + "/" + kDataMarkerFile).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 constexpr std::size_t kChunk = 4096;
 
@@ -44,17 +92,72 @@ String FixDataPath(StringView path) {
     return u"cobalt://data/" + String(path);
 }
 
+std::vector<std::string> DataFolderCandidates() {
+    std::vector<std::string> candidates{"./data"};
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        std::filesystem::path bin = program.parent_path();
+        candidates.push_back((bin / "data").string());
+        candidates.push_back((bin / ORBEL_DATA_FROM_BINDIR).lexically_normal().string());
+    }
+    std::string installed = std::filesystem::path(ORBEL_INSTALLED_DATA_DIR).lexically_normal().string();
+    bool known = false;
+    for (const std::string& c : candidates) known = known || c == installed;
+    if (!known) candidates.push_back(installed);
+    return candidates;
+}
+
+DataSearch FindDataFolder(const std::vector<std::string>& candidates) {
+    DataSearch search;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        search.tried.push_back(candidates[i]);
+        if (HoldsData(candidates[i])) {
+            search.folder = candidates[i];
+            search.inWorkingDirectory = i == 0;
+            break;
+        }
+    }
+    return search;
+}
+
+void UseDataFolder(const std::string& folder, bool savesInWorkingDirectory) {
+    Places& places = CurrentPlaces();
+    places.data = folder;
+    while (places.data.size() > 1 && places.data.back() == '/') places.data.pop_back();
+    places.saves = savesInWorkingDirectory ? "./" : PlayerSaveFolder();
+}
+
+const std::string& SaveFolder() { return CurrentPlaces().saves; }
+
+bool MakeSaveFolder() {
+    const std::string& folder = SaveFolder();
+    if (folder == "./") return true;
+    std::filesystem::path own = std::filesystem::path(folder).parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(own.parent_path(), error);
+    if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    return ::stat(own.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 String MapDataPath(StringView path) {
     if (!StartsWith(path, u"cobalt:")) return String(path);
-    static constexpr struct {
-        StringView prefix, folder;
-    } kRoots[] = {
-        {u"cobalt://data/", u"./data/"},
-        {u"cobalt://internal/", u"./internal/"},
-        {u"cobalt://external/", u"./external/"},
+    const std::string& data = CurrentPlaces().data;
+    // internal/ and external/ sit beside the data folder, as ./internal and
+    // ./external sit beside ./data.
+    std::string base = std::filesystem::path(data).parent_path().string();
+    if (base.empty()) base = ".";
+    const struct {
+        StringView prefix;
+        std::string folder;
+    } roots[] = {
+        {u"cobalt://data/", data + "/"},
+        {u"cobalt://internal/", base + "/internal/"},
+        {u"cobalt://external/", base + "/external/"},
     };
-    for (const auto& root : kRoots)
-        if (StartsWith(path, root.prefix)) return String(root.folder) + String(path.substr(root.prefix.size()));
+    for (const auto& root : roots)
+        if (StartsWith(path, root.prefix)) return FromUtf8(root.folder) + String(path.substr(root.prefix.size()));
     return String();
 }
 
@@ -135,6 +238,9 @@ int WriteFileAtomically(const std::string& target, std::string_view bytes) {
     return 0;
 }
 
-int SaveState(StringView text) { return WriteFileAtomically(ToUtf8(MapDataPath(S(kStateFilePath))), ToUtf8(text)); }
+int SaveState(StringView text) {
+    if (!MakeSaveFolder()) return -1;
+    return WriteFileAtomically(SaveFolder() + kStateFileName, ToUtf8(text));
+}
 
-String LoadState() { return LoadString(S(kStateFilePath)); }
+String LoadState() { return LoadString(FromUtf8(SaveFolder() + kStateFileName)); }

@@ -1,28 +1,61 @@
-// files.h — the game's view of the file system: "cobalt:" path mapping,
-// whole-file loading as bytes or text, and the state file.
+// files.h — the game's view of the file system: where its data and its saves
+// live, "cobalt:" path mapping, whole-file loading as bytes or text, and the
+// state file.
 //
 // Every path the game names goes through MapDataPath, so a data file is
-// always read from ./data (or ./internal, ./external) under the working
-// directory; a "cobalt:" path of any other kind opens nothing.
+// always read from the data folder found at start (./data under the working
+// directory until then); a "cobalt:" path of any other kind opens nothing.
+// Saves stay beside the data when it is the working directory's, and go to
+// the player's own data folder ($XDG_DATA_HOME/orbel) otherwise, since an
+// installed game's folders are not the player's to write.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "host/text.h"
 
-// The state file, rewritten whole by every save.
-inline constexpr const char* kStateFilePath = "./.cobaltstate";
+// The state file's name in the save folder, rewritten whole by every save.
+inline constexpr const char* kStateFileName = ".cobaltstate";
+// A file every complete data folder holds: a folder without it is not one.
+inline constexpr const char* kDataMarkerFile = "trans_desktop.txt";
+
+// The outcome of the search for the data folder.
+struct DataSearch {
+    // The folder that holds the data; empty when none of `tried` does.
+    std::string folder;
+    // Whether it is the working directory's own ./data.
+    bool inWorkingDirectory = false;
+    std::vector<std::string> tried;
+};
+// The folders the game looks in, in order: ./data under the working
+// directory, data beside the program, and the installed data folder (both as
+// laid out around the program and at the prefix it was built for).
+std::vector<std::string> DataFolderCandidates();
+// The first of `candidates` holding kDataMarkerFile; the first one is taken
+// as the working directory's.
+DataSearch FindDataFolder(const std::vector<std::string>& candidates = DataFolderCandidates());
+// Maps "cobalt://data/" to `folder` from now on; saves go to the working
+// directory when `savesInWorkingDirectory`, else to the player's data folder
+// ($XDG_DATA_HOME/orbel, by default ~/.local/share/orbel). Read once here.
+void UseDataFolder(const std::string& folder, bool savesInWorkingDirectory);
+// The folder the state and settings files live in, ending in "/" ("./" for
+// the working directory).
+const std::string& SaveFolder();
+// Creates the save folder (and its parents) if it is missing; the game's own
+// folder is private to the player (0700). False when it cannot be made.
+bool MakeSaveFolder();
 
 // Puts "cobalt://data/" in front of a bare asset name; paths that already
 // name a scheme or start with "./" or "/" are left alone.
 String FixDataPath(StringView path);
-// Maps "cobalt://data/", "cobalt://internal/" and "cobalt://external/" to
-// the folders of those names under the working directory; any other
+// Maps "cobalt://data/" to the data folder, and "cobalt://internal/" and
+// "cobalt://external/" to the folders of those names beside it; any other
 // "cobalt:" path maps to the empty text. Other paths are unchanged.
 String MapDataPath(StringView path);
 
@@ -51,9 +84,10 @@ String LoadText(StringView name);
 // file beside it that is renamed over it once completely on disk: 0 on
 // success, -1 when the file cannot be written, -2 when the write was short.
 int WriteFileAtomically(const std::string& target, std::string_view bytes);
-// Writes the text as UTF-8 to the state file: 0 on success, -1 when the
-// file cannot be written, -2 when the write was short. The old file stays
-// intact until the new content is completely on disk.
+// Writes the text as UTF-8 to the state file in the save folder (made when
+// missing): 0 on success, -1 when the file cannot be written, -2 when the
+// write was short. The old file stays intact until the new content is
+// completely on disk.
 int SaveState(StringView text);
 // The state file's text, empty when there is none.
 String LoadState();

@@ -147,11 +147,29 @@ void DebuggerStop() {
     }
 }
 
+namespace {
+// Only a debugger that says it is there (ORBEL_DEBUGGER=1) is waited for: a
+// player who started the game from a terminal would otherwise be left with
+// a window that no longer answers, waiting on a line nobody sends.
+bool DebuggerAttached() {
+    const char* value = std::getenv("ORBEL_DEBUGGER");
+    return value && std::strcmp(value, "1") == 0;
+}
+}  // namespace
+
 [[noreturn]] void RuntimeError(StringView message) {
     if (message.empty()) EndApp();
+    const bool debugger = DebuggerAttached();
     for (;;) {
         Print(String(u"Cobalt Runtime Error : ") + String(message));
         Print(SourcePositionText());
+        if (!debugger) {
+            // The stop line still goes out, as after a fault, so a log shows
+            // where the game stopped.
+            std::string pos = ToBytes(SourcePositionText());
+            std::fprintf(stderr, "{{~~%s~~}}\n", pos.c_str());
+            EndProcess(-1);
+        }
         DebuggerStop();
     }
 }

@@ -1,8 +1,9 @@
 // runtime_error.h — how the program reports what it cannot go on from.
 //
 // Three ways out: RuntimeError(message) prints the "Cobalt Runtime Error : "
-// report and hands over to the debugger line protocol, which never returns to
-// the game; RuntimeError("") (EndApp) is the orderly end with exit code 0; a
+// report and the debugger's stop line and ends with -1, or, with
+// ORBEL_DEBUGGER=1 set, hands over to the debugger line protocol, which never
+// returns to the game; RuntimeError("") (EndApp) is the orderly end with exit code 0; a
 // thrown ThrowableObject, or any other C++ exception, that nothing catches
 // reaches the host, which prints the uncaught report and exits with -1.
 // Processor faults (signals) are reported by InstallFaultHandlers, and end
@@ -24,7 +25,8 @@ template <class T, class... Args>
     throw Ref<ThrowableObject>(New<T>(std::forward<Args>(args)...));
 }
 
-// Reports a runtime error and never returns. An empty message ends the
+// Reports a runtime error and never returns: exit code -1, after the
+// debugger's commands when ORBEL_DEBUGGER=1. An empty message ends the
 // program with exit code 0.
 [[noreturn]] void RuntimeError(StringView message);
 [[noreturn]] void RuntimeError(const char* utf8Message);

@@ -26,7 +26,8 @@ bool ReadSize(const std::string& value, int& out) {
     return true;
 }
 
-std::string SettingsPath() { return kSettingsFileName; }
+// Beside the state file, wherever the saves go.
+std::string SettingsPath() { return SaveFolder() + kSettingsFileName; }
 
 }  // namespace
 
@@ -72,5 +73,5 @@ GameSettings LoadSettings() {
 }
 
 bool SaveSettings(const GameSettings& settings) {
-    return WriteFileAtomically(SettingsPath(), SettingsText(settings)) == 0;
+    return MakeSaveFolder() && WriteFileAtomically(SettingsPath(), SettingsText(settings)) == 0;
 }

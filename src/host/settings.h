@@ -13,13 +13,15 @@ struct GameSettings {
     bool soundOn = true;
 };
 
-// The settings file's name, beside the state file.
+// The settings file's name, beside the state file in the save folder
+// (SaveFolder() in files.h).
 inline constexpr const char* kSettingsFileName = ".orbelsettings";
 
 // The saved settings, or the defaults for whatever is missing or damaged.
 GameSettings LoadSettings();
 // Writes the settings atomically (a temporary file renamed over the old
-// one); false when the file could not be written.
+// one), making the save folder when it is missing; false when the file
+// could not be written.
 bool SaveSettings(const GameSettings& settings);
 
 // The text form, one "key=value" line per setting, and its reader.

@@ -6,6 +6,7 @@
 #include "framework/audio_manager.h"
 #include "framework/game.h"
 #include "framework/rectangle_gdo.h"
+#include "host/settings.h"
 #include "level/tarn_stage.h"
 
 void c_TarnStage::StartExit(int durationMs, int r, int g, int b, int nextLevel) {
@@ -55,6 +56,10 @@ void c_TarnStage::OnMenuResetStage() { Restart(); }
 
 void c_TarnStage::OnMenuToggleSound() {
     AudioManager::SetSoundOn(!AudioManager::IsSoundOn());
+    // Kept for the next run; the other settings stay as saved.
+    GameSettings settings = LoadSettings();
+    settings.soundOn = AudioManager::IsSoundOn();
+    SaveSettings(settings);
     OnMenuResume();
 }
 

@@ -9,6 +9,7 @@
 
 #include "host/files.h"
 #include "host/scramble.h"
+#include "host/settings.h"
 #include "host/streams.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
@@ -112,6 +113,67 @@ TEST(StateFile, ShortWriteIsReportedAndOldContentSurvives) {
     std::filesystem::create_symlink("/dev/full", ".cobaltstate.tmp" + std::to_string(::getpid()));
     EXPECT_EQ(SaveState(u"something longer"), -2);
     EXPECT_EQ(LoadState(), u"3|996");
+}
+
+// The data folder is the first that holds the data; the search names every
+// folder it tried until then.
+TEST(DataFolder, FirstHoldingTheDataIsTaken) {
+    ScopedTempDir dir;
+    dir.Write("b/data/" + std::string(kDataMarkerFile), "");
+    dir.Write("c/data/" + std::string(kDataMarkerFile), "");
+    dir.Write("a/data/other.txt", "");  // a folder without the marker is not the data
+    DataSearch found = FindDataFolder({"./a/data", "./b/data", "./c/data"});
+    EXPECT_EQ(found.folder, "./b/data");
+    EXPECT_FALSE(found.inWorkingDirectory);
+    EXPECT_EQ(found.tried, (std::vector<std::string>{"./a/data", "./b/data"}));
+    EXPECT_TRUE(FindDataFolder({"./c/data", "./b/data"}).inWorkingDirectory);
+    DataSearch none = FindDataFolder({"./a/data", "./missing"});
+    EXPECT_EQ(none.folder, "");
+    EXPECT_EQ(none.tried, (std::vector<std::string>{"./a/data", "./missing"}));
+}
+
+// With the data away from the working directory (beside the program, or
+// installed), data paths lead there and the state and settings files go to
+// the player's data folder, made private on the first save; the working
+// directory gets nothing. Each case runs in a child: it changes where the
+// process saves.
+TEST(DataFolder, SavesGoToThePlayersDataFolderWhenTheDataIsElsewhere) {
+    ScopedTempDir dir;
+    const std::string data = (dir.Path() / "share/orbel/data").string();
+    dir.Write("share/orbel/data/" + std::string(kDataMarkerFile), "");
+    std::filesystem::create_directories(dir.Path() / "cwd");
+    const std::string home = (dir.Path() / "home").string(), xdg = (dir.Path() / "xdg").string();
+    struct Case {
+        const char* xdgDataHome;  // null: unset
+        std::string saves;        // where the files must land, relative to dir
+    };
+    const Case cases[] = {
+        {xdg.c_str(), "xdg/orbel"}, {nullptr, "home/.local/share/orbel"}, {"relative", "home/.local/share/orbel"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.saves);
+        ChildResult r = RunInChild([&] {
+            if (::chdir("cwd") != 0) std::_Exit(3);
+            ::setenv("HOME", home.c_str(), 1);
+            if (c.xdgDataHome)
+                ::setenv("XDG_DATA_HOME", c.xdgDataHome, 1);
+            else
+                ::unsetenv("XDG_DATA_HOME");
+            DataSearch found = FindDataFolder({"./data", data});
+            UseDataFolder(found.folder, found.inWorkingDirectory);
+            if (SaveState(u"3|996") != 0 || !SaveSettings({false, 960, 540, false})) std::_Exit(4);
+            std::printf("%s|%s|%d", ToUtf8(LoadState()).c_str(), ToUtf8(MapDataPath(u"cobalt://data/x.png")).c_str(),
+                        LoadSettings().soundOn ? 1 : 0);
+        });
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, "3|996|" + data + "/x.png|0");
+        EXPECT_EQ(dir.Read(c.saves + "/.cobaltstate"), "3|996");
+        EXPECT_NE(dir.Read(c.saves + "/.orbelsettings").find("sound=0"), std::string::npos);
+        struct stat st {};
+        ASSERT_EQ(::stat((dir.Path() / c.saves).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "cwd"));
+        std::filesystem::remove_all(dir.Path() / c.saves);
+    }
 }
 
 TEST(Streams, FileStreamModesAndBounds) {

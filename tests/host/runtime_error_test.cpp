@@ -130,10 +130,44 @@ TEST(RuntimeErrorReport, DebuggerProtocol) {
         {std::string(300, 'r') + "\n", kReport, stop, 255},
     };
     for (const Case& c : cases) {
-        ChildResult r = RunInChild([] { RuntimeError(u"Broken"); }, c.input);
+        ChildResult r = RunInChild(
+            [] {
+                ::setenv("ORBEL_DEBUGGER", "1", 1);
+                RuntimeError(u"Broken");
+            },
+            c.input);
         EXPECT_EQ(r.out, c.out) << c.input;
         EXPECT_EQ(r.err, c.err) << c.input;
         EXPECT_EQ(r.exitCode, c.exitCode) << c.input;
+    }
+}
+
+// A player's terminal holds standard input open and never sends a line: the
+// report waits for the debugger's commands only when ORBEL_DEBUGGER=1 says a
+// debugger is there, and otherwise ends the game at once.
+TEST(RuntimeErrorReport, WaitsForTheDebuggerOnlyWhenOneIsThere) {
+    struct Case {
+        const char* debugger;  // ORBEL_DEBUGGER, or null for unset
+        int exitCode;          // -1: still waiting when the test gave up
+    };
+    const Case cases[] = {{nullptr, 255}, {"0", 255}, {"1", -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.debugger ? c.debugger : "unset");
+        ChildResult r = RunInChild(
+            [&] {
+                if (c.debugger)
+                    ::setenv("ORBEL_DEBUGGER", c.debugger, 1);
+                else
+                    ::unsetenv("ORBEL_DEBUGGER");
+                // The pipe's write end stays open in the child: no end of input.
+                int held[2];
+                if (::pipe(held) != 0 || ::dup2(held[0], 0) < 0) std::_Exit(3);
+                RuntimeError(u"Broken");
+            },
+            "", 2);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.out, kReport);
+        EXPECT_EQ(r.err.rfind("{{~~~~}}\n", 0), 0u) << r.err;
     }
 }
 

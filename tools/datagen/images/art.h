@@ -22,6 +22,9 @@ bool LoadFonts(const std::filesystem::path& folder, GameFonts& fonts);
 void MakeFonts(const GameFonts& fonts, ImageOutput& out);
 // "char1_spritesheet.png", "char2_spritesheet.png".
 void MakeCharacters(const SpriteBook& book, ImageOutput& out);
+// One 16 x 25 frame of a character's sheet ("char1" or "char2"; frame 0
+// stands still).
+Canvas CharacterFrame(const SpriteBook& book, const std::string& who, int frame);
 // The level tile sets and "snowset.png".
 void MakeTiles(const SpriteBook& book, ImageOutput& out);
 // Boxes, door, keys, markers, flowers, waterfalls, bubble, static, snow.

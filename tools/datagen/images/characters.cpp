@@ -210,6 +210,11 @@ Canvas Sheet(const SpriteBook& book, const std::string& who) {
 }
 }  // namespace
 
+Canvas CharacterFrame(const SpriteBook& book, const std::string& who, int frame) {
+    Canvas sheet = Sheet(book, who);
+    return sheet.Crop(frame * kFrameW, 0, kFrameW, kFrameH);
+}
+
 void MakeCharacters(const SpriteBook& book, ImageOutput& out) {
     out.Texture("char1_spritesheet.png", Sheet(book, "char1"), kFrameW, kFrameH);
     out.Texture("char2_spritesheet.png", Sheet(book, "char2"), kFrameW, kFrameH);
