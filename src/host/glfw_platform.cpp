@@ -126,8 +126,7 @@ void GlfwPlatform::SetFullscreen(bool on) {
         // the window merely covers it.
         glfwSetWindowMonitor(window_, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
     } else {
-        glfwSetWindowMonitor(window_, nullptr, windowedX_, windowedY_, windowedWidth_, windowedHeight_,
-                             GLFW_DONT_CARE);
+        glfwSetWindowMonitor(window_, nullptr, windowedX_, windowedY_, windowedWidth_, windowedHeight_, GLFW_DONT_CARE);
     }
 }
 
