@@ -1,8 +1,6 @@
 // game.cpp — see game.h.
 #include "framework/game.h"
 
-#include <algorithm>
-
 #include "framework/async_events.h"
 #include "framework/audio_manager.h"
 #include "framework/screen.h"
@@ -18,6 +16,7 @@ struct ManagerState {
     c_Game* instance = nullptr;
     GameValues values;
     c_Vector virtualSize{-1, -1};
+    ScreenFit fit = ScreenFit::Fractional;
     int frameCount = 0;
     int framesPerSecond = 0;
     int fpsTimer = 0;
@@ -75,18 +74,27 @@ const c_Vector& VirtualSize() { return State().virtualSize; }
 
 int FramesPerSecond() { return State().framesPerSecond; }
 
-void SetVirtualResolution(float width, float height) {
-    const float scale = std::min(DeviceW() / width, DeviceH() / height);
-    GameScreen& screen = Screen();
-    screen.offset.Set((DeviceW() - scale * width) / 2, (DeviceH() - scale * height) / 2);
-    screen.scale.Set(scale, scale);
+void SetVirtualResolution(float width, float height, ScreenFit fit) {
     State().virtualSize.Set(width, height);
+    State().fit = fit;
+    RefitVirtualScreen();
+}
+
+void RefitVirtualScreen() {
+    if (!VirtualSizeSet()) return;
+    const ManagerState& state = State();
+    const ScreenPlacement placement =
+        FitVirtualScreen(DeviceW(), DeviceH(), state.virtualSize.x, state.virtualSize.y, state.fit);
+    GameScreen& screen = Screen();
+    screen.offset.Set(placement.offsetX, placement.offsetY);
+    screen.scale.Set(placement.scale, placement.scale);
 }
 
 void ResetGameValues() {
     ManagerState& state = State();
     state.values = GameValues{};
     state.virtualSize.Set(-1, -1);
+    state.fit = ScreenFit::Fractional;
     state.frameCount = 0;
     state.framesPerSecond = 0;
     state.fpsTimer = 0;
@@ -134,6 +142,9 @@ void c_Game::SwitchStage(int id) {
 }
 
 int c_Game::OnUpdate() {
+    // The window may have changed size since the last frame; what an update
+    // maps to the screen uses the new fit.
+    RefitVirtualScreen();
     ProcessAsyncEvents();
     if (nextStage != kNoStage) {
         const int id = nextStage;
@@ -181,6 +192,9 @@ int c_Game::OnRender() {
         state.fpsTimer = now;
     }
 
+    // Fitted to the device as it is now, before anything draws: a resized
+    // window never shows a frame laid out for its old size.
+    RefitVirtualScreen();
     GameScreen& screen = Screen();
     PushMatrix();
     Translate(screen.offset.x, screen.offset.y);

@@ -15,6 +15,7 @@
 
 #include "app/app.h"
 #include "framework/geometry.h"
+#include "framework/screen.h"
 #include "host/object.h"
 
 class c_Stage;
@@ -114,9 +115,13 @@ struct GameValues {
 };
 GameValues& Game();
 
-// Letterboxes a width × height virtual screen into the device: the largest
-// whole-screen scale, centred (Screen() in framework/screen.h).
-void SetVirtualResolution(float width, float height);
+// Letterboxes a width × height virtual screen into the device, centred, by
+// the given fit (Screen() and FitVirtualScreen in framework/screen.h). The
+// fit is kept and applied again on every update and frame.
+void SetVirtualResolution(float width, float height, ScreenFit fit = ScreenFit::Fractional);
+// Fits the virtual screen into the device as it is now (nothing before a
+// virtual resolution is set).
+void RefitVirtualScreen();
 // The virtual screen's size; (-1, -1) until set.
 const c_Vector& VirtualSize();
 

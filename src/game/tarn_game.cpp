@@ -71,10 +71,12 @@ Ref<c_Stage> c_TarnGame::CreateStage(int id) {
     }
     AudioManager::StopSFX(0);
     AudioManager::StopSFX(1);
+    // The pixel-art screens keep every art pixel the same size; the intro's
+    // finer pictures fill the window instead.
     if (id == kStageIntro) {
         SetVirtualResolution(640, 360);
     } else {
-        SetVirtualResolution(320, 180);
+        SetVirtualResolution(320, 180, ScreenFit::WholePixels);
     }
     fadeIn = true;
     switch (id) {

@@ -18,6 +18,7 @@ void OnKey(GLFWwindow* w, int key, int, int action, int) { SinkOf(w)->OnKey(key,
 void OnChar(GLFWwindow* w, unsigned codepoint) { SinkOf(w)->OnChar(codepoint); }
 void OnMouseButton(GLFWwindow* w, int button, int action, int) { SinkOf(w)->OnMouseButton(button, action); }
 void OnCursorPos(GLFWwindow* w, double x, double y) { SinkOf(w)->OnCursorPos(x, y); }
+void OnFramebufferSize(GLFWwindow* w, int width, int height) { SinkOf(w)->OnFramebufferResize(width, height); }
 void OnClose(GLFWwindow* w) {
     // The application decides whether the program ends; the window stays.
     glfwSetWindowShouldClose(w, GLFW_FALSE);
@@ -64,6 +65,25 @@ bool IsMappingLine(std::string_view line) {
 // GLFW reports each line it cannot parse through the error callback; while
 // it reads the mappings the callback only notes that something failed.
 bool g_mappingRejected = false;
+
+// The monitor the window's centre lies on; the primary one when the centre
+// is on none (a window dragged half off every screen).
+GLFWmonitor* MonitorUnder(GLFWwindow* window) {
+    int x = 0, y = 0, width = 0, height = 0;
+    glfwGetWindowPos(window, &x, &y);
+    glfwGetWindowSize(window, &width, &height);
+    const int cx = x + width / 2, cy = y + height / 2;
+    int count = 0;
+    GLFWmonitor** monitors = glfwGetMonitors(&count);
+    for (int i = 0; monitors && i < count; ++i) {
+        const GLFWvidmode* mode = glfwGetVideoMode(monitors[i]);
+        if (!mode) continue;
+        int mx = 0, my = 0;
+        glfwGetMonitorPos(monitors[i], &mx, &my);
+        if (cx >= mx && cx < mx + mode->width && cy >= my && cy < my + mode->height) return monitors[i];
+    }
+    return glfwGetPrimaryMonitor();
+}
 
 }  // namespace
 
@@ -137,8 +157,8 @@ bool GlfwPlatform::CreateWindow(const WindowRequest& request, PlatformEvents& ev
     DestroyWindow();
     HintBits(request);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWmonitor* monitor = request.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
-    window_ = glfwCreateWindow(request.width, request.height, "", monitor, nullptr);
+    glfwWindowHint(GLFW_RESIZABLE, request.resizable ? GLFW_TRUE : GLFW_FALSE);
+    window_ = glfwCreateWindow(request.width, request.height, "", nullptr, nullptr);
     if (!window_) return false;
     events_ = &events;
     glfwSetWindowUserPointer(window_, events_);
@@ -148,6 +168,7 @@ bool GlfwPlatform::CreateWindow(const WindowRequest& request, PlatformEvents& ev
     glfwSetMouseButtonCallback(window_, OnMouseButton);
     glfwSetCursorPosCallback(window_, OnCursorPos);
     glfwSetWindowCloseCallback(window_, OnClose);
+    glfwSetFramebufferSizeCallback(window_, OnFramebufferSize);
     return true;
 }
 
@@ -174,6 +195,24 @@ void GlfwPlatform::GetWindowSize(int& width, int& height) {
     width = height = 0;
     if (window_) glfwGetFramebufferSize(window_, &width, &height);
 }
+
+void GlfwPlatform::SetFullscreen(bool on) {
+    if (!window_ || on == IsFullscreen()) return;
+    if (on) {
+        GLFWmonitor* monitor = MonitorUnder(window_);
+        const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+        if (!mode) return;
+        glfwGetWindowPos(window_, &windowedX_, &windowedY_);
+        glfwGetWindowSize(window_, &windowedWidth_, &windowedHeight_);
+        // The monitor's current mode: the desktop keeps its resolution and
+        // the window merely covers it.
+        glfwSetWindowMonitor(window_, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+    } else {
+        glfwSetWindowMonitor(window_, nullptr, windowedX_, windowedY_, windowedWidth_, windowedHeight_, GLFW_DONT_CARE);
+    }
+}
+
+bool GlfwPlatform::IsFullscreen() { return window_ && glfwGetWindowMonitor(window_) != nullptr; }
 
 void GlfwPlatform::GetCursorPos(double& x, double& y) {
     x = y = 0;

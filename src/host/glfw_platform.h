@@ -46,6 +46,8 @@ public:
     void SetWindowPos(int x, int y) override;
     void SetWindowTitle(const char* utf8) override;
     void GetWindowSize(int& width, int& height) override;
+    void SetFullscreen(bool on) override;
+    bool IsFullscreen() override;
     void GetCursorPos(double& x, double& y) override;
     void SetCursorVisible(bool visible) override;
     bool IsWindowActive() override;
@@ -68,4 +70,6 @@ public:
 private:
     GLFWwindow* window_ = nullptr;
     PlatformEvents* events_ = nullptr;
+    // The window's place and size before it went fullscreen.
+    int windowedX_ = 0, windowedY_ = 0, windowedWidth_ = 0, windowedHeight_ = 0;
 };

@@ -66,7 +66,12 @@ struct WindowRequest {
     int height = 0;
     int redBits = 8, greenBits = 8, blueBits = 8, alphaBits = 0;
     int depthBits = 32, stencilBits = 0;
+    // The window is always made as a window of width x height; the host
+    // turns fullscreen on (SetFullscreen) once it shows, so leaving it
+    // comes back to that size.
     bool fullscreen = false;
+    // The player may drag the window to any size.
+    bool resizable = true;
 };
 
 // Receives the window's events; actions are GLFW_PRESS, GLFW_RELEASE and
@@ -78,6 +83,9 @@ public:
     virtual void OnMouseButton(int button, int action) = 0;
     virtual void OnCursorPos(double x, double y) = 0;
     virtual void OnCloseRequest() = 0;
+    // The framebuffer took a new size, in pixels (resized by the player,
+    // or going into or out of fullscreen).
+    virtual void OnFramebufferResize(int width, int height) = 0;
 
 protected:
     ~PlatformEvents() = default;
@@ -99,8 +107,14 @@ public:
     virtual void ShowWindow() = 0;
     virtual void SetWindowPos(int x, int y) = 0;
     virtual void SetWindowTitle(const char* utf8) = 0;
-    // Client-area size in pixels (0 x 0 without a window).
+    // The framebuffer's size in pixels as it is now (0 x 0 without a
+    // window).
     virtual void GetWindowSize(int& width, int& height) = 0;
+    // Borderless fullscreen at the desktop's own resolution on the monitor
+    // the window's centre lies on; off puts the window back at the size and
+    // place it had before. Nothing without a window.
+    virtual void SetFullscreen(bool on) = 0;
+    virtual bool IsFullscreen() = 0;
     virtual void GetCursorPos(double& x, double& y) = 0;
     virtual void SetCursorVisible(bool visible) = 0;
     // True while the window has the input focus.

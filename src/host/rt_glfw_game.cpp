@@ -3,6 +3,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "host/audio_data.h"
@@ -14,12 +15,15 @@
 
 RtGlfwGame* RtGlfwGame::glfwInstance_ = nullptr;
 
-RtGlfwGame::RtGlfwGame(std::unique_ptr<HostPlatform> platform) : platform_(std::move(platform)) {
+RtGlfwGame::RtGlfwGame(std::unique_ptr<HostPlatform> platform)
+    : platform_(std::move(platform)), loadSettings_(LoadSettings), saveSettings_(SaveSettings) {
     glfwInstance_ = this;
     SetImageDataLoader([this](StringView path) { return LoadImageData(path); });
 }
 
 RtGlfwGame::~RtGlfwGame() {
+    // A window size the player left just before the end is still kept.
+    if (windowSizeUnsaved_) SaveWindowSettings();
     platform_->DestroyWindow();
     if (glfwInstance_ == this) {
         glfwInstance_ = nullptr;
@@ -147,12 +151,15 @@ bool RtGlfwGame::OpenWindow(int width, int height, int redBits, int greenBits, i
     bool opened = platform_->CreateWindow(request, *this);
     BumpContextGeneration();
     if (!opened) return false;
-    if (!fullscreen) {
-        RtGlfwVideoMode desktop = platform_->DesktopMode();
-        platform_->SetWindowPos((desktop.width - width) / 2, (desktop.height - height) / 2);
-    }
+    // Centred even when it goes fullscreen at once: that picks the monitor,
+    // and leaving fullscreen comes back here.
+    RtGlfwVideoMode desktop = platform_->DesktopMode();
+    platform_->SetWindowPos((desktop.width - width) / 2, (desktop.height - height) / 2);
     platform_->SetWindowTitle(kWindowTitle);
     platform_->ShowWindow();
+    windowedWidth_ = width;
+    windowedHeight_ = height;
+    if (fullscreen) platform_->SetFullscreen(true);
 
     int version = GlVersionNumber(platform_->GlVersion());
     GlProcs() = LookUpGlEntryPoints(version, [&](const char* name) { return platform_->GetProcAddress(name); });
@@ -169,8 +176,30 @@ bool RtGlfwGame::IsWindowOpen() { return platform_->IsWindowOpen(); }
 
 // ---- main loop ---------------------------------------------------------------
 
+void RtGlfwGame::UseSettingsStore(SettingsLoader load, SettingsSaver save) {
+    loadSettings_ = std::move(load);
+    saveSettings_ = std::move(save);
+}
+
+void RtGlfwGame::SaveWindowSettings() {
+    windowSizeUnsaved_ = false;
+    if (!loadSettings_ || !saveSettings_) return;
+    GameSettings settings = loadSettings_();
+    settings.fullscreen = platform_->IsFullscreen();
+    settings.windowWidth = windowedWidth_;
+    settings.windowHeight = windowedHeight_;
+    saveSettings_(settings);
+}
+
+void RtGlfwGame::ToggleFullscreen() {
+    if (!platform_->IsWindowOpen()) return;
+    platform_->SetFullscreen(!platform_->IsFullscreen());
+    SaveWindowSettings();
+}
+
 bool RtGlfwGame::BeginRun() {
-    if (!OpenWindow(kWindowWidth, kWindowHeight, 8, 8, 8, 0, 32, 0, false)) return false;
+    const GameSettings settings = loadSettings_ ? loadSettings_() : GameSettings{};
+    if (!OpenWindow(settings.windowWidth, settings.windowHeight, 8, 8, 8, 0, 32, 0, settings.fullscreen)) return false;
     StartGame();
     return true;
 }
@@ -192,6 +221,7 @@ void RtGlfwGame::RunFrame() {
 
     PollWindowEvents();
     if (!suspended_) RunUpdates();
+    if (windowSizeUnsaved_ && Now() - windowSizeChangedAt_ >= kWindowSizeSaveDelay) SaveWindowSettings();
 }
 
 void RtGlfwGame::PollWindowEvents() {
@@ -200,6 +230,8 @@ void RtGlfwGame::PollWindowEvents() {
     if (!suspended_) {
         platform_->PollEvents();
         if (platform_->IsWindowActive()) return;
+        // Keys held while the focus goes are released elsewhere, unseen.
+        leftAltDown_ = rightAltDown_ = false;
         SuspendGame();
         nextUpdate_ = 0;
     } else {
@@ -231,7 +263,24 @@ void RtGlfwGame::RunUpdates() {
 
 // ---- window events -----------------------------------------------------------
 
+bool RtGlfwGame::TakeWindowKey(int glfwKey, int action) {
+    if (glfwKey == GLFW_KEY_LEFT_ALT) leftAltDown_ = action != GLFW_RELEASE;
+    if (glfwKey == GLFW_KEY_RIGHT_ALT) rightAltDown_ = action != GLFW_RELEASE;
+    auto held = std::find(heldWindowKeys_.begin(), heldWindowKeys_.end(), glfwKey);
+    if (held != heldWindowKeys_.end()) {
+        if (action == GLFW_RELEASE) heldWindowKeys_.erase(held);
+        return true;
+    }
+    if (action != GLFW_PRESS) return false;
+    const bool altEnter = glfwKey == GLFW_KEY_ENTER && (leftAltDown_ || rightAltDown_);
+    if (glfwKey != GLFW_KEY_F11 && !altEnter) return false;
+    heldWindowKeys_.push_back(glfwKey);
+    ToggleFullscreen();
+    return true;
+}
+
 void RtGlfwGame::OnKey(int glfwKey, int action) {
+    if (TakeWindowKey(glfwKey, action)) return;
     int code = TranslateGlfwKey(glfwKey);
     if (code == 0) return;
     if (action == GLFW_RELEASE) {
@@ -267,6 +316,17 @@ void RtGlfwGame::OnMouseButton(int button, int action) {
 
 void RtGlfwGame::OnCursorPos(double x, double y) {
     MouseEvent(kEventMouseMove, -1, static_cast<float>(x), static_cast<float>(y));
+}
+
+void RtGlfwGame::OnFramebufferResize(int width, int height) {
+    // Fullscreen's size is the monitor's, and a minimised window has none:
+    // neither is a size to come back to.
+    if (platform_->IsFullscreen() || width <= 0 || height <= 0) return;
+    if (width == windowedWidth_ && height == windowedHeight_) return;
+    windowedWidth_ = width;
+    windowedHeight_ = height;
+    windowSizeUnsaved_ = true;
+    windowSizeChangedAt_ = Now();
 }
 
 void RtGlfwGame::OnCloseRequest() {

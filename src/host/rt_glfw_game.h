@@ -1,6 +1,9 @@
 // rt_glfw_game.h — the host on a window system: the window, the paced main
 // loop with its bounded catch-up, suspend and resume on focus changes, and
-// the translation of window events into the game's key and mouse events.
+// the translation of window events into the game's key and mouse events,
+// and the window's own keys: F11 and Alt+Enter switch fullscreen, and the
+// game never sees them. The window's size and fullscreen are the player's
+// settings (settings.h): the window opens as it was last left.
 //
 // Everything that touches the outside world (clock, sleeping, window,
 // events, GL lookup, joysticks) goes through a HostPlatform, so the loop
@@ -8,10 +11,13 @@
 // tests (scripted_platform.h).
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "host/platform.h"
 #include "host/rt_game.h"
+#include "host/settings.h"
 
 // The window the game opens.
 inline constexpr int kWindowWidth = 960;
@@ -19,6 +25,9 @@ inline constexpr int kWindowHeight = 540;
 inline constexpr const char* kWindowTitle = "Orbel DEMO";
 // Updates a single frame may run before the backlog is dropped.
 inline constexpr int kMaxCatchUpUpdates = 4;
+// Seconds a new window size must hold before it is saved: dragging a border
+// sends a stream of sizes, and only where it stops is worth a file write.
+inline constexpr double kWindowSizeSaveDelay = 1.0;
 
 class RtGlfwGame : public RtGame, private PlatformEvents {
 public:
@@ -54,15 +63,16 @@ public:
                             int depthBits, int stencilBits, bool fullscreen);
     virtual RtGlfwVideoMode GetDesktopVideoMode();
     virtual std::vector<RtGlfwVideoMode> GetVideoModes();
-    // The main loop: opens the 960 x 540 window, starts the game and runs
-    // frames while the window is open. False when the window could not be
-    // opened.
+    // The main loop: opens the window at the saved size (960 x 540 at
+    // first) or fullscreen as last left, starts the game and runs frames
+    // while the window is open. False when the window could not be opened.
     virtual bool Run();
 
     // Run in pieces, for drivers that step the loop themselves: BeginRun
     // opens the window and starts the game; RunFrame is one pass of the
     // loop (render and swap, sleep until the next update is due, poll
-    // events with the focus rule, up to four updates).
+    // events with the focus rule, up to four updates, save a window size
+    // that has settled).
     bool BeginRun();
     void RunFrame();
     bool IsWindowOpen();
@@ -71,6 +81,15 @@ public:
     // the driver offers swap control, leaving the stored interval alone.
     // True when applied.
     bool ApplyDriverSwapInterval(int interval);
+
+    // Switches between the window and borderless fullscreen, and saves the
+    // choice.
+    void ToggleFullscreen();
+    // Where the settings are read and written; the settings file
+    // (LoadSettings, SaveSettings) unless replaced, as tests do.
+    using SettingsLoader = std::function<GameSettings()>;
+    using SettingsSaver = std::function<bool(const GameSettings&)>;
+    void UseSettingsStore(SettingsLoader load, SettingsSaver save);
 
     // The time in seconds on the host clock.
     double Now();
@@ -84,14 +103,35 @@ private:
     void OnMouseButton(int button, int action) override;
     void OnCursorPos(double x, double y) override;
     void OnCloseRequest() override;
+    void OnFramebufferResize(int width, int height) override;
+    // True when the key is the window's own (F11, Alt+Enter) and must not
+    // reach the game: its press toggles fullscreen, and its repeats and
+    // release go the same way.
+    bool TakeWindowKey(int glfwKey, int action);
     void PollWindowEvents();
     void RunUpdates();
+    // Writes the window's size and fullscreen into the settings, keeping
+    // what else the file holds.
+    void SaveWindowSettings();
 
     static RtGlfwGame* glfwInstance_;
     std::unique_ptr<HostPlatform> platform_;
     double updatePeriod_ = 0;
     double nextUpdate_ = 0;
     int swapInterval_ = -1;
+
+    SettingsLoader loadSettings_;
+    SettingsSaver saveSettings_;
+    // The window's size when not fullscreen, as last seen.
+    int windowedWidth_ = kWindowWidth;
+    int windowedHeight_ = kWindowHeight;
+    // A windowed size not saved yet, and when it last changed.
+    bool windowSizeUnsaved_ = false;
+    double windowSizeChangedAt_ = 0;
+    bool leftAltDown_ = false;
+    bool rightAltDown_ = false;
+    // Keys whose press was the window's: their release is too.
+    std::vector<int> heldWindowKeys_;
 };
 
 // The concrete host that main constructs.

@@ -34,6 +34,8 @@ TEST(GlfwWindow, OpensTitledCentredAndTurnsTheCloseBoxIntoKey432) {
     ASSERT_TRUE(GlfwPlatform::Init());
     {
         RtCobaltGame host(std::make_unique<GlfwPlatform>());
+        // The first run's window, whatever a settings file here may say.
+        host.UseSettingsStore([] { return GameSettings{}; }, [](const GameSettings&) { return true; });
         auto game = New<CloseWatcher>();
         host.SetDelegate(game);
         int generation = ContextGeneration();

@@ -64,6 +64,15 @@ void ScriptedPlatform::RequestClose() {
     queue_.push_back([this] { events_->OnCloseRequest(); });
 }
 
+void ScriptedPlatform::Resize(int width, int height) {
+    queue_.push_back([this, width, height] {
+        width_ = width;
+        height_ = height;
+        FollowSize();
+        events_->OnFramebufferResize(width, height);
+    });
+}
+
 void ScriptedPlatform::CloseWindow() { DestroyWindow(); }
 
 void ScriptedPlatform::SetJoystick(int port, std::vector<float> axes, std::vector<unsigned char> buttons) {
@@ -83,6 +92,9 @@ bool ScriptedPlatform::CreateWindow(const WindowRequest& request, PlatformEvents
         glfwMakeContextCurrent(glWindow_);
     }
     request_ = request;
+    width_ = request.width;
+    height_ = request.height;
+    fullscreen_ = false;
     events_ = &events;
     open_ = true;
     active_ = true;
@@ -104,8 +116,31 @@ void ScriptedPlatform::SetWindowPos(int x, int y) {
 }
 
 void ScriptedPlatform::GetWindowSize(int& width, int& height) {
-    width = open_ ? request_.width : 0;
-    height = open_ ? request_.height : 0;
+    width = open_ ? width_ : 0;
+    height = open_ ? height_ : 0;
+}
+
+// The real GL window, if any, takes the scripted size, so what is drawn
+// into it has the framebuffer the host believes in.
+void ScriptedPlatform::FollowSize() {
+    if (glWindow_) glfwSetWindowSize(glWindow_, width_, height_);
+}
+
+void ScriptedPlatform::SetFullscreen(bool on) {
+    if (!open_ || on == fullscreen_) return;
+    ++fullscreenSwitches_;
+    fullscreen_ = on;
+    if (on) {
+        windowedWidth_ = width_;
+        windowedHeight_ = height_;
+        width_ = desktop_.width;
+        height_ = desktop_.height;
+    } else {
+        width_ = windowedWidth_;
+        height_ = windowedHeight_;
+    }
+    FollowSize();
+    queue_.push_back([this, w = width_, h = height_] { events_->OnFramebufferResize(w, h); });
 }
 
 void ScriptedPlatform::GetCursorPos(double& x, double& y) {
@@ -182,6 +217,12 @@ ScriptedHost::ScriptedHost(ScriptedPlatform::Options options) {
     auto platform = std::make_unique<ScriptedPlatform>(options);
     platform_ = platform.get();
     game_ = std::make_unique<RtCobaltGame>(std::move(platform));
+    game_->UseSettingsStore([this] { return settings_; },
+                            [this](const GameSettings& settings) {
+                                settings_ = settings;
+                                ++settingsSaves_;
+                                return true;
+                            });
 }
 
 ScriptedHost::~ScriptedHost() = default;

@@ -20,6 +20,9 @@
 // next PollEvents or WaitEvents, as the window system would deliver them.
 // WaitEvents with nothing queued returns at once (it advances the clock by
 // the idle time, 0 by default) so a suspended host never blocks a test.
+// The window keeps the size it was made with until the script resizes it or
+// the host turns fullscreen on (the desktop mode's size); either reaches the
+// host as a resize event at the next poll, as GLFW's would.
 //
 // With Options::glContext the platform also makes a real (unpolled) GLFW
 // window and keeps its GL context current, for tests that draw real pixels
@@ -34,6 +37,7 @@
 #include <string>
 
 #include "host/platform.h"
+#include "host/settings.h"
 
 struct GLFWwindow;
 class RtCobaltGame;
@@ -78,6 +82,8 @@ public:
     void RequestClose();
     // The window goes away (the loop in Run ends after this frame).
     void CloseWindow();
+    // The player drags the window to a new framebuffer size.
+    void Resize(int width, int height);
     // Closes the window after this many buffer swaps (0: never).
     void CloseAfterFrames(int frames) { closeAfter_ = frames; }
 
@@ -108,6 +114,7 @@ public:
     // The interval last applied to the driver (-1 before any).
     int DriverSwapInterval() const { return swapInterval_; }
     std::size_t PendingEvents() const { return queue_.size(); }
+    int FullscreenSwitches() const { return fullscreenSwitches_; }
 
     // ---- HostPlatform
     double Now() override { return now_; }
@@ -119,6 +126,8 @@ public:
     void SetWindowPos(int x, int y) override;
     void SetWindowTitle(const char* utf8) override { title_ = utf8; }
     void GetWindowSize(int& width, int& height) override;
+    void SetFullscreen(bool on) override;
+    bool IsFullscreen() override { return open_ && fullscreen_; }
     void GetCursorPos(double& x, double& y) override;
     void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
     bool IsWindowActive() override { return open_ && active_; }
@@ -136,6 +145,7 @@ public:
 
 private:
     void Deliver();
+    void FollowSize();
 
     Options options_;
     double now_;
@@ -153,6 +163,10 @@ private:
     int waits_ = 0;
     WindowRequest request_;
     int windowX_ = 0, windowY_ = 0;
+    int width_ = 0, height_ = 0;
+    bool fullscreen_ = false;
+    int windowedWidth_ = 0, windowedHeight_ = 0;
+    int fullscreenSwitches_ = 0;
     std::string title_;
     double cursorX_ = 0, cursorY_ = 0;
     bool cursorVisible_ = true;
@@ -168,12 +182,16 @@ private:
 
 // An RtCobaltGame on its own ScriptedPlatform: the usual way for a test to
 // drive the host (and, through the delegate, the whole game) frame by frame.
+// Its settings live in memory, never in a file: a test sets what the
+// "saved" settings are before Start and reads what the host saved.
 class ScriptedHost {
 public:
     explicit ScriptedHost(ScriptedPlatform::Options options = {});
     ~ScriptedHost();
 
     ScriptedPlatform& Platform() { return *platform_; }
+    GameSettings& Settings() { return settings_; }
+    int SettingsSaves() const { return settingsSaves_; }
     RtCobaltGame& Game() { return *game_; }
     // Opens the window and starts the game (RtGlfwGame::BeginRun).
     bool Start();
@@ -181,6 +199,8 @@ public:
     void Frames(int count = 1);
 
 private:
+    GameSettings settings_;
+    int settingsSaves_ = 0;
     ScriptedPlatform* platform_;
     std::unique_ptr<RtCobaltGame> game_;
 };
