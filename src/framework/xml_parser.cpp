@@ -13,6 +13,7 @@ constexpr StringView kCDataOpen = u"<![CDATA[";
 constexpr StringView kCDataClose = u"]]>";
 constexpr StringView kCommentOpen = u"<!--";
 constexpr StringView kCommentClose = u"-->";
+constexpr StringView kDoctypeOpen = u"<!DOCTYPE";
 
 }  // namespace
 
@@ -189,6 +190,33 @@ void c_XMLParser::ReadDeclaration() {
     Expect('>');
 }
 
+void c_XMLParser::SkipDoctype() {
+    // The document type only names a grammar the game never checks, so it is
+    // passed over whole: quoted identifiers and an internal subset in [ ]
+    // (with its own quoted values and comments) may hold a '>' or ']'.
+    pos += static_cast<int>(kDoctypeOpen.size());
+    bool inSubset = false;
+    for (;;) {
+        int c = Peek();
+        if (c == kEof) Fail(inSubset ? u"]" : u">", u"EOF");
+        if (c == '"' || c == '\'') {
+            std::size_t end = chars.find(static_cast<char16_t>(c), static_cast<std::size_t>(pos) + 1);
+            if (end == String::npos) {
+                pos = static_cast<int>(chars.size());
+                Fail(Describe(c), u"EOF");
+            }
+            pos = static_cast<int>(end) + 1;
+        } else if (inSubset && At(kCommentOpen)) {
+            SkipComment();
+        } else {
+            ++pos;
+            if (c == '[') inSubset = true;
+            if (c == ']') inSubset = false;
+            if (c == '>' && !inSubset) return;
+        }
+    }
+}
+
 Ref<c_XMLNode> c_XMLParser::ReadElement(int depth) {
     auto node = New<c_XMLNode>();
     SkipComment();
@@ -229,6 +257,17 @@ Ref<c_XMLNode> c_XMLParser::Parse(StringView text) {
     root = nullptr;
     declaration.clear();
     ReadDeclaration();
+    // Comments and a document type may come before the root element.
+    for (;;) {
+        SkipWhitespace();
+        if (At(kCommentOpen)) {
+            SkipComment();
+        } else if (At(kDoctypeOpen)) {
+            SkipDoctype();
+        } else {
+            break;
+        }
+    }
     root = ReadElement(1);
     return root;
 }

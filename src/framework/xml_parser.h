@@ -79,5 +79,6 @@ private:
     String ReadCData();
     String ReadText();
     void ReadDeclaration();
+    void SkipDoctype();
     Ref<c_XMLNode> ReadElement(int depth);
 };

@@ -1,7 +1,11 @@
 // audio_data.cpp — the WAV and Ogg Vorbis readers.
 #include "host/audio_data.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 // Debian's stb_vorbis.h carries the implementation too; it is compiled once
@@ -57,33 +61,94 @@ std::vector<std::uint8_t> ReadUpTo(std::FILE* file, std::uint32_t count) {
     return out;
 }
 
+constexpr std::uint32_t kFormatPcm = 1;
+constexpr std::uint32_t kFormatFloat = 3;
+constexpr std::uint32_t kFormatExtensible = 0xFFFE;
+
+std::int16_t ClampToInt16(std::int64_t value) {
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(value, INT16_MIN, INT16_MAX));
+}
+
+// 24- and 32-bit integer and 32-bit float samples as the 16-bit ones the
+// device plays: integers are rounded to the nearest 16-bit step, floats are
+// scaled from -1..1, and anything out of range is clamped (NaN is silence).
+std::vector<std::uint8_t> ToPcm16(const std::vector<std::uint8_t>& raw, std::size_t sampleBytes, bool ieeeFloat) {
+    const std::size_t count = raw.size() / sampleBytes;
+    std::vector<std::uint8_t> out(count * 2);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* in = raw.data() + i * sampleBytes;
+        std::uint32_t bits = 0;
+        for (std::size_t b = sampleBytes; b-- > 0;) bits = (bits << 8) | in[b];
+        std::int16_t sample = 0;
+        if (ieeeFloat) {
+            float value = 0;
+            std::memcpy(&value, &bits, sizeof value);
+            if (!std::isnan(value)) sample = ClampToInt16(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+        } else {
+            // Sign-extend from the sample's width, then drop the low bits
+            // with rounding (half up).
+            const int shift = static_cast<int>(32 - 8 * sampleBytes);
+            const std::int64_t value = static_cast<std::int32_t>(bits << shift) >> shift;
+            const int drop = static_cast<int>(8 * sampleBytes - 16);
+            sample = ClampToInt16((value + (std::int64_t{1} << (drop - 1))) >> drop);
+        }
+        const auto u = static_cast<std::uint16_t>(sample);
+        out[2 * i] = static_cast<std::uint8_t>(u & 0xFF);
+        out[2 * i + 1] = static_cast<std::uint8_t>(u >> 8);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::optional<AudioData> ReadWav(std::FILE* file) {
+    // Every size in the file is checked against what the file really holds,
+    // so a damaged header can neither skip past its end nor claim more.
+    const long start = std::ftell(file);
+    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return std::nullopt;
+    const long end = std::ftell(file);
+    if (end < start || std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
+    auto remaining = [&]() -> std::uint32_t {
+        long at = std::ftell(file);
+        return at < 0 || at > end ? 0 : static_cast<std::uint32_t>(std::min<long>(end - at, UINT32_MAX));
+    };
+
     if (!TagIs(ReadTag(file), "RIFF")) return std::nullopt;
     if (!ReadLE<4>(file)) return std::nullopt;  // RIFF size, not trusted
     if (!TagIs(ReadTag(file), "WAVE")) return std::nullopt;
     if (!TagIs(ReadTag(file), "fmt ")) return std::nullopt;
-
     auto chunkSize = ReadLE<4>(file);
-    auto formatCode = ReadLE<2>(file);
-    auto channels = ReadLE<2>(file);
-    auto rate = ReadLE<4>(file);
-    auto byteRate = ReadLE<4>(file);
-    auto blockAlign = ReadLE<2>(file);
-    auto bits = ReadLE<2>(file);
-    if (!chunkSize || !formatCode || !channels || !rate || !byteRate || !blockAlign || !bits) {
-        return std::nullopt;
+    if (!chunkSize || *chunkSize < 16 || *chunkSize > remaining()) return std::nullopt;
+    std::vector<std::uint8_t> fmt = ReadUpTo(file, *chunkSize);
+    if (fmt.size() != *chunkSize) return std::nullopt;
+    auto le = [&](std::size_t at, int bytes) {
+        std::uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | fmt[at + static_cast<std::size_t>(i)];
+        return value;
+    };
+    std::uint32_t formatCode = le(0, 2);
+    const std::uint32_t channels = le(2, 2), rate = le(4, 4), bits = le(14, 2);
+    if (formatCode == kFormatExtensible) {
+        // The real format is the sub-format GUID: the plain format code
+        // followed by the fixed tail every such GUID shares.
+        static constexpr std::uint8_t kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                       0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+        if (fmt.size() < 40 || le(16, 2) < 22 || std::memcmp(fmt.data() + 26, kGuidTail, 14) != 0) {
+            return std::nullopt;
+        }
+        formatCode = le(24, 2);
     }
-    if (*formatCode != 1) return std::nullopt;  // integer PCM only
-    if (*chunkSize > 16 && !Skip(file, *chunkSize - 16)) return std::nullopt;
+    const bool pcm = formatCode == kFormatPcm && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    const bool ieeeFloat = formatCode == kFormatFloat && bits == 32;
+    if (!pcm && !ieeeFloat) return std::nullopt;
+    if (channels == 0) return std::nullopt;
 
     AudioData audio;
-    audio.channelCount = static_cast<int>(*channels);
-    audio.bytesPerSample = static_cast<int>(*bits / 8);
-    audio.sampleRate = static_cast<int>(*rate);
-    const int frameBytes = audio.channelCount * audio.bytesPerSample;
-    if (frameBytes <= 0) return std::nullopt;  // no frame size to divide by
+    audio.channelCount = static_cast<int>(channels);
+    audio.bytesPerSample = bits == 8 ? 1 : 2;
+    audio.sampleRate = static_cast<int>(rate);
+    const std::size_t sampleBytes = bits / 8;
+    const std::size_t frameBytes = channels * sampleBytes;
 
     for (;;) {
         bool complete = false;
@@ -92,14 +157,20 @@ std::optional<AudioData> ReadWav(std::FILE* file) {
         auto size = ReadLE<4>(file);
         if (!size) return std::nullopt;
         if (TagIs(tag, "data")) {
-            audio.data = ReadUpTo(file, *size);
             // A file cut short keeps the whole frames it still has.
-            audio.length = static_cast<int>(audio.data.size() / frameBytes);
-            audio.data.resize(static_cast<std::size_t>(audio.length) * frameBytes);
+            std::vector<std::uint8_t> raw = ReadUpTo(file, std::min(*size, remaining()));
+            const std::size_t frames = raw.size() / frameBytes;
+            audio.length = static_cast<int>(frames);
+            raw.resize(frames * frameBytes);
+            if (bits <= 16) {
+                audio.data = std::move(raw);
+            } else {
+                audio.data = ToPcm16(raw, sampleBytes, ieeeFloat);
+            }
             return audio;
         }
         // Chunks are skipped by their exact size, without padding to even.
-        if (!Skip(file, *size)) return std::nullopt;
+        if (*size > remaining() || !Skip(file, *size)) return std::nullopt;
     }
 }
 

@@ -1,8 +1,9 @@
 // audio_data.h — decoding sound files into PCM for the audio device.
 //
-// Every sound is decoded whole at load time: WAV files with integer PCM, and
-// Ogg Vorbis files through stb_vorbis (16-bit). LoadAudioFile is the host's
-// LoadAudioData: it opens the path through the host's "cobalt:" mapping.
+// Every sound is decoded whole at load time: WAV files with integer or float
+// PCM (wider than 16 bits becomes 16-bit), and Ogg Vorbis files through
+// stb_vorbis (16-bit). LoadAudioFile is the host's LoadAudioData: it opens the
+// path through the host's "cobalt:" mapping.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,12 @@ struct AudioData {
     int sampleRate = 0;      // Hz
 };
 
-// Reads a RIFF/WAVE file of integer PCM from the current position of `file`.
-// The format chunk must come first; other chunks before "data" are skipped.
+// Reads a RIFF/WAVE file from the current position of `file`: 8-, 16-, 24- or
+// 32-bit integer or 32-bit float PCM, given plainly or as an extensible
+// format. 8- and 16-bit data is kept as it is; the rest becomes 16-bit. The
+// format chunk must come first; other chunks before "data" are skipped, and a
+// chunk claiming more than the file holds (other than "data", which keeps
+// what there is) refuses the file.
 std::optional<AudioData> ReadWav(std::FILE* file);
 // Decodes a whole Ogg Vorbis stream (the rest of `file`, from its current
 // position) into 16-bit frames.

@@ -203,9 +203,8 @@ String DecodeText(std::string_view bytes) {
     if (body.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) body.remove_prefix(3);
     bool ok = true;
     String text = FromUtf8(body, &ok);
-    if (ok) return text;
-    LastTextDecodingError() = u"Invalid UTF-8";
-    return FromBytes(bytes);
+    if (!ok) LastTextDecodingError() = u"Invalid UTF-8";
+    return text;
 }
 
 String LoadString(StringView path) {

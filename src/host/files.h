@@ -71,9 +71,9 @@ std::optional<std::vector<std::uint8_t>> LoadData(StringView path);
 String LoadString(StringView path);
 // Text decoding of a whole file: a FE FF or FF FE start selects UTF-16 big-
 // or little-endian (an odd last byte is dropped); otherwise UTF-8 after an
-// optional byte-order mark, with 1- to 3-byte sequences. Invalid UTF-8 sets
-// LastTextDecodingError() to "Invalid UTF-8" and the whole file is taken one
-// character per byte.
+// optional byte-order mark (see FromUtf8). Each invalid UTF-8 stretch
+// becomes U+FFFD and sets LastTextDecodingError() to "Invalid UTF-8"; the rest
+// of the file decodes as usual.
 String DecodeText(std::string_view bytes);
 // The last text-decoding error, empty when there has been none.
 String& LastTextDecodingError();

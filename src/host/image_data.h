@@ -1,4 +1,4 @@
-// image_data.h — decoding image files (PNG, JPEG …) into 8-bit pixels.
+// image_data.h — decoding image files (PNG and JPEG) into 8-bit pixels.
 //
 // Pixels keep the file's own channel count (depth 1 grey, 2 grey + alpha,
 // 3 RGB, 4 RGBA), rows top first, no padding. Decoding is stb_image.
@@ -33,12 +33,20 @@ struct ImageData {
     std::size_t ByteSize() const { return std::size_t(width) * std::size_t(height) * std::size_t(depth); }
 };
 
+// The largest picture decoded: per side, and in decoded bytes.
+constexpr int kMaxImageSide = 8192;
+constexpr long long kMaxImageBytes = 64LL * 1024 * 1024;
+
 // Decodes the file at `fileName` (a file-system path, UTF-8). Empty result
-// when the file is missing, unreadable or not an image.
+// when the file is missing, unreadable or not an image. Only PNG and JPEG are
+// decoded, and only within kMaxImageSide and kMaxImageBytes (checked from the
+// header before anything is allocated); a file refused for either prints a
+// line naming it and the limit.
 ImageData DecodeImageFile(const std::string& fileName);
 // Decodes an image file held in memory (for example the unscrambled bytes of
-// a scrambled image). Empty result for bytes that do not decode.
-ImageData DecodeImageMemory(const std::uint8_t* bytes, std::size_t length);
+// a scrambled image), under the same rules; `name` stands for the file in the
+// printed line. Empty result for bytes that do not decode.
+ImageData DecodeImageMemory(const std::uint8_t* bytes, std::size_t length, const std::string& name = "image in memory");
 
 using ImageDataLoader = std::function<ImageData(StringView path)>;
 // Installs the loader behind LoadImageData; an empty function restores the

@@ -1,6 +1,7 @@
 // progress.cpp — see progress.h.
 #include "host/progress.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "host/files.h"
@@ -83,10 +84,10 @@ int SaveProgress(int progress) {
 }
 
 int LoadProgress() {
-    std::vector<String> parts = Split(Decipher(Base64ToString(LoadState())), u"|");
+    std::vector<String> parts = Split(Decipher(Base64ToString(Trim(LoadState()))), u"|");
     if (parts.size() != 2) return 0;
     long long a = StringToInt(parts[0], 63);
     long long b = StringToInt(parts[1], 63);
     if (a < INT_MIN || a > INT_MAX || b != 999 - a) return 0;
-    return static_cast<int>(a);
+    return static_cast<int>(std::clamp<long long>(a, 0, kMaxProgress));
 }

@@ -15,7 +15,12 @@ String StringToBase64(StringView text);
 // The fixed key of the progress cipher (27 printable ASCII characters).
 extern const StringView kProgressKey;
 
+// The highest progress there is: one step per level finished.
+constexpr int kMaxProgress = 6;
+
 // Writes the progress record; returns SaveState's result.
 int SaveProgress(int progress);
-// Reads the progress record; 0 when it is missing, damaged or tampered with.
+// Reads the progress record, ignoring blanks and line ends around it (as text
+// editors add) and clamped to 0..kMaxProgress; 0 when it is missing, damaged
+// or tampered with.
 int LoadProgress();

@@ -5,20 +5,43 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+void AppendUtf8(std::string& out, unsigned v) {
+    if (v < 0x80) {
+        out.push_back(static_cast<char>(v));
+    } else if (v < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (v >> 6)));
+        out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+    } else if (v < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (v >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (v >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((v >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+    }
+}
+
+bool IsHighSurrogate(unsigned c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(unsigned c) { return c >= 0xDC00 && c <= 0xDFFF; }
+}  // namespace
+
 std::string ToUtf8(StringView text) {
     std::string out;
     out.reserve(text.size());
-    for (char16_t c : text) {
-        unsigned v = c;
-        if (v < 0x80) {
-            out.push_back(static_cast<char>(v));
-        } else if (v < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (v >> 6)));
-            out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned v = text[i];
+        if (IsHighSurrogate(v) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            AppendUtf8(out, 0x10000 + ((v - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
+            ++i;
+        } else if (IsHighSurrogate(v) || IsLowSurrogate(v)) {
+            // A lone surrogate has no UTF-8 form; writing its three-byte
+            // pattern would produce bytes no strict decoder accepts.
+            AppendUtf8(out, 0xFFFD);
         } else {
-            out.push_back(static_cast<char>(0xE0 | (v >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+            AppendUtf8(out, v);
         }
     }
     return out;
@@ -41,28 +64,54 @@ std::string ToBytes(StringView text) {
 String FromUtf8(std::string_view bytes, bool* ok) {
     String out;
     out.reserve(bytes.size());
+    bool valid = true;
     std::size_t i = 0, n = bytes.size();
-    auto cont = [&](std::size_t k) { return k < n && (static_cast<unsigned char>(bytes[k]) & 0xC0) == 0x80; };
+    auto at = [&](std::size_t k) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[k])); };
     while (i < n) {
-        unsigned b = static_cast<unsigned char>(bytes[i]);
+        unsigned b = at(i);
         if (b < 0x80) {
             out.push_back(static_cast<char16_t>(b));
-            i += 1;
-        } else if ((b & 0xE0) == 0xC0 && cont(i + 1)) {
-            unsigned c1 = static_cast<unsigned char>(bytes[i + 1]);
-            out.push_back(static_cast<char16_t>(((b & 0x1F) << 6) | (c1 & 0x3F)));
-            i += 2;
-        } else if ((b & 0xF0) == 0xE0 && cont(i + 1) && cont(i + 2)) {
-            unsigned c1 = static_cast<unsigned char>(bytes[i + 1]);
-            unsigned c2 = static_cast<unsigned char>(bytes[i + 2]);
-            out.push_back(static_cast<char16_t>(((b & 0x0F) << 12) | ((c1 & 0x3F) << 6) | (c2 & 0x3F)));
-            i += 3;
-        } else {
-            if (ok) *ok = false;
-            return FromBytes(bytes);
+            ++i;
+            continue;
         }
+        // The lead byte fixes the length and the range the second byte may
+        // take (which rules out overlong forms, UTF-16 surrogates and values
+        // past U+10FFFF); later bytes are plain continuation bytes.
+        std::size_t length = 0;
+        unsigned low = 0x80, high = 0xBF, value = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2, value = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3, value = b & 0x0F;
+            if (b == 0xE0) low = 0xA0;
+            if (b == 0xED) high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4, value = b & 0x07;
+            if (b == 0xF0) low = 0x90;
+            if (b == 0xF4) high = 0x8F;
+        }
+        std::size_t used = 1;
+        while (length && used < length && i + used < n) {
+            unsigned c = at(i + used);
+            if (c < (used == 1 ? low : 0x80u) || c > (used == 1 ? high : 0xBFu)) break;
+            value = (value << 6) | (c & 0x3F);
+            ++used;
+        }
+        if (!length || used < length) {
+            // One replacement per invalid stretch: the bad lead byte together
+            // with the continuation bytes it validly started.
+            out.push_back(u'\uFFFD');
+            valid = false;
+        } else if (value < 0x10000) {
+            out.push_back(static_cast<char16_t>(value));
+        } else {
+            value -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
+        }
+        i += used;
     }
-    if (ok) *ok = true;
+    if (ok) *ok = valid;
     return out;
 }
 

@@ -1,7 +1,7 @@
 // text.h — String, the game's text type, and the conversions the layers need.
 //
-// A String is a sequence of 16-bit characters (UTF-16 code units taken one by
-// one: the game never pairs surrogates). Files are decoded into it by the file
+// A String is a sequence of 16-bit characters (UTF-16 code units; characters
+// past U+FFFF are held as surrogate pairs, which the font draws as nothing). Files are decoded into it by the file
 // layer; these helpers convert to and from UTF-8 for the C library and the
 // console, and do the number and split/trim work of the parsers.
 #pragma once
@@ -14,10 +14,13 @@
 using String = std::u16string;
 using StringView = std::u16string_view;
 
-// UTF-8 of the text, one to three bytes per 16-bit character (never four).
+// UTF-8 of the text; a surrogate pair becomes one four-byte sequence and a
+// lone surrogate becomes U+FFFD.
 std::string ToUtf8(StringView text);
-// Decodes UTF-8 strictly (1-3 byte sequences). On an invalid sequence the
-// bytes are taken one character each and *ok (if given) is set to false.
+// Decodes UTF-8 strictly (1- to 4-byte sequences, the latter into surrogate
+// pairs). Each invalid stretch (a stray or overlong byte, a cut-off sequence,
+// an encoded surrogate, a value past U+10FFFF) becomes one U+FFFD and the rest
+// decodes normally; *ok (if given) says whether nothing was replaced.
 String FromUtf8(std::string_view bytes, bool* ok = nullptr);
 // One character per byte (Latin-1): the byte-for-byte view of a file.
 String FromBytes(std::string_view bytes);

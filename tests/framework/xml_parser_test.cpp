@@ -89,6 +89,21 @@ TEST(XMLParser, DeclarationAndAttributes) {
     EXPECT_EQ(root->GetAttribute(u"missing"), u"");
 }
 
+TEST(XMLParser, DocumentTypeBeforeTheRootIsSkipped) {
+    const char16_t* docs[] = {
+        u"<!DOCTYPE map SYSTEM \"http://example.org/map.dtd\">\n<map a=\"1\"/>",
+        u"<?xml version=\"1.0\"?>\n<!DOCTYPE map>\n<map a=\"1\"/>",
+        u"<?xml version=\"1.0\"?><!-- a --><!DOCTYPE map PUBLIC \"-//x>y//EN\" 'a]b.dtd'><!-- b -->\n<map a=\"1\"/>",
+        u"<!DOCTYPE map [\n  <!ELEMENT map EMPTY>\n  <!ATTLIST map a CDATA \"]>\">\n"
+        u"  <!-- ]> -->\n]>\n<map a=\"1\"/>",
+    };
+    for (const char16_t* doc : docs) {
+        auto root = ParseText(doc);
+        EXPECT_EQ(root->name, u"map") << ToUtf8(doc);
+        EXPECT_EQ(root->GetAttribute(u"a"), u"1") << ToUtf8(doc);
+    }
+}
+
 TEST(XMLParser, LookupsFilterAndChain) {
     auto props = ParseText(
         u"<properties><property name=\"layer\" value=\"1\"/><other name=\"layer\"/>"
@@ -148,6 +163,9 @@ TEST(XMLParserDeathTest, SyntaxErrorsReportWhereAndWhat) {
         {u"<?xmL version=\"1\"?><a/>", "Expected 'xml' at position 5. Found 'xmL' instead."},
         {u"<?xml version=\"1\"><a/>", "Expected '?'[63] at position 17. Found '>'[62] instead."},
         {u"<a", "Expected valid identifier at position 2. Found EOF instead."},
+        {u"<!DOCTYPE a", "Expected > at position 11. Found EOF instead."},
+        {u"<!DOCTYPE a [<!ENTITY x \"y\">><a/>", "Expected ] at position 33. Found EOF instead."},
+        {u"<!DOCTYPE a SYSTEM \"x><a/>", "Expected '\"'[34] at position 26. Found EOF instead."},
     };
     for (const auto& c : cases) {
         EXPECT_EXIT(ParseInChild(c.doc), ::testing::ExitedWithCode(255),

@@ -2,6 +2,9 @@
 // extension, missing files, and Ogg Vorbis decoded to 16-bit frames.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+
 #include "audio/audio_fixtures.h"
 #include "host/audio_data.h"
 
@@ -21,7 +24,102 @@ std::string Cut(std::string bytes, std::size_t size) {
     return bytes;
 }
 
+// Little-endian samples of `width` bytes each.
+std::string Samples(std::initializer_list<std::int64_t> values, int width) {
+    std::string out;
+    for (std::int64_t v : values) {
+        auto u = static_cast<std::uint64_t>(v);
+        for (int b = 0; b < width; ++b) out.push_back(static_cast<char>((u >> (8 * b)) & 0xFF));
+    }
+    return out;
+}
+
+std::string FloatSamples(std::initializer_list<float> values) {
+    std::string out;
+    for (float v : values) out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    return out;
+}
+
+// A WAVE_FORMAT_EXTENSIBLE file whose sub-format GUID carries `subFormat`
+// (the GUID's tail is damaged when `goodGuid` is false).
+std::string ExtensibleWav(int subFormat, int channels, int bits, const std::string& data, bool goodGuid = true) {
+    std::string wav = MakeWav({0xFFFE, channels, bits, 48000, 40, {}, data});
+    std::string ext = Samples({22, bits, channels == 2 ? 3 : 4, subFormat}, 2);  // size, valid bits, mask, code
+    ext.insert(4, std::string("\0\0", 2));                                       // the channel mask is 4 bytes
+    ext += std::string("\0\0\0\0\x10\0\x80\0\0\xAA\0\x38\x9B\x71", 14);
+    if (!goodGuid) ext.back() = '\x72';
+    wav.replace(36, ext.size(), ext);
+    return wav;
+}
+
+std::vector<std::int16_t> Pcm16(const std::vector<std::uint8_t>& data) {
+    std::vector<std::int16_t> out(data.size() / 2);
+    std::memcpy(out.data(), data.data(), out.size() * 2);
+    return out;
+}
+
 }  // namespace
+
+TEST(AudioData, WiderAndFloatWavBecomesSixteenBitWithRoundingAndClamping) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int channels;
+        std::vector<std::int16_t> samples;
+    };
+    const std::string float32 = FloatSamples({1.0f, -1.0f, 2.0f, -3.0f, 0.5f, std::nanf("")});
+    const Case cases[] = {
+        {"24-bit mono",
+         MakeWav({1, 1, 24, 48000, 16, {}, Samples({0x7FFFFF, -0x800000, 128, 127, -129, 0x123456}, 3)}),
+         1,
+         {32767, -32768, 1, 0, -1, 0x1234}},
+        {"32-bit mono",
+         MakeWav({1, 1, 32, 48000, 16, {}, Samples({0x7FFFFFFF, -0x80000000LL, 0x8000, 0x12345678}, 4)}),
+         1,
+         {32767, -32768, 1, 0x1234}},
+        {"32-bit float mono", MakeWav({3, 1, 32, 48000, 16, {}, float32}), 1, {32767, -32767, 32767, -32767, 16384, 0}},
+        {"24-bit stereo extensible",
+         ExtensibleWav(1, 2, 24, Samples({0x7FFF00, -0x100, 0x100, 0}, 3)),
+         2,
+         {32767, -1, 1, 0}},
+        {"float stereo extensible", ExtensibleWav(3, 2, 32, FloatSamples({0.25f, -0.25f})), 2, {8192, -8192}},
+        {"16-bit extensible kept as it is", ExtensibleWav(1, 1, 16, Samples({-2, 3}, 2)), 1, {-2, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto audio = LoadAudioFile(S(WriteTempFile("wide.wav", c.bytes)));
+        ASSERT_TRUE(audio.has_value());
+        EXPECT_EQ(audio->bytesPerSample, 2);
+        EXPECT_EQ(audio->channelCount, c.channels);
+        EXPECT_EQ(audio->sampleRate, 48000);
+        EXPECT_EQ(audio->length, static_cast<int>(c.samples.size()) / c.channels);
+        EXPECT_EQ(Pcm16(audio->data), c.samples);
+    }
+    auto eight = LoadAudioFile(S(WriteTempFile("ext8.wav", ExtensibleWav(1, 2, 8, "\x01\x02\x03\x04"))));
+    ASSERT_TRUE(eight.has_value());
+    EXPECT_EQ(eight->bytesPerSample, 1);
+    EXPECT_EQ(eight->data, (std::vector<std::uint8_t>{1, 2, 3, 4}));
+}
+
+TEST(AudioData, WavHeadersThatDoNotFitAreRefused) {
+    std::string pcm16 = SinePcm16(1, 22050, 10);
+    std::string hugeChunk = MakeWav({1, 1, 16, 22050, 16, {{"LIST", "abcd"}}, pcm16});
+    hugeChunk.replace(40, 4, Samples({0x7FFFFFF0}, 4));  // the LIST chunk claims far more than there is
+    std::string hugeFormat = MakeWav({1, 1, 16, 22050, 16, {}, pcm16});
+    hugeFormat.replace(16, 4, Samples({0xFFFFFFF0LL}, 4));
+    const std::pair<const char*, std::string> cases[] = {
+        {"chunk past the end", hugeChunk},
+        {"format chunk past the end", hugeFormat},
+        {"format chunk shorter than its fields", MakeWav({1, 1, 16, 22050, 12, {}, pcm16})},
+        {"extensible with an unknown sub-format", ExtensibleWav(1, 1, 16, pcm16, false)},
+        {"extensible with a short format chunk", MakeWav({0xFFFE, 1, 16, 22050, 18, {}, pcm16})},
+        {"extensible float of 16 bits", ExtensibleWav(3, 1, 16, pcm16)},
+        {"12-bit integer", MakeWav({1, 1, 12, 22050, 16, {}, pcm16})},
+    };
+    for (const auto& [name, bytes] : cases) {
+        EXPECT_FALSE(LoadAudioFile(S(WriteTempFile("bad.wav", bytes)))) << name;
+    }
+}
 
 TEST(AudioData, WavReaderFollowsTheRiffRules) {
     std::string pcm16 = SinePcm16(1, 22050, 10);  // 220 frames

@@ -37,7 +37,7 @@ TEST(Paths, FixAndMap) {
     EXPECT_EQ(OpenFile(u"cobalt://other/x", "rb"), nullptr);
 }
 
-TEST(TextDecoding, EncodingsAndFallback) {
+TEST(TextDecoding, EncodingsAndReplacement) {
     struct Case {
         std::string bytes;
         String text;
@@ -50,16 +50,19 @@ TEST(TextDecoding, EncodingsAndFallback) {
         {std::string("\xFF\xFE", 2), u"", false},
         {std::string("\xFF\xFEh\0i\0x", 7), u"hi", false},
         {std::string("\xFE\xFF\0h\0i", 6), u"hi", false},
+        // A four-byte character among accented text leaves the rest intact.
+        {"DISE\xC3\x91O \xF0\x9F\x98\x80 ni\xC3\xB1o", u"DISE\u00D1O \U0001F600 ni\u00F1o", false},
+        // Only the bad stretch is replaced, the text around it survives.
         {"\xC3"
-         "A",
-         u"\u00C3A", true},
-        {"ok\xE2\x82", u"ok\u00E2\u0082", true},
-        {"\xF0\x9F\x98\x80", u"\u00F0\u009F\u0098\u0080", true},
+         "A\xC3\xA9",
+         u"\uFFFDA\u00E9", true},
+        {"ok\xE2\x82", u"ok\uFFFD", true},
+        {"\xC3\x91\xFF\xC3\x91", u"\u00D1\uFFFD\u00D1", true},
     };
     for (const Case& c : cases) {
         LastTextDecodingError().clear();
-        EXPECT_EQ(DecodeText(c.bytes), c.text);
-        EXPECT_EQ(LastTextDecodingError(), c.invalid ? u"Invalid UTF-8" : u"");
+        EXPECT_EQ(DecodeText(c.bytes), c.text) << c.bytes;
+        EXPECT_EQ(LastTextDecodingError(), c.invalid ? u"Invalid UTF-8" : u"") << c.bytes;
     }
 }
 

@@ -5,16 +5,43 @@
 #include "host/rnd.h"
 #include "host/text.h"
 
-TEST(Text, Utf8RoundTripAndInvalidFallsBackToBytes) {
-    String s = u"a\u00f1\u20ac";
-    EXPECT_EQ(ToUtf8(s), "a\xc3\xb1\xe2\x82\xac");
-    EXPECT_EQ(FromUtf8(ToUtf8(s)), s);
-    bool ok = true;
-    EXPECT_EQ(FromUtf8("\xc3"
-                       "A",
-                       &ok),
-              String(u"\u00c3A"));
-    EXPECT_FALSE(ok);
+TEST(Text, Utf8RoundTrip) {
+    String s = u"a\u00f1\u20ac\U0001F600\U0010FFFF";
+    EXPECT_EQ(ToUtf8(s), "a\xc3\xb1\xe2\x82\xac\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf");
+    bool ok = false;
+    EXPECT_EQ(FromUtf8(ToUtf8(s), &ok), s);
+    EXPECT_TRUE(ok);
+    // A surrogate without its partner has no UTF-8 form.
+    EXPECT_EQ(ToUtf8(String(u"x") + char16_t(0xD800) + u"y" + char16_t(0xDC00)), "x\xef\xbf\xbdy\xef\xbf\xbd");
+}
+
+TEST(Text, InvalidUtf8BecomesOneReplacementPerBadStretch) {
+    struct Case {
+        std::string bytes;
+        String text;
+    };
+    const Case cases[] = {
+        {"\xc3"
+         "A",
+         u"\uFFFDA"},  // cut-off two-byte sequence
+        {"a\x80\xbf"
+         "b",
+         u"a\uFFFD\uFFFDb"},                                // stray continuation bytes
+        {"\xc0\xaf", u"\uFFFD\uFFFD"},                      // overlong '/'
+        {"\xe0\x80\xaf", u"\uFFFD\uFFFD\uFFFD"},            // overlong three-byte form
+        {"\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},            // an encoded surrogate
+        {"\xf4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+        {"\xf0\x9f\x98"
+         "x",
+         u"\uFFFDx"},  // cut-off four-byte sequence
+        {"\xf8\x88\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"end\xf0\x9f", u"end\uFFFD"},
+    };
+    for (const Case& c : cases) {
+        bool ok = true;
+        EXPECT_EQ(FromUtf8(c.bytes, &ok), c.text) << c.bytes;
+        EXPECT_FALSE(ok) << c.bytes;
+    }
 }
 
 TEST(Text, LeadingNumberReads) {

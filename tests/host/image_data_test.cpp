@@ -1,0 +1,78 @@
+// Image decoding limits: only PNG and JPEG are decoded, and pictures over
+// the size limits are refused from their header, with a line naming the file.
+#include <gtest/gtest.h>
+
+#include "framework/image_files.h"
+#include "host/image_data.h"
+
+namespace {
+
+void AppendBE(std::string& out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+}
+
+// A PNG signature and header chunk claiming w × h RGBA, with no pixel data:
+// enough for the header to be read, so the size is all that is judged.
+std::string PngHeader(std::uint32_t w, std::uint32_t h) {
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    AppendBE(png, 13);
+    png += "IHDR";
+    AppendBE(png, w);
+    AppendBE(png, h);
+    png += std::string("\x08\x06\x00\x00\x00", 5);
+    AppendBE(png, 0);  // checksum, not checked by the decoder
+    return png;
+}
+
+std::string Bmp() {
+    const std::uint8_t rgb[3 * 4] = {};
+    std::string out;
+    stbi_write_bmp_to_func(
+        [](void* context, void* data, int size) {
+            static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+        },
+        &out, 2, 2, 3, rgb);
+    return out;
+}
+
+}  // namespace
+
+TEST(ImageData, OnlyPngAndJpegWithinTheLimitsAreDecoded) {
+    ImageFolder folder;
+    const auto white = [](int, int) { return 0xFFFFFFFFu; };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* message;  // what follows "IMAGE: <file> "; null when it decodes
+    };
+    const Case cases[] = {
+        {"small.png", ImageFolder::Png(3, 2, white), nullptr},
+        {"wide.png", ImageFolder::Png(kMaxImageSide + 1, 1, white),
+         "is 8193x1, over the limit of 8192 pixels per side"},
+        {"tall.png", PngHeader(1, 100000), "is 1x100000, over the limit of 8192 pixels per side"},
+        {"heavy.png", PngHeader(4097, 4096), "decodes to 67125248 bytes, over the limit of 64 MB"},
+        {"picture.bmp", Bmp(), "is neither PNG nor JPEG"},
+        {"picture.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;", "is neither PNG nor JPEG"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = ToUtf8(folder.Write(c.name, c.bytes));
+        const std::string expected = c.message ? "IMAGE: " + path + " " + c.message + "\n" : "";
+        testing::internal::CaptureStdout();
+        ImageData fromFile = DecodeImageFile(path);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
+        testing::internal::CaptureStdout();
+        ImageData fromMemory =
+            DecodeImageMemory(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size(), path);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
+        EXPECT_EQ(static_cast<bool>(fromFile), c.message == nullptr);
+        EXPECT_EQ(static_cast<bool>(fromMemory), c.message == nullptr);
+        if (fromFile) {
+            EXPECT_EQ(fromFile.width, 3);
+            EXPECT_EQ(fromFile.height, 2);
+            EXPECT_EQ(fromFile.depth, 4);
+        } else {
+            EXPECT_EQ(fromFile.width, 0);
+        }
+    }
+}
