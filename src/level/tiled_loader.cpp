@@ -118,7 +118,8 @@ void ObjectPlacement::Create(StringView key, const Ref<c_XMLNode>& object) const
         door->name = u"DOOR_" + IntToString(level);
         Centred(door);
         const String title = u"- Level " + IntToString(level) + u" -\n";
-        const String text = Game().levelProgress >= level - 1
+        // Progress is 0..6, so adding to it cannot overflow where `level - 1` could.
+        const String text = Game().levelProgress + 1 >= level
                                 ? title + u"Press DOWN to enter"
                                 : title + u"Beat Lv " + IntToString(static_cast<long long>(level) - 1) + u" to unlock";
         auto sign = MakeSign(player, TranslateText(text));

@@ -3,6 +3,8 @@
 // level files once.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -246,7 +248,10 @@ TEST(TiledLoader, LevelDoorsShowWhetherTheirLevelIsOpen) {
     };
     for (const Case& c :
          {Case{0, 1, u"- Level 1 -\nPress DOWN to enter"}, Case{1, 3, u"- Level 3 -\nBeat Lv 2 to unlock"},
-          Case{2, 3, u"- Level 3 -\nPress DOWN to enter"}}) {
+          Case{2, 3, u"- Level 3 -\nPress DOWN to enter"},
+          // A hostile number: nothing may overflow on the way to its text.
+          Case{0, INT_MIN, u"- Level -2147483648 -\nPress DOWN to enter"},
+          Case{6, INT_MAX, u"- Level 2147483647 -\nBeat Lv 2147483646 to unlock"}}) {
         LoaderFixture world;
         Game().levelProgress = c.progress;
         auto map =
