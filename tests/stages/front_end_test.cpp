@@ -178,8 +178,19 @@ TEST_F(FrontEndTest, EscapeLeavesTheCreditsAtOnceWithAMusicFade) {
     platform.KeyUp(GLFW_KEY_ESCAPE);
 }
 
-TEST_F(FrontEndTest, EscapeOnTheTitleEndsTheProgramWithExitCodeZero) {
+// The game is started in the child: a parent with OpenAL's mixer thread
+// running may fork while that thread holds a lock the child then waits on.
+struct FrontEndInChildTest : FrontEndTest {
+    void SetUp() override {
+        UseTestMaps({});
+        std::filesystem::remove(dir.Path() / "data/trans_desktop.txt");
+        dir.Write("data/trans_desktop.txt", kSpanishTable);
+    }
+};
+
+TEST_F(FrontEndInChildTest, EscapeOnTheTitleEndsTheProgramWithExitCodeZero) {
     ChildResult result = RunInChild([&] {
+        StartGame();
         game->nextStage = kStageTitle;
         RunUntilRunning(kStageTitle);
         Press(GLFW_KEY_ESCAPE);
