@@ -346,6 +346,8 @@ struct OnScreen : ScriptedGameTest<> {
             wanted = false;
         });
         host.Frames(1);
+        // The hook reads this function's locals: it must not outlive them.
+        host.Platform().OnSwap({});
         std::vector<std::uint8_t> rgb(960 * 540 * 3);
         for (std::size_t i = 0; i < pixels.size(); ++i) {
             const auto v = static_cast<std::uint32_t>(pixels[i]);
