@@ -157,6 +157,19 @@ void ObjectPlacement::Create(StringView key, const Ref<c_XMLNode>& object) const
 
 int IntAttribute(const Ref<c_XMLNode>& node, StringView name) { return TiledInt(node->GetAttribute(name)); }
 
+// Sizes no level comes near; past them a map could make the collision grid
+// and the scenery grow without bound.
+constexpr int kMaxTileSize = 256;
+constexpr int kMaxLayerCells = 4096;
+
+void CheckCells(StringView what, int width, int height) {
+    if (width < 0 || height < 0 || width > kMaxLayerCells || height > kMaxLayerCells) {
+        RuntimeError(u"TILED_LOADER: " + String(what) + u" is " + IntToString(width) + u" x " + IntToString(height) +
+                     u" cells, over the limit of " + IntToString(kMaxLayerCells) + u" x " +
+                     IntToString(kMaxLayerCells) + u"!");
+    }
+}
+
 void LoadLayer(c_EmptyGDOContainer& container, const Ref<c_XMLNode>& layer, const Ref<c_TileSet>& tiles, int firstGid) {
     const int width = IntAttribute(layer, u"width");
     const int height = IntAttribute(layer, u"height");
@@ -168,6 +181,7 @@ void LoadLayer(c_EmptyGDOContainer& container, const Ref<c_XMLNode>& layer, cons
         RuntimeError(u"TILED_LOADER: Mismatching tile data count for layer " + name +
                      u" (Expected width x height entries)!");
     }
+    CheckCells(u"Layer " + name, width, height);
     auto map = New<c_TileMap>();
     map->Setup(tiles, width, height);
     map->name = name;
@@ -217,6 +231,11 @@ Ref<c_EmptyGDOContainer> LoadTiledMap(c_LevelHost& stage, float x, float y, Stri
 
     const int tileWidth = IntAttribute(root, u"tilewidth");
     const int tileHeight = IntAttribute(root, u"tileheight");
+    if (tileWidth > kMaxTileSize || tileHeight > kMaxTileSize) {
+        RuntimeError(u"TILED_LOADER: Tile size " + IntToString(tileWidth) + u" x " + IntToString(tileHeight) +
+                     u" is over the limit of " + IntToString(kMaxTileSize) + u"!");
+    }
+    CheckCells(u"The map", IntAttribute(root, u"width"), IntAttribute(root, u"height"));
     const double pixelWidth = static_cast<double>(IntAttribute(root, u"width")) * tileWidth;
     const double pixelHeight = static_cast<double>(IntAttribute(root, u"height")) * tileHeight;
 

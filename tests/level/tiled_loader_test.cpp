@@ -390,6 +390,13 @@ TEST(TiledLoader, BrokenMapsEndWithTheLoadersMessage) {
         // A size far beyond its data fails the same way instead of sizing a huge layer.
         {Map(R"(<layer name="big" width="100000" height="100000"><data><tile gid="1"/></data></layer>)"),
          "TILED_LOADER: Mismatching tile data count for layer big (Expected width x height entries)!"},
+        // Sizes that agree with their (empty) data but would size the world without bound.
+        {Map(R"(<layer name="wide" width="2000000000" height="0"><data></data></layer>)"),
+         "TILED_LOADER: Layer wide is 2000000000 x 0 cells, over the limit of 4096 x 4096!"},
+        {R"(<map width="4" height="2" tilewidth="100000" tileheight="100000"><tileset firstgid="1" name="tiles" tilewidth="100000" tileheight="100000"><image source="tiles.png"/></tileset></map>)",
+         "TILED_LOADER: Tile size 100000 x 100000 is over the limit of 256!"},
+        {R"(<map width="4" height="-3" tilewidth="16" tileheight="16"></map>)",
+         "TILED_LOADER: The map is 4 x -3 cells, over the limit of 4096 x 4096!"},
     };
     for (const Case& c : cases) {
         ChildResult result = RunInChild([&] {
