@@ -47,6 +47,9 @@ struct c_Circle {
     c_Circle(float x, float y, float r) : center(x, y), radius(r) {}
 };
 
+// -1, 0 or 1: the direction of `v` along its axis.
+inline float Sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
+
 // A float truncated toward zero to an int, saturating at the int range
 // (NaN gives 0), so that a wild value never reaches undefined behaviour.
 inline int TruncToInt(float value) {

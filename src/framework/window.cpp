@@ -17,8 +17,6 @@ float ClampTo(float v, float lo, float hi) {
     return v;
 }
 
-float Sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
-
 }  // namespace
 
 c_Window::~c_Window() = default;

@@ -3,11 +3,7 @@
 
 #include <cmath>
 
-namespace {
-
-float Sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
-
-}  // namespace
+#include "framework/geometry.h"
 
 void c_Rectangle::Set(float centreX, float centreY, float width, float height) {
     centre = c_Vector(centreX, centreY);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "framework/audio_manager.h"
+#include "framework/geometry.h"
 #include "host/rnd.h"
 #include "level/tarn_stage.h"
 
@@ -18,8 +19,6 @@ constexpr float kFollowMaxStep = 20;
 constexpr float kFollowDeadZone = 0.1f;
 // A HUD sits this far below the top of its window.
 constexpr float kHudDrop = 45;
-
-float Sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
 
 }  // namespace
 

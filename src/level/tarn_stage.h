@@ -48,8 +48,6 @@ public:
     static constexpr int kLoadSteps = 8;
     // World 2 lies this far below world 1 in the one display tree.
     static constexpr float kWorldGap = 2000;
-    // Linked characters may be at most this far apart.
-    static constexpr float kLeash = kTwinLeash;
     // The limit markers' centres lie this far from the partner.
     static constexpr float kLimitOffset = 498;
     // A window's camera looks at a point this far above its character's

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-namespace {
+#include "framework/geometry.h"
 
-float Sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
+namespace {
 
 float Larger(float a, float b) { return std::fabs(a) > std::fabs(b) ? a : b; }
 
