@@ -82,6 +82,31 @@ TEST_F(RecorderTest, StateThatAffectsDrawingFlushes) {
     }
 }
 
+TEST_F(RecorderTest, BlendedPixelsAreTheWindowAreaDrawnUnderBlending) {
+    const float pentagon[] = {0, 0, 20, 0, 20, 20, 10, 20, 0, 20};  // a 20 x 20 square drawn as a fan
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"whole window", [&] { device->DrawRect(0, 0, 640, 480); }},
+        {"half off the left edge", [&] { device->DrawRect(-320, 0, 640, 480); }},
+        {"overlaps count twice", [&] { device->DrawRect(0, 0, 10, 10), device->DrawRect(5, 5, 10, 10); }},
+        {"rotated quad", [&] { device->SetMatrix(0.6f, 0.8f, -0.8f, 0.6f, 100, 100), device->DrawRect(0, 0, 10, 10); }},
+        {"fan", [&] { device->DrawPolygon(pentagon); }},
+        {"scissored", [&] { device->SetScissor(600, 470, 100, 100), device->DrawRect(0, 0, 640, 480); }},
+        {"blending off", [&] { gl.Disable(gl::kBlend), device->DrawRect(0, 0, 640, 480); }},
+        {"lines and points", [&] { device->DrawLine(0, 0, 600, 400), device->DrawPoint(3, 3); }},
+    };
+    const double expected[] = {640 * 480, 320 * 480, 200, 100, 400, 40 * 10, 0, 0};
+    int i = 0;
+    for (const auto& [name, action] : cases) {
+        device->SetMatrix(1, 0, 0, 1, 0, 0);
+        device->SetScissor(0, 0, 640, 480);
+        gl.Enable(gl::kBlend);
+        gl.ResetCounters();
+        action();
+        device->EndFrame();
+        EXPECT_NEAR(gl.blendedPixels, expected[i++], 0.01) << name;
+    }
+}
+
 TEST_F(RecorderTest, BlendModes) {
     device->SetBlendMode(1);
     EXPECT_EQ(gl.blendSrc, gl::kOne);

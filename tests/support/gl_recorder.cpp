@@ -2,6 +2,7 @@
 #include "support/gl_recorder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -17,7 +18,72 @@ int BytesPerPixel(gl::Enum format) {
 
 bool PowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
+struct Point {
+    double x, y;
+};
+
+// Keeps the part of the convex polygon on the inside of one axis-aligned
+// edge (Sutherland-Hodgman). `axis` 0 clips x, 1 clips y; `keepAbove` keeps
+// coordinates >= limit, otherwise <= limit. Each edge adds one corner at most.
+int ClipEdge(const Point* in, int n, Point* out, int axis, double limit, bool keepAbove) {
+    auto coord = [axis](const Point& p) { return axis == 0 ? p.x : p.y; };
+    auto inside = [&](const Point& p) { return keepAbove ? coord(p) >= limit : coord(p) <= limit; };
+    int m = 0;
+    for (int i = 0; i < n; ++i) {
+        const Point& a = in[i];
+        const Point& b = in[(i + 1) % n];
+        const bool aIn = inside(a), bIn = inside(b);
+        if (aIn) out[m++] = a;
+        if (aIn != bIn) {
+            const double t = (limit - coord(a)) / (coord(b) - coord(a));
+            out[m++] = {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+        }
+    }
+    return m;
+}
+
 }  // namespace
+
+double GlRecorder::WindowArea(const Vertex& a, const Vertex& b, const Vertex& c) const {
+    const double width = ortho[1] - ortho[0], height = ortho[3] - ortho[2];
+    if (width == 0 || height == 0) return 0;
+    auto toWindow = [&](const Vertex& v) {
+        return Point{viewport[0] + (v.x - ortho[0]) / width * viewport[2],
+                     viewport[1] + (v.y - ortho[2]) / height * viewport[3]};
+    };
+    double left = viewport[0], bottom = viewport[1];
+    double right = left + viewport[2], top = bottom + viewport[3];
+    if (scissorTest) {
+        left = std::max(left, double(scissorBox[0]));
+        bottom = std::max(bottom, double(scissorBox[1]));
+        right = std::min(right, double(scissorBox[0] + scissorBox[2]));
+        top = std::min(top, double(scissorBox[1] + scissorBox[3]));
+    }
+    if (right <= left || top <= bottom) return 0;
+    Point ping[8] = {toWindow(a), toWindow(b), toWindow(c)};
+    Point pong[8];
+    int n = ClipEdge(ping, 3, pong, 0, left, true);
+    n = ClipEdge(pong, n, ping, 0, right, false);
+    n = ClipEdge(ping, n, pong, 1, bottom, true);
+    n = ClipEdge(pong, n, ping, 1, top, false);
+    double twice = 0;
+    for (int i = 0; i < n; ++i) {
+        const Point& p = ping[i];
+        const Point& q = ping[(i + 1) % n];
+        twice += p.x * q.y - q.x * p.y;
+    }
+    return std::abs(twice) / 2;
+}
+
+void GlRecorder::CountBlendedPixels(gl::Enum mode, int first, int count, const std::uint16_t* indices) {
+    auto at = [&](int i) { return ReadVertex(indices ? int(indices[i]) : first + i); };
+    if (mode == gl::kTriangles) {
+        for (int i = 0; i + 2 < count; i += 3) blendedPixels += WindowArea(at(i), at(i + 1), at(i + 2));
+    } else if (mode == gl::kTriangleFan && count >= 3) {
+        const Vertex hub = at(0);
+        for (int i = 1; i + 1 < count; ++i) blendedPixels += WindowArea(hub, at(i), at(i + 1));
+    }
+}
 
 void GlRecorder::ResetCounters() {
     drawCalls = 0;
@@ -30,6 +96,7 @@ void GlRecorder::ResetCounters() {
     bindCalls = 0;
     clears = 0;
     readPixelsCalls = 0;
+    blendedPixels = 0;
     draws.clear();
 }
 
@@ -147,6 +214,7 @@ void GlRecorder::Record(gl::Enum mode, int first, int count, const std::uint16_t
         distinct = highest + 1;
     }
     vertices += distinct;
+    if (blendEnabled) CountBlendedPixels(mode, first, count, indices);
     if (!keepDraws) return;
     Draw draw{mode, first, count, {}, texture2D, boundTexture, blendSrc, blendDst, scissorTest};
     draw.vertices.reserve(std::size_t(count));

@@ -66,6 +66,12 @@ public:
     int bindCalls = 0;
     int clears = 0;
     int readPixelsCalls = 0;
+    // Window pixels covered by triangles drawn while GL_BLEND is on: each
+    // triangle (fans and indexed quads included) through the projection and
+    // viewport, clipped to the viewport and the scissor box, overlaps counted
+    // as often as they are drawn. This is the fill the blender pays for.
+    // Points and lines are left out; they cover next to nothing.
+    double blendedPixels = 0;
     std::vector<Draw> draws;
 
     // The mirrored GL state.
@@ -123,6 +129,8 @@ public:
 
 private:
     Vertex ReadVertex(int index) const;
+    double WindowArea(const Vertex& a, const Vertex& b, const Vertex& c) const;
+    void CountBlendedPixels(gl::Enum mode, int first, int count, const std::uint16_t* indices);
     void Record(gl::Enum mode, int first, int count, const std::uint16_t* indices);
 
     const std::uint8_t* positionPointer_ = nullptr;
