@@ -148,13 +148,18 @@ bool MeasureLevel(int level, double seconds, bool cpu) {
         WorkingDirectory here(game.Dir());
         SaveProgress(level - 1);
     }
+    auto fail = [&](const char* what) {
+        std::fprintf(stderr, "game_cost: level %d: %s\n%s\n", level, what, game.Log().c_str());
+        return false;
+    };
     EnterHub(game);
-    if (!game.Running()) return false;
+    if (!game.Running()) return fail("the game ended on the way to the hub");
     const pid_t pid = GameChild();
     game.KeyDown("Down");
     const bool entered = game.WaitFor(WhiteOut, 10);
     game.KeyUp("Down");
-    if (!entered || !game.WaitFor(LevelShown, 30)) return false;
+    if (!entered) return fail("the door did not open");
+    if (!game.WaitFor(LevelShown, 30)) return fail("the level did not show");
     Pause(3);  // the fade-in, and the level's first steps
     if (cpu) Put("level" + std::to_string(level) + "_cpu", CpuPercent(pid, seconds));
     Put("level" + std::to_string(level) + "_rss_mb", PeakRssMb(pid));

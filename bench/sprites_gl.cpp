@@ -27,8 +27,8 @@ namespace {
 constexpr int kSprites = 10000;
 constexpr int kWidth = 960, kHeight = 540;
 constexpr int kBatchQuads = 256;  // the renderer's batch
-constexpr int kFramesPerRun = 40;
-constexpr int kRuns = 9;
+constexpr int kFramesPerRun = 10;
+constexpr int kRuns = 31;
 
 ImageData WhiteStrip() {
     // Four 16 × 16 cells in one strip, as the recorder benchmark uses.

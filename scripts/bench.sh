@@ -23,13 +23,15 @@ cmake --build "$BUILD" -j"${ORBEL_BENCH_JOBS:-2}" --target orbel orbel_floor_win
 OUT="$BUILD/bench-results"
 mkdir -p "$OUT"
 echo "bench: sprites on real GL" >&2
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$BUILD/bench/orbel_sprites_gl" >"$OUT/sprites.txt"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$BUILD/bench/orbel_sprites_gl" >"$OUT/sprites.txt" \
+  2>"$OUT/sprites.log" || { tail "$OUT/sprites.log" >&2; echo "bench: the sprites did not run" >&2; }
 echo "bench: levels on the recorder" >&2
 # No sound card is needed to count what a frame costs.
-ALSOFT_DRIVERS=null "$BUILD/bench/orbel_level_cost" >"$OUT/levels.txt" || echo "bench: a level did not finish" >&2
+ALSOFT_DRIVERS=null "$BUILD/bench/orbel_level_cost" >"$OUT/levels.txt" 2>"$OUT/levels.log" ||
+  { grep level_cost "$OUT/levels.log" >&2; echo "bench: a level did not finish" >&2; }
 echo "bench: the real binary" >&2
-"$BUILD/bench/orbel_game_cost" "$SECONDS_EACH" 1 2 3 4 5 6 >"$OUT/game.txt" ||
-  echo "bench: a screen of the real binary did not come (figures missing below)" >&2
+"$BUILD/bench/orbel_game_cost" "$SECONDS_EACH" 1 2 3 4 5 6 >"$OUT/game.txt" 2>"$OUT/game.log" ||
+  { grep game_cost "$OUT/game.log" >&2; echo "bench: a screen of the real binary did not come (figures missing below)" >&2; }
 
 commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
 echo
