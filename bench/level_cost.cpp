@@ -72,6 +72,7 @@ bool Measure(int level) {
     run.gl.targetHeight = 540;
     run.LinkBuildData();
     run.StartGame();
+    if (!run.game) return false;
     c_TarnGame& game = *run.game;
     ScriptedPlatform& platform = run.platform;
     if (!run.RunUntil([&] { return game.fadeStart < 0 && game.nextStage == kNoStage; })) return false;
