@@ -87,6 +87,7 @@ TEST_F(RecorderTest, BlendedPixelsAreTheWindowAreaDrawnUnderBlending) {
     const std::pair<const char*, std::function<void()>> cases[] = {
         {"whole window", [&] { device->DrawRect(0, 0, 640, 480); }},
         {"half off the left edge", [&] { device->DrawRect(-320, 0, 640, 480); }},
+        {"off the bottom edge", [&] { device->DrawRect(0, 400, 100, 200); }},
         {"overlaps count twice", [&] { device->DrawRect(0, 0, 10, 10), device->DrawRect(5, 5, 10, 10); }},
         {"rotated quad", [&] { device->SetMatrix(0.6f, 0.8f, -0.8f, 0.6f, 100, 100), device->DrawRect(0, 0, 10, 10); }},
         {"fan", [&] { device->DrawPolygon(pentagon); }},
@@ -94,7 +95,7 @@ TEST_F(RecorderTest, BlendedPixelsAreTheWindowAreaDrawnUnderBlending) {
         {"blending off", [&] { gl.Disable(gl::kBlend), device->DrawRect(0, 0, 640, 480); }},
         {"lines and points", [&] { device->DrawLine(0, 0, 600, 400), device->DrawPoint(3, 3); }},
     };
-    const double expected[] = {640 * 480, 320 * 480, 200, 100, 400, 40 * 10, 0, 0};
+    const double expected[] = {640 * 480, 320 * 480, 100 * 80, 200, 100, 400, 40 * 10, 0, 0};
     int i = 0;
     for (const auto& [name, action] : cases) {
         device->SetMatrix(1, 0, 0, 1, 0, 0);
