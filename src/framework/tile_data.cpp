@@ -5,7 +5,6 @@
 // being inflated further.
 #include "framework/tile_data.h"
 
-#include <algorithm>
 #include <array>
 #include <climits>
 
@@ -73,11 +72,14 @@ String Inflate(std::span<const std::uint8_t> stream, std::size_t size, std::vect
         return u"has " + String(what) + u" data that is damaged or inflates to more than the layer's " +
                IntToString(size) + u" bytes";
     }
-    if (static_cast<std::size_t>(got) != size) {
+    if (static_cast<std::size_t>(got) > size) {
         out.clear();
-        return u"has " + String(what) + u" data that inflates to " +
-               (got > static_cast<int>(size) ? u"more than " : u"") +
-               IntToString(std::min<long long>(got, static_cast<long long>(size))) + u" bytes, not the layer's " +
+        return u"has " + String(what) + u" data that inflates to more than the layer's " + IntToString(size) +
+               u" bytes";
+    }
+    if (static_cast<std::size_t>(got) < size) {
+        out.clear();
+        return u"has " + String(what) + u" data that inflates to " + IntToString(got) + u" bytes, not the layer's " +
                IntToString(size);
     }
     out.resize(size);
