@@ -233,7 +233,11 @@ String InflateGzip(std::span<const std::uint8_t> file, std::size_t size, std::ve
         return u"has gzip data that says it holds " + IntToString(Le32(trailer + 4)) + u" bytes, not the layer's " +
                IntToString(size);
     }
-    String error = Inflate(file.subspan(pos, n - kGzipTrailer - pos), size, out, false, u"gzip");
+    // The deflate body ends itself; the trailer stays behind it because
+    // stb_image's decoder reads up to 16 bits ahead and refuses a stream that
+    // ends before its lookahead could be filled (a zlib stream has its
+    // checksum there).
+    String error = Inflate(file.subspan(pos), size, out, false, u"gzip");
     if (!error.empty()) return error;
     if (Crc32(out) != Le32(trailer)) {
         out.clear();
