@@ -1,8 +1,10 @@
 // tiled_loader.cpp — reads one world of a level from a parsed Tiled map:
-// the tile sets, the tile layers (exclusions and "requires"), and the objects
-// of each object group, made by their tile-set key and placed on their base
-// line in the layer the group names. Broken files end in a "TILED_LOADER: "
-// runtime error.
+// the checks that it is a map the game can play, the tile sets (external ones
+// read from their .tsx files inside the data folder), the tile layers
+// (exclusions and "requires", cells with their flip bits split off), and the
+// objects of each object group, made by their tile-set key and placed on
+// their base line in the layer the group names. Broken files end in a
+// "TILED_LOADER: " runtime error that names the map file.
 #include "level/tiled_loader.h"
 
 #include <algorithm>
