@@ -1,4 +1,6 @@
-// tile_map.cpp — layer set-up and chunk-culled drawing.
+// tile_map.cpp — layer set-up and chunk-culled drawing. A flipped cell is
+// drawn through a matrix of its own (signs and a swap, no trigonometry),
+// which changes no batch; plain cells keep the direct draw.
 #include "framework/tile_map.h"
 
 #include <algorithm>
@@ -17,6 +19,7 @@ void c_TileMap::Setup(Ref<c_TileSet> frames, int wide, int high) {
         std::fill(tiles.begin(), tiles.end(), -1);
     else
         tiles = std::vector<int>(cells, -1);
+    flips.clear();
     tilesWide = wide;
     tilesHigh = high;
     chunkCols = std::min(tilesWide, kMaxChunks);
@@ -31,6 +34,15 @@ bool c_TileMap::CellAt(float x, float y, int& column, int& row) const {
     column = static_cast<int>((x + static_cast<float>(halfW)) / static_cast<float>(tileWidth));
     row = static_cast<int>((y + static_cast<float>(halfH)) / static_cast<float>(tileHeight));
     return true;
+}
+
+void c_TileMap::SetFlip(std::size_t index, std::uint8_t flip) {
+    if (index >= tiles.size()) return;
+    if (flips.size() != tiles.size()) {
+        if (flip == 0) return;
+        flips.assign(tiles.size(), 0);
+    }
+    flips[index] = flip;
 }
 
 int c_TileMap::TileAt(int column, int row) const {
@@ -80,15 +92,34 @@ void c_TileMap::Draw() {
             const int row1 = std::min(row0 + chunkTilesHigh, tilesHigh);
             const int col1 = std::min(col0 + chunkTilesWide, tilesWide);
             for (int row = row0; row < row1; ++row) {
-                const int* line = tiles.data() + static_cast<std::size_t>(row) * tilesWide;
+                const std::size_t start = static_cast<std::size_t>(row) * tilesWide;
+                const int* line = tiles.data() + start;
+                const std::uint8_t* flipLine = flips.size() == tiles.size() ? flips.data() + start : nullptr;
                 const float y = top + (row + 0.5f) * tileHeight;
                 for (int col = col0; col < col1; ++col) {
                     if (line[col] == -1) continue;
                     tileSet->SelectFrame(line[col]);
-                    DrawImagePart(image, left + (col + 0.5f) * tileWidth, y, tileSet->sourceX, tileSet->sourceY,
-                                  tileWidth, tileHeight, 0);
+                    const float x = left + (col + 0.5f) * tileWidth;
+                    if (flipLine && flipLine[col] != 0) {
+                        DrawFlipped(*image, x, y, flipLine[col]);
+                    } else {
+                        DrawImagePart(image, x, y, tileSet->sourceX, tileSet->sourceY, tileWidth, tileHeight, 0);
+                    }
                 }
             }
         }
     }
+}
+
+void c_TileMap::DrawFlipped(const c_Image& image, float x, float y, std::uint8_t flip) {
+    // Maps the cell's own (centred) coordinates: x' = x·a + y·c, y' = x·b + y·d.
+    const float h = (flip & kFlipHorizontal) ? -1.0f : 1.0f;
+    const float v = (flip & kFlipVertical) ? -1.0f : 1.0f;
+    ::PushMatrix();
+    if (flip & kFlipDiagonal)
+        ::Transform(0, v, h, 0, x, y);
+    else
+        ::Transform(h, 0, 0, v, x, y);
+    DrawImagePart(&image, 0, 0, tileSet->sourceX, tileSet->sourceY, tileWidth, tileHeight, 0);
+    ::PopMatrix();
 }

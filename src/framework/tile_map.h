@@ -4,9 +4,12 @@
 // The map loader fills `tiles` directly (row-major, index = row × tilesWide
 // + column); the collision engine and the snow read it. Drawing culls per
 // chunk: the layer is cut into at most 4 × 4 chunks, and a chunk whose
-// bounding circle misses the scissor rectangle costs nothing.
+// bounding circle misses the scissor rectangle costs nothing. A cell may be
+// drawn mirrored or turned (the map editor's flips); the collision engine
+// sees only its frame.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "framework/gdo.h"
@@ -16,10 +19,18 @@ class c_TileMap : public c_GDO {
 public:
     // Most chunks per axis.
     static constexpr int kMaxChunks = 4;
+    // Flip bits of a cell: mirrored across its diagonal (x and y swapped)
+    // first, then left to right, then top to bottom.
+    static constexpr std::uint8_t kFlipHorizontal = 1;
+    static constexpr std::uint8_t kFlipVertical = 2;
+    static constexpr std::uint8_t kFlipDiagonal = 4;
 
     int tilesWide = 0;
     int tilesHigh = 0;
     std::vector<int> tiles;
+    // Flip bits per cell, indexed like `tiles`; empty while no cell is
+    // flipped, so a plain layer draws every cell the direct way.
+    std::vector<std::uint8_t> flips;
     int chunkCols = 0;
     int chunkRows = 0;
     int chunkTilesWide = 0;
@@ -35,8 +46,11 @@ public:
 
     // Assigns the tile set, sizes `tiles` (the same array is kept when the
     // size does not change) with every cell empty, and works out the chunks.
-    // Negative sizes count as 0.
+    // Negative sizes count as 0. No cell is flipped afterwards.
     void Setup(Ref<c_TileSet> frames, int wide, int high);
+
+    // Sets a cell's flip bits (ignored outside `tiles`).
+    void SetFlip(std::size_t index, std::uint8_t flip);
 
     // The layer's size in pixels (0 × 0 without a tile set).
     float GetWidth() override { return static_cast<float>(tileWidth) * tilesWide; }
@@ -51,4 +65,8 @@ public:
 
     // Draws the cells of the visible chunks in the current local space.
     void Draw() override;
+
+private:
+    // One cell whose tile is flipped, centred on (x, y).
+    void DrawFlipped(const c_Image& image, float x, float y, std::uint8_t flip);
 };

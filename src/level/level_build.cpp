@@ -90,13 +90,13 @@ void c_TarnStage::BuildWorlds() {
         player = New<c_PlayerChar>();
         player->Setup(LookOf(w).sheet, 16, 25, switchable);
     }
-    for (int w = 1; w <= Worlds(); ++w) BuildWorld(Parts(w), mapRoot);
+    for (int w = 1; w <= Worlds(); ++w) BuildWorld(Parts(w), mapRoot, file);
 }
 
-void c_TarnStage::BuildWorld(const WorldParts& parts, const Ref<c_XMLNode>& mapRoot) {
+void c_TarnStage::BuildWorld(const WorldParts& parts, const Ref<c_XMLNode>& mapRoot, StringView mapFile) {
     const WorldLook& look = LookOf(parts.number);
     const float y = parts.number == 2 ? kWorldGap : 0;
-    parts.world = LoadTiledMap(*this, 0, y, look.excludedLayer, look.imagePrefix, parts.player, mapRoot);
+    parts.world = LoadTiledMap(*this, 0, y, look.excludedLayer, look.imagePrefix, parts.player, mapRoot, mapFile);
     if (!parts.world) return;
     parts.solid = std::dynamic_pointer_cast<c_TileMap>(parts.world->FindChildByName(look.solidName));
     root->AddChild(parts.world);

@@ -150,7 +150,7 @@ private:
 
     // Load steps (level_build.cpp).
     void BuildWorlds();
-    void BuildWorld(const WorldParts& parts, const Ref<c_XMLNode>& mapRoot);
+    void BuildWorld(const WorldParts& parts, const Ref<c_XMLNode>& mapRoot, StringView mapFile);
     void PlaceCharacters();
     void PlaceCharacter(const WorldParts& parts);
     void MakeWindows();

@@ -1,17 +1,21 @@
 // tiled_loader.h — builds one world of a level from a parsed Tiled map.
 //
-// Only the subset of the format the level files use is read: orthogonal
-// maps, layer data as XML <tile gid="…"/> elements, tile objects identified
-// by gid, and custom properties. The level stage calls LoadTiledMap twice,
-// once per world, on the same document:
+// What the editor saves is read, within what the game can play: orthogonal,
+// fixed-size maps of 16 x 16 tiles; layer data as <tile> elements, CSV or
+// Base64 (plain, zlib or gzip; see framework/tile_data.h); tile sets in the
+// map or in .tsx files of the data folder; the flip bits of a cell (drawn
+// flipped; tile objects ignore theirs); tile objects identified by gid, and
+// custom properties. The level stage calls LoadTiledMap twice, once per
+// world, on the same document:
 //
-//   Ref<c_XMLNode> root = c_XMLParser().Parse(LoadString(u"level1.tmx"));
+//   Ref<c_XMLNode> root = c_XMLParser().Parse(LoadText(u"level1.tmx"));
 //   int gameMode = TiledInt(GetMapProperty(root, u"gameMode"));
-//   auto world1 = LoadTiledMap(*this, 0, 0, u"base_2", u"", player1, root);
-//   auto world2 = LoadTiledMap(*this, 0, 2000, u"base_1", u"alt_", player2, root);
+//   auto world1 = LoadTiledMap(*this, 0, 0, u"base_2", u"", player1, root, u"level1.tmx");
+//   auto world2 = LoadTiledMap(*this, 0, 2000, u"base_1", u"alt_", player2, root, u"level1.tmx");
 //
-// Broken files end the program with a "TILED_LOADER: " runtime error; a
-// document whose root is not a map gives null.
+// Broken files and what the game cannot play end the program with a
+// "TILED_LOADER: " runtime error that names the map file; a document whose
+// root is not a map gives null.
 #pragma once
 
 #include <vector>
@@ -68,7 +72,9 @@ inline String GetMapProperty(const Ref<c_XMLNode>& root, StringView name) { retu
 // front of the tile graphics and the tree images. Triggers watch `player`.
 // The stage receives the spawn point, hands out its engine and its world
 // crossing (every box gets it) and listens to breakable boxes (101010) and
-// to its own event raisers (12321).
+// to its own event raisers (12321). `mapFile`, the map's name in the data
+// folder, goes into the errors, and the paths of its external tile sets
+// start from its folder (the data folder itself when it is empty).
 Ref<c_EmptyGDOContainer> LoadTiledMap(c_LevelHost& stage, float x, float y, StringView excludedLayer,
                                       StringView imagePrefix, const Ref<c_PlayerChar>& player,
-                                      const Ref<c_XMLNode>& root);
+                                      const Ref<c_XMLNode>& root, StringView mapFile = u"");

@@ -105,6 +105,43 @@ TEST_F(TileMapTest, DrawsFilledCellsCentredOnTheOrigin) {
     EXPECT_FLOAT_EQ(std::min({v[3 * kQuad].u, v[3 * kQuad + 1].u, v[3 * kQuad + 2].u}), 0.25f);
 }
 
+TEST_F(TileMapTest, FlippedCellsDrawTheirTileMirroredInTheSameBatch) {
+    // Frame 5 is the sheet's cell at (16, 16); the layer's one cell is
+    // centred on (100, 60). Where each corner of the tile lands, by the
+    // editor's rule: swap x and y for the diagonal flip first, then mirror.
+    auto map = New<c_TileMap>();
+    map->Setup(Tiles(), 2, 1);
+    map->position.Set(108, 60);  // cell 0 centred on (100, 60)
+    map->tiles = {5, 5};
+    for (std::uint8_t flip = 0; flip < 8; ++flip) {
+        SCOPED_TRACE(int(flip));
+        map->SetFlip(0, flip);
+        frame.Begin();
+        map->Render();
+        frame.End();
+        // Both cells, flipped or not, go to GL in one draw.
+        ASSERT_EQ(frame.gl.draws.size(), 1u);
+        const auto v = frame.Vertices();
+        ASSERT_EQ(v.size(), 2 * kQuad);
+        for (std::size_t i = 0; i < kQuad; ++i) {
+            float sx = v[i].u * 64 - 24, sy = v[i].v * 32 - 24;  // source corner, from the tile's centre
+            if (flip & c_TileMap::kFlipDiagonal) std::swap(sx, sy);
+            if (flip & c_TileMap::kFlipHorizontal) sx = -sx;
+            if (flip & c_TileMap::kFlipVertical) sy = -sy;
+            EXPECT_FLOAT_EQ(v[i].x - 100, sx);
+            EXPECT_FLOAT_EQ(v[i].y - 60, sy);
+        }
+        // The plain neighbour is untouched by its neighbour's matrix.
+        Box plain = BoundsOf(v, kQuad, kQuad);
+        EXPECT_FLOAT_EQ(plain.x0, 108);
+        EXPECT_FLOAT_EQ(plain.y0, 52);
+        EXPECT_FLOAT_EQ(std::min({v[kQuad].u, v[kQuad + 1].u, v[kQuad + 2].u}), 0.25f);
+    }
+    // A layer set up again has no flipped cell left.
+    map->Setup(map->tileSet, 2, 1);
+    EXPECT_TRUE(map->flips.empty());
+}
+
 TEST_F(TileMapTest, ChunksOutsideTheScissorAreSkipped) {
     auto map = New<c_TileMap>();
     map->Setup(Tiles(), 10, 3);
