@@ -223,6 +223,16 @@ void FadeMusicVolume(float from, float to, int milliseconds) {
     SetMusicVolume(from);
 }
 
+namespace {
+
+// The same song asked for again while it plays (a level after a level) goes
+// on where it is instead of starting over.
+bool Continues(const c_BasicPlaybackInfo& music, StringView path, bool loop) {
+    return !music.id.empty() && music.id == path && music.loop == loop && Device() && Device()->MusicState() != 0;
+}
+
+}  // namespace
+
 void PlayMusic(StringView path, bool loop, Ref<c_Tween> fade) {
     c_BasicPlaybackInfo& music = *Records().music;
     if (fade) {
@@ -246,8 +256,11 @@ String MusicFile(StringView id) {
 
 void PlayMusicById(StringView id) {
     c_BasicPlaybackInfo& music = *Records().music;
-    music.defaultTween->Setup(c_LinearEase::Shared(), 0.0f, 0.5f, 1000);
-    PlayMusic(MusicFile(id), true, music.defaultTween);
+    // A song that goes on fades from where it is, never down to silence first.
+    const String file = MusicFile(id);
+    const float from = Continues(music, file, true) ? std::min(music.volume, 0.5f) : 0.0f;
+    music.defaultTween->Setup(c_LinearEase::Shared(), from, 0.5f, 1000);
+    PlayMusic(file, true, music.defaultTween);
 }
 
 const c_BasicPlaybackInfo& MusicInfo() { return *Records().music; }
@@ -257,6 +270,7 @@ const c_BasicPlaybackInfo& MusicInfo() { return *Records().music; }
 void Update(int milliseconds) {
     State& s = Records();
     gxtkAudio* device = Device();
+    if (device) device->Update();  // the music's buffers
 
     c_BasicPlaybackInfo& music = *s.music;
     if (!music.id.empty() && !music.paused) {
@@ -298,6 +312,10 @@ void Update(int milliseconds) {
         if (pan != info.pan) SetChannelPan(c, pan);
         if (volume != info.volume) SetChannelVolume(c, volume);
     }
+}
+
+void WarmUp() {
+    if (gxtkAudio* device = Device()) device->WarmUpSources();
 }
 
 void ResumeAll() {

@@ -268,4 +268,5 @@ void c_TarnStage::LoadSounds() {
     };
     for (const auto& s : kSounds) AudioManager::PreloadSFX(s.file, s.id, false);
     AudioManager::PlayMusicById(level_ < 1 ? u"INTRO_BGM" : u"LEVEL_BGM");
+    AudioManager::WarmUp();
 }

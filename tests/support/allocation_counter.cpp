@@ -2,6 +2,9 @@
 // program (see allocation_counter.h).
 #include "support/allocation_counter.h"
 
+#include <execinfo.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -18,8 +21,28 @@ std::atomic<bool> armed{false};
 std::atomic<long> allocations{0};
 
 #if ORBEL_COUNTING_NEW
+bool TraceWanted() {
+    static const bool wanted = [] {
+        const char* value = std::getenv("ORBEL_ALLOC_TRACE");
+        return value && *value == '1';
+    }();
+    return wanted;
+}
+
+// backtrace allocates with malloc only, never with operator new.
+void Trace() {
+    void* frames[32];
+    const int count = backtrace(frames, 32);
+    static const char kHeader[] = "counted allocation:\n";
+    (void)!write(2, kHeader, sizeof kHeader - 1);
+    backtrace_symbols_fd(frames, count, 2);
+}
+
 void* Allocate(std::size_t size) {
-    if (armed.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (armed.load(std::memory_order_relaxed)) {
+        allocations.fetch_add(1, std::memory_order_relaxed);
+        if (TraceWanted()) Trace();
+    }
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
@@ -44,6 +67,10 @@ AllocationCounter::AllocationCounter() {
 }
 
 AllocationCounter::~AllocationCounter() { armed = false; }
+
+AllocationCounter::Exempt::Exempt() : wasArmed_(armed.exchange(false)) {}
+
+AllocationCounter::Exempt::~Exempt() { armed = wasArmed_; }
 
 long AllocationCounter::Stop() {
     armed = false;
