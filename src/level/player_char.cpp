@@ -12,7 +12,6 @@
 
 namespace {
 
-
 constexpr c_RGB kActiveTint{255, 255, 255};
 constexpr c_RGB kInactiveTint{64, 64, 64};
 
