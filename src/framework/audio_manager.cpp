@@ -46,7 +46,7 @@ struct State {
 };
 
 // The registry outlives Shutdown's records: it is made on first registration.
-std::unique_ptr<std::map<String, Ref<c_SFX>>> g_registry;
+std::unique_ptr<std::map<String, Ref<c_SFX>, std::less<>>> g_registry;
 std::unique_ptr<State> g_state;
 bool g_soundOn = true;
 bool g_muted = false;
@@ -93,6 +93,7 @@ void Init() {
     for (auto& info : g_state->channels) {
         info = New<c_PlaybackInfo>();
         info->Reset();
+        info->id.reserve(32);
     }
     g_state->music = New<c_BasicPlaybackInfo>();
     g_state->music->Reset();
@@ -109,7 +110,7 @@ void Shutdown() {
 // ---- effects ----------------------------------------------------------------
 
 void PreloadSFX(StringView path, StringView id, bool persistent) {
-    if (!g_registry) g_registry = std::make_unique<std::map<String, Ref<c_SFX>>>();
+    if (!g_registry) g_registry = std::make_unique<std::map<String, Ref<c_SFX>, std::less<>>>();
     auto found = g_registry->find(String(id));
     if (found == g_registry->end()) {
         auto sfx = New<c_SFX>();
@@ -136,7 +137,7 @@ void PreloadSFX(StringView path, StringView id, bool persistent) {
 
 Ref<c_SFX> FindSFX(StringView id) {
     if (!g_registry) return nullptr;
-    auto found = g_registry->find(String(id));
+    auto found = g_registry->find(id);
     return found == g_registry->end() ? nullptr : found->second;
 }
 
@@ -152,7 +153,7 @@ int PlaySFX(StringView id, int channel, bool loop, Ref<c_Tween> volumeTween, flo
     info.panTween = nullptr;
     SetChannelPan(channel, pan);
     SetChannelRate(channel, rate);
-    info.id = String(id);
+    info.id.assign(id);  // in the record's own room: starting an effect allocates nothing
     info.loop = loop;
     const Ref<c_Sound>& sound = sfx->sound;
     if (sound && sound->sample && Device()) Device()->PlaySample(sound->sample, channel, loop ? 1 : 0);
