@@ -189,8 +189,8 @@ TEST(MusicOnOpenAl, ALoopingSongIsHeardWithoutAGapAtItsSeam) {
 namespace {
 
 // By hand (it plays four seconds of the game's song in real time):
-//   ORBEL_SEAM_WAV=/tmp/seam.wav ./tests/orbel_tests --gtest_also_run_disabled_tests \
-//       --gtest_filter='MusicOnOpenAl.DISABLED_*'
+//   ORBEL_SEAM_WAV=/tmp/seam.wav ./tests/orbel_tests --gtest_also_run_disabled_tests
+//       --gtest_filter='MusicOnOpenAl.DISABLED_*'   (one line)
 // streams the level song from two seconds before its end through the loop
 // point, keeps the mix in that file for sox, and compares its loudness with
 // the song decoded whole over the same stretch.

@@ -72,7 +72,8 @@ std::filesystem::path FileOfLevel(int level) {
 }
 
 Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage, const std::vector<Event>& events,
-             const std::function<bool()>& done, int grace, const std::function<void()>& runFrame) {
+             const std::function<bool()>& done, int grace, const std::function<void()>& runFrame,
+             const std::function<void()>& drawn) {
     Outcome outcome;
     std::set<std::string> held;
     std::set<int> heldKeys;
@@ -82,6 +83,12 @@ Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage
     // once the frame is drawn it is known whether that update reaches the
     // stage (the fade-in ends in the drawing), so the events go in then.
     platform.OnSwap([&](int) {
+        struct AfterQueueing {
+            const std::function<void()>& call;
+            ~AfterQueueing() {
+                if (call) call();
+            }
+        } after{drawn};
         if (game.stage != stage || game.nextStage != kNoStage || game.loadProgress < 100 || game.settleCount > 0 ||
             game.fadeStart >= 0)
             return;

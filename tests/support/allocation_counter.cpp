@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ORBEL_COUNTING_NEW 0
@@ -19,6 +20,8 @@ namespace {
 
 std::atomic<bool> armed{false};
 std::atomic<long> allocations{0};
+std::atomic<long> elsewhere{0};  // of those, on threads other than the one that armed the counter
+std::atomic<std::thread::id> armer{};
 
 #if ORBEL_COUNTING_NEW
 bool TraceWanted() {
@@ -41,6 +44,9 @@ void Trace() {
 void* Allocate(std::size_t size) {
     if (armed.load(std::memory_order_relaxed)) {
         allocations.fetch_add(1, std::memory_order_relaxed);
+        if (std::this_thread::get_id() != armer.load(std::memory_order_relaxed)) {
+            elsewhere.fetch_add(1, std::memory_order_relaxed);
+        }
         if (TraceWanted()) Trace();
     }
     if (void* p = std::malloc(size ? size : 1)) return p;
@@ -63,6 +69,8 @@ bool AllocationCounter::Available() { return ORBEL_COUNTING_NEW != 0; }
 
 AllocationCounter::AllocationCounter() {
     allocations = 0;
+    elsewhere = 0;
+    armer = std::this_thread::get_id();
     armed = true;
 }
 
@@ -76,3 +84,5 @@ long AllocationCounter::Stop() {
     armed = false;
     return allocations.load();
 }
+
+long AllocationCounter::OnOtherThreads() { return elsewhere.load(); }

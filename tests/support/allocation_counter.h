@@ -25,6 +25,9 @@ public:
 
     // Disarms and returns the allocations made since construction.
     long Stop();
+    // Of the allocations counted, those made on other threads than the one
+    // that made the counter (OpenAL's mixer, say).
+    static long OnOtherThreads();
 
     // While one lives, nothing is counted (on any thread): for a test's own
     // bookkeeping in the middle of what it counts.
