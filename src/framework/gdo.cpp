@@ -37,7 +37,7 @@ namespace {
 std::vector<Ref<c_GDO>>& UpdateSnapshots() {
     static std::vector<Ref<c_GDO>> snapshots = [] {
         std::vector<Ref<c_GDO>> v;
-        v.reserve(4096);
+        v.reserve(16384);
         return v;
     }();
     return snapshots;

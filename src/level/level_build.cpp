@@ -13,6 +13,7 @@
 #include "framework/translation.h"
 #include "host/files.h"
 #include "host/runtime_error.h"
+#include "level/character_contact.h"
 #include "level/movable_object.h"
 #include "level/tarn_stage.h"
 #include "level/tiled_loader.h"
@@ -288,4 +289,5 @@ void c_TarnStage::PrepareKeys() {
         }
     }
     pendingCrossings_.reserve(64);
+    PrepareContactTexts();
 }
