@@ -12,6 +12,7 @@
 
 namespace {
 
+
 constexpr c_RGB kActiveTint{255, 255, 255};
 constexpr c_RGB kInactiveTint{64, 64, 64};
 

@@ -295,7 +295,8 @@ TEST(LevelMaps, TheTiledEditorOpensThem) {
     if (std::system("command -v tiled >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "the Tiled editor is not installed (bash scripts/setup.sh --tests installs it)";
     // One file per process: test runs of other build trees may export at the same time.
-    const fs::path out = fs::path(testing::TempDir()) / ("orbel_tiled_export." + std::to_string(::getpid()) + ".json");
+    const fs::path out =
+        fs::path(testing::TempDir()) / ("orbel_tiled_export." + std::to_string(::getpid()) + ".json");
     auto exportMap = [&](const fs::path& map) {
         fs::remove(out);
         // Offscreen: the editor needs no display to load and export a map.
