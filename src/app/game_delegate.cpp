@@ -44,10 +44,16 @@ void c_GameDelegate::StartGame() {
     SetGraphicsDevice(graphics);
     UseFont(nullptr);
     // A failing OpenAL prints its line and leaves a silent device.
-    audio = New<gxtkAudio>([](StringView path) -> std::optional<AudioData> {
-        RtGame* host = RtGame::Instance();
-        return host ? host->LoadAudioData(path) : std::nullopt;
-    });
+    audio = New<gxtkAudio>(
+        [](StringView path) -> std::optional<AudioData> {
+            RtGame* host = RtGame::Instance();
+            return host ? host->LoadAudioData(path) : std::nullopt;
+        },
+        nullptr, 0,
+        [](StringView path) -> std::unique_ptr<AudioStream> {
+            RtGame* host = RtGame::Instance();
+            return host ? host->OpenAudioStream(path) : nullptr;
+        });
     input = New<c_InputDevice>();
     SetInputDevice(input);
     ValidateDeviceWindow();

@@ -18,6 +18,7 @@ static_assert(al::kPitch == AL_PITCH && al::kPosition == AL_POSITION && al::kLoo
               al::kBuffer == AL_BUFFER && al::kGain == AL_GAIN);
 static_assert(al::kSourceState == AL_SOURCE_STATE && al::kInitial == AL_INITIAL && al::kPlaying == AL_PLAYING &&
               al::kPaused == AL_PAUSED && al::kStopped == AL_STOPPED);
+static_assert(al::kBuffersQueued == AL_BUFFERS_QUEUED && al::kBuffersProcessed == AL_BUFFERS_PROCESSED);
 static_assert(al::kFormatMono8 == AL_FORMAT_MONO8 && al::kFormatMono16 == AL_FORMAT_MONO16 &&
               al::kFormatStereo8 == AL_FORMAT_STEREO8 && al::kFormatStereo16 == AL_FORMAT_STEREO16);
 
@@ -46,6 +47,12 @@ public:
     void SourcePlay(std::uint32_t source) override { alSourcePlay(source); }
     void SourcePause(std::uint32_t source) override { alSourcePause(source); }
     void SourceStop(std::uint32_t source) override { alSourceStop(source); }
+    void SourceQueueBuffers(std::uint32_t source, int n, const std::uint32_t* buffers) override {
+        alSourceQueueBuffers(source, n, buffers);
+    }
+    void SourceUnqueueBuffers(std::uint32_t source, int n, std::uint32_t* buffers) override {
+        alSourceUnqueueBuffers(source, n, buffers);
+    }
     void GenBuffers(int n, std::uint32_t* buffers) override { alGenBuffers(n, buffers); }
     void DeleteBuffers(int n, const std::uint32_t* buffers) override { alDeleteBuffers(n, buffers); }
     void BufferData(std::uint32_t buffer, al::Enum format, const void* data, int size, int frequency) override {

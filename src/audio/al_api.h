@@ -47,6 +47,8 @@ inline constexpr Enum kInitial = 0x1011;
 inline constexpr Enum kPlaying = 0x1012;
 inline constexpr Enum kPaused = 0x1013;
 inline constexpr Enum kStopped = 0x1014;
+inline constexpr Enum kBuffersQueued = 0x1015;
+inline constexpr Enum kBuffersProcessed = 0x1016;
 
 inline constexpr Enum kFormatMono8 = 0x1100;
 inline constexpr Enum kFormatMono16 = 0x1101;
@@ -82,6 +84,10 @@ public:
     virtual void SourcePlay(std::uint32_t source) = 0;
     virtual void SourcePause(std::uint32_t source) = 0;
     virtual void SourceStop(std::uint32_t source) = 0;
+    // Streaming: buffers played in turn; processed ones are taken back off
+    // the front of the queue to be refilled.
+    virtual void SourceQueueBuffers(std::uint32_t source, int n, const std::uint32_t* buffers) = 0;
+    virtual void SourceUnqueueBuffers(std::uint32_t source, int n, std::uint32_t* buffers) = 0;
     virtual void GenBuffers(int n, std::uint32_t* buffers) = 0;
     virtual void DeleteBuffers(int n, const std::uint32_t* buffers) = 0;
     virtual void BufferData(std::uint32_t buffer, al::Enum format, const void* data, int size, int frequency) = 0;

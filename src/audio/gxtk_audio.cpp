@@ -45,8 +45,12 @@ void gxtkSample::Discard() {
 
 // ---- gxtkAudio: start-up and shut-down --------------------------------------
 
-gxtkAudio::gxtkAudio(AudioLoader loader, const char* deviceName, int sourceLimit)
-    : al_(&Al()), sourceLimit_(sourceLimit), serial_(++g_lastSerial), loader_(std::move(loader)) {
+gxtkAudio::gxtkAudio(AudioLoader loader, const char* deviceName, int sourceLimit, StreamOpener opener)
+    : al_(&Al()),
+      sourceLimit_(sourceLimit),
+      serial_(++g_lastSerial),
+      loader_(std::move(loader)),
+      opener_(std::move(opener)) {
     g_current = this;
     device_ = al_->OpenDevice(deviceName);
     context_ = device_ ? al_->CreateContext(device_) : nullptr;
@@ -65,6 +69,7 @@ gxtkAudio::gxtkAudio(AudioLoader loader, const char* deviceName, int sourceLimit
 }
 
 gxtkAudio::~gxtkAudio() {
+    ReleaseMusic();
     if (open_) {
         for (Channel& ch : channels_) {
             if (ch.source == 0) continue;
@@ -155,7 +160,10 @@ void gxtkAudio::FlushDiscarded() {
     // A stopped source still holds its buffer; let go of it so the buffer
     // can be deleted. Playing and paused sources keep theirs (and the buffer
     // stays listed until they stop).
-    for (Channel& ch : channels_) {
+    // A stream's source is left alone: it stops whenever its queue runs dry.
+    for (int c = 0; c < kChannelCount; ++c) {
+        Channel& ch = channels_[c];
+        if (c == kMusicChannel && music_.stream) continue;
         if (ch.source != 0 && SourceState(ch.source) == al::kStopped) al_->Sourcei(ch.source, al::kBuffer, 0);
     }
     list.erase(std::remove_if(list.begin(), list.end(),
@@ -171,6 +179,7 @@ void gxtkAudio::FlushDiscarded() {
 
 int gxtkAudio::PlaySample(const Ref<gxtkSample>& sample, int channel, int flags) {
     if (!sample || !ValidChannel(channel)) return -1;
+    if (channel == kMusicChannel) ReleaseMusic();
     FlushDiscarded();
     std::uint32_t source = ObtainSource(channel);
     if (source == 0) return -1;
@@ -188,6 +197,7 @@ int gxtkAudio::PlaySample(const Ref<gxtkSample>& sample, int channel, int flags)
 void gxtkAudio::StopChannel(int channel) {
     if (!ValidChannel(channel)) return;
     Channel& ch = channels_[channel];
+    if (channel == kMusicChannel) ReleaseMusic();
     if (ch.state == 0) return;
     if (ch.source != 0) al_->SourceStop(ch.source);
     ch.state = 0;
@@ -197,8 +207,9 @@ void gxtkAudio::PauseChannel(int channel) {
     if (!ValidChannel(channel)) return;
     Channel& ch = channels_[channel];
     if (ch.state != 1) return;
-    if (SourceState(ch.source) == al::kStopped) {
+    if (SourceEnded(channel)) {
         ch.state = 0;  // it had already ended
+        if (channel == kMusicChannel) ReleaseMusic();
         return;
     }
     if (ch.source != 0) al_->SourcePause(ch.source);
@@ -209,6 +220,8 @@ void gxtkAudio::ResumeChannel(int channel) {
     if (!ValidChannel(channel)) return;
     Channel& ch = channels_[channel];
     if (ch.state != 2) return;
+    // A stream paused after its queue ran dry must not replay what it played.
+    if (channel == kMusicChannel) RefillMusic();
     if (ch.source != 0) al_->SourcePlay(ch.source);
     ch.state = 1;
 }
@@ -216,8 +229,20 @@ void gxtkAudio::ResumeChannel(int channel) {
 int gxtkAudio::ChannelState(int channel) {
     if (!ValidChannel(channel)) return 0;
     Channel& ch = channels_[channel];
-    if (ch.state == 1 && SourceState(ch.source) == al::kStopped) ch.state = 0;
+    if (ch.state == 1 && SourceEnded(channel)) {
+        ch.state = 0;
+        if (channel == kMusicChannel) ReleaseMusic();
+    }
     return ch.state;
+}
+
+bool gxtkAudio::SourceEnded(int channel) const {
+    const Channel& ch = channels_[channel];
+    if (SourceState(ch.source) != al::kStopped) return false;
+    // A stream whose queue ran dry goes on at the next Update; it has ended
+    // only once the decoder has nothing more.
+    if (channel == kMusicChannel && music_.stream) return music_.drained;
+    return true;
 }
 
 void gxtkAudio::Suspend() {
@@ -254,9 +279,154 @@ void gxtkAudio::SetRate(int channel, float rate) {
 // ---- music ------------------------------------------------------------------
 
 int gxtkAudio::PlayMusic(StringView path, int flags) {
+    const bool loop = flags != 0;
+    if (music_.stream && music_.path == path && music_.loop == loop && ChannelState(kMusicChannel) != 0) return 0;
     StopMusic();
-    Ref<gxtkSample> sample = LoadSample(path);
-    if (!sample) return -1;
-    PlaySample(sample, kMusicChannel, flags);
+    FlushDiscarded();
+    std::unique_ptr<AudioStream> stream;
+    if (opener_) {
+        stream = opener_(path);
+    } else if (loader_) {
+        if (auto audio = loader_(path)) stream = PcmStream(std::move(*audio));
+    } else {
+        stream = OpenAudioStream(path);
+    }
+    if (!stream) return -1;
+    if (!open_) return 0;  // silent: the music exists but has nowhere to play
+    // Rates OpenAL plays; a damaged header may claim anything.
+    constexpr int kMaxRate = 192000;
+    const al::Enum format = FormatOf(2, stream->channelCount);
+    if (format == 0 || stream->sampleRate <= 0 || stream->sampleRate > kMaxRate) return -1;
+    const std::uint32_t source = ObtainSource(kMusicChannel);
+    if (source == 0) return -1;
+
+    al_->GetError();
+    al_->GenBuffers(kStreamBuffers, music_.buffers.data());
+    if (al_->GetError() != al::kNoError) {
+        music_.buffers.fill(0);
+        return -1;
+    }
+    music_.stream = std::move(stream);
+    music_.path = String(path);
+    music_.loop = loop;
+    music_.drained = false;
+    music_.format = format;
+    music_.bufferFrames = std::max(1, music_.stream->sampleRate * kStreamBufferMs / 1000);
+    music_.pcm.assign(static_cast<std::size_t>(music_.bufferFrames) * music_.stream->channelCount, 0);
+
+    al_->SourceStop(source);
+    al_->Sourcei(source, al::kBuffer, 0);
+    al_->Sourcei(source, al::kLooping, al::kFalse);
+    for (std::uint32_t buffer : music_.buffers) {
+        if (!FillMusicBuffer(buffer)) break;
+        al_->SourceQueueBuffers(source, 1, &buffer);
+    }
+    al_->SourcePlay(source);
+    Channel& ch = channels_[kMusicChannel];
+    ch.sample = nullptr;
+    ch.flags = flags;
+    ch.state = 1;
     return 0;
+}
+
+bool gxtkAudio::FillMusicBuffer(std::uint32_t buffer) {
+    if (music_.drained) return false;
+    const int channels = music_.stream->channelCount;
+    int filled = 0;
+    bool rewound = false;
+    while (filled < music_.bufferFrames) {
+        const int got = music_.stream->Read(music_.pcm.data() + static_cast<std::size_t>(filled) * channels,
+                                            music_.bufferFrames - filled);
+        if (got > 0) {
+            filled += got;
+            rewound = false;
+            continue;
+        }
+        // The loop's end runs straight into its start inside one buffer, so
+        // the seam has neither a gap nor a click. A stream that gives nothing
+        // right after rewinding has nothing to loop.
+        if (!music_.loop || rewound || !music_.stream->Rewind()) {
+            music_.drained = true;
+            break;
+        }
+        rewound = true;
+    }
+    if (filled == 0) return false;
+    al_->BufferData(buffer, music_.format, music_.pcm.data(),
+                    filled * channels * static_cast<int>(sizeof(std::int16_t)), music_.stream->sampleRate);
+    return true;
+}
+
+void gxtkAudio::RefillMusic() {
+    const std::uint32_t source = channels_[kMusicChannel].source;
+    if (!music_.stream || !open_ || source == 0) return;
+    int processed = 0;
+    al_->GetSourcei(source, al::kBuffersProcessed, &processed);
+    for (; processed > 0; --processed) {
+        std::uint32_t buffer = 0;
+        al_->SourceUnqueueBuffers(source, 1, &buffer);
+        if (buffer != 0 && FillMusicBuffer(buffer)) al_->SourceQueueBuffers(source, 1, &buffer);
+    }
+}
+
+void gxtkAudio::Update() {
+    Channel& ch = channels_[kMusicChannel];
+    if (!music_.stream || ch.state == 0) return;
+    RefillMusic();
+    if (ch.state != 1 || SourceState(ch.source) != al::kStopped) return;
+    int queued = 0;
+    al_->GetSourcei(ch.source, al::kBuffersQueued, &queued);
+    if (queued > 0) {
+        // The queue ran dry before this update: it was refilled from where
+        // the decoder stopped, so the song goes on from there.
+        al_->SourcePlay(ch.source);
+    } else {
+        ch.state = 0;  // played to its end
+        ReleaseMusic();
+    }
+}
+
+void gxtkAudio::ReleaseMusic() {
+    if (!music_.stream) return;
+    const std::uint32_t source = channels_[kMusicChannel].source;
+    if (open_) {
+        if (source != 0) {
+            al_->SourceStop(source);
+            al_->Sourcei(source, al::kBuffer, 0);  // takes the whole queue off
+        }
+        al_->DeleteBuffers(kStreamBuffers, music_.buffers.data());
+    }
+    music_.buffers.fill(0);
+    music_.stream.reset();
+    music_.path.clear();
+    music_.pcm = {};
+    music_.drained = false;
+}
+
+void gxtkAudio::WarmUpSources() {
+    if (warmedUp_ || !open_) return;
+    warmedUp_ = true;
+    std::uint32_t silence = 0;
+    al_->GetError();
+    al_->GenBuffers(1, &silence);
+    if (al_->GetError() != al::kNoError || silence == 0) return;
+    const std::array<std::int16_t, 64> zeros{};
+    al_->BufferData(silence, al::kFormatMono16, zeros.data(), static_cast<int>(sizeof zeros), 22050);
+    // All at once, as many sources as the game may have playing together.
+    std::array<std::uint32_t, kChannelCount> played{};
+    int count = 0;
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (channels_[c].state != 0) continue;
+        const std::uint32_t source = ObtainSource(c);
+        if (source == 0) continue;
+        al_->Sourcei(source, al::kBuffer, static_cast<int>(silence));
+        al_->Sourcei(source, al::kLooping, al::kFalse);
+        al_->SourcePlay(source);
+        played[count++] = source;
+    }
+    for (int i = 0; i < count; ++i) {
+        al_->SourceStop(played[i]);
+        al_->Sourcei(played[i], al::kBuffer, 0);
+    }
+    al_->DeleteBuffers(1, &silence);
 }

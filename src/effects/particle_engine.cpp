@@ -62,6 +62,8 @@ void c_ParticleEmitter::Init(const Ref<c_GDO>& layer) {
     particles.reserve(kParticlePoolSize);
     for (int i = 0; i < kParticlePoolSize; ++i) particles.push_back(New<c_Particle>(layer));
     count = kParticlePoolSize;
+    // Room in the layer for the whole pool at once: spawning joins it.
+    if (layer) layer->children.reserve(layer->children.capacity() + kParticlePoolSize);
 }
 
 void c_ParticleEmitter::SetParticleDisplay(int index, const Ref<c_GDO>& display) {

@@ -46,7 +46,7 @@ struct State {
 };
 
 // The registry outlives Shutdown's records: it is made on first registration.
-std::unique_ptr<std::map<String, Ref<c_SFX>>> g_registry;
+std::unique_ptr<std::map<String, Ref<c_SFX>, std::less<>>> g_registry;
 std::unique_ptr<State> g_state;
 bool g_soundOn = true;
 bool g_muted = false;
@@ -93,6 +93,7 @@ void Init() {
     for (auto& info : g_state->channels) {
         info = New<c_PlaybackInfo>();
         info->Reset();
+        info->id.reserve(32);
     }
     g_state->music = New<c_BasicPlaybackInfo>();
     g_state->music->Reset();
@@ -109,7 +110,7 @@ void Shutdown() {
 // ---- effects ----------------------------------------------------------------
 
 void PreloadSFX(StringView path, StringView id, bool persistent) {
-    if (!g_registry) g_registry = std::make_unique<std::map<String, Ref<c_SFX>>>();
+    if (!g_registry) g_registry = std::make_unique<std::map<String, Ref<c_SFX>, std::less<>>>();
     auto found = g_registry->find(String(id));
     if (found == g_registry->end()) {
         auto sfx = New<c_SFX>();
@@ -136,7 +137,7 @@ void PreloadSFX(StringView path, StringView id, bool persistent) {
 
 Ref<c_SFX> FindSFX(StringView id) {
     if (!g_registry) return nullptr;
-    auto found = g_registry->find(String(id));
+    auto found = g_registry->find(id);
     return found == g_registry->end() ? nullptr : found->second;
 }
 
@@ -152,7 +153,7 @@ int PlaySFX(StringView id, int channel, bool loop, Ref<c_Tween> volumeTween, flo
     info.panTween = nullptr;
     SetChannelPan(channel, pan);
     SetChannelRate(channel, rate);
-    info.id = String(id);
+    info.id.assign(id);  // in the record's own room: starting an effect allocates nothing
     info.loop = loop;
     const Ref<c_Sound>& sound = sfx->sound;
     if (sound && sound->sample && Device()) Device()->PlaySample(sound->sample, channel, loop ? 1 : 0);
@@ -223,6 +224,16 @@ void FadeMusicVolume(float from, float to, int milliseconds) {
     SetMusicVolume(from);
 }
 
+namespace {
+
+// The same song asked for again while it plays (a level after a level) goes
+// on where it is instead of starting over.
+bool Continues(const c_BasicPlaybackInfo& music, StringView path, bool loop) {
+    return !music.id.empty() && music.id == path && music.loop == loop && Device() && Device()->MusicState() != 0;
+}
+
+}  // namespace
+
 void PlayMusic(StringView path, bool loop, Ref<c_Tween> fade) {
     c_BasicPlaybackInfo& music = *Records().music;
     if (fade) {
@@ -246,8 +257,11 @@ String MusicFile(StringView id) {
 
 void PlayMusicById(StringView id) {
     c_BasicPlaybackInfo& music = *Records().music;
-    music.defaultTween->Setup(c_LinearEase::Shared(), 0.0f, 0.5f, 1000);
-    PlayMusic(MusicFile(id), true, music.defaultTween);
+    // A song that goes on fades from where it is, never down to silence first.
+    const String file = MusicFile(id);
+    const float from = Continues(music, file, true) ? std::min(music.volume, 0.5f) : 0.0f;
+    music.defaultTween->Setup(c_LinearEase::Shared(), from, 0.5f, 1000);
+    PlayMusic(file, true, music.defaultTween);
 }
 
 const c_BasicPlaybackInfo& MusicInfo() { return *Records().music; }
@@ -257,6 +271,7 @@ const c_BasicPlaybackInfo& MusicInfo() { return *Records().music; }
 void Update(int milliseconds) {
     State& s = Records();
     gxtkAudio* device = Device();
+    if (device) device->Update();  // the music's buffers
 
     c_BasicPlaybackInfo& music = *s.music;
     if (!music.id.empty() && !music.paused) {
@@ -298,6 +313,10 @@ void Update(int milliseconds) {
         if (pan != info.pan) SetChannelPan(c, pan);
         if (volume != info.volume) SetChannelVolume(c, volume);
     }
+}
+
+void WarmUp() {
+    if (gxtkAudio* device = Device()) device->WarmUpSources();
 }
 
 void ResumeAll() {

@@ -94,10 +94,11 @@ void FadeChannelVolume(int channel, float from, float to);
 // The channel's record (null outside 0..31).
 const c_PlaybackInfo* ChannelInfo(int channel);
 
-// Loads the whole file and plays it as music, faded by `fade` (restarted
-// here) or, without one, at volume 1.
+// Streams the file as music, faded by `fade` (restarted here) or, without
+// one, at volume 1. The same file already playing goes on where it is.
 void PlayMusic(StringView path, bool loop, Ref<c_Tween> fade = nullptr);
-// Music from the id table, looping, fading in from 0 to 0.5 over one second.
+// Music from the id table, looping, fading in from 0 to 0.5 over one second;
+// when that song plays already, it goes on and fades from its volume to 0.5.
 void PlayMusicById(StringView id);
 // The file of a music id; empty for an unknown id.
 String MusicFile(StringView id);
@@ -108,6 +109,9 @@ const c_BasicPlaybackInfo& MusicInfo();
 // Advances the fades and applies volumes, pans, rates and the sound switch;
 // notices streams that ended. Once per game update.
 void Update(int milliseconds);
+// Lets the device set up every source before the game updates need them
+// (a stage's load).
+void WarmUp();
 // The game regained the focus: resumes what losing it paused (the device's
 // Suspend), and nothing that the game paused itself.
 void ResumeAll();

@@ -1,6 +1,12 @@
 // game.cpp — see game.h.
 #include "framework/game.h"
 
+#include <time.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
 #include "framework/async_events.h"
 #include "framework/audio_manager.h"
 #include "framework/screen.h"
@@ -30,6 +36,38 @@ ManagerState& State() {
 bool VirtualSizeSet() {
     const c_Vector& size = State().virtualSize;
     return size.x > 0 && size.y > 0;
+}
+
+// ORBEL_LOAD_TIMES=1 prints what each load step cost, wall clock and this
+// thread's processor time, so a slow step can be found without a profiler.
+bool LoadTimesWanted() {
+    static const bool wanted = [] {
+        const char* value = std::getenv("ORBEL_LOAD_TIMES");
+        return value && *value && *value != '0';
+    }();
+    return wanted;
+}
+
+double ThreadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+void TimedLoadStep(c_Stage& stage, int stageId) {
+    if (!LoadTimesWanted()) {
+        stage.LoadStep(stage.loadedSteps);
+        return;
+    }
+    const auto wallStart = std::chrono::steady_clock::now();
+    const double cpuStart = ThreadCpuMs();
+    stage.LoadStep(stage.loadedSteps);
+    const double cpu = ThreadCpuMs() - cpuStart;
+    const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
+    char line[128];
+    std::snprintf(line, sizeof line, "load stage %d level %d step %d: %.2f ms wall, %.2f ms cpu", stageId,
+                  State().values.currentLevel, stage.loadedSteps, wall, cpu);
+    Print(FromUtf8(line));
 }
 
 float DeviceW() { return static_cast<float>(DeviceWidth()); }
@@ -247,7 +285,7 @@ void c_Game::RenderStage() {
             loadProgress = 100;
         } else if (stage->loadedSteps < stage->loadSteps) {
             Ref<c_Stage> loading = stage;
-            loading->LoadStep(loading->loadedSteps);
+            TimedLoadStep(*loading, stageId);
             ++loading->loadedSteps;
             loadProgress = 100 * loading->loadedSteps / loading->loadSteps;
         } else {

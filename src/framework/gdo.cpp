@@ -33,15 +33,15 @@ namespace {
 // the children it had when it began, so a child's Update may remove or add
 // siblings anywhere: each child there at the start updates once, unless it
 // left before its turn, and children added during the walk wait for the next
-// update. The stack keeps its capacity, so steady frames allocate nothing.
-std::vector<Ref<c_GDO>>& UpdateSnapshots() {
-    static std::vector<Ref<c_GDO>> snapshots = [] {
-        std::vector<Ref<c_GDO>> v;
-        v.reserve(256);
-        return v;
-    }();
-    return snapshots;
-}
+// update. The stack is made with the program and keeps its capacity, so no
+// update allocates for it, not even the first.
+std::vector<Ref<c_GDO>> g_updateSnapshots = [] {
+    std::vector<Ref<c_GDO>> v;
+    v.reserve(16384);
+    return v;
+}();
+
+std::vector<Ref<c_GDO>>& UpdateSnapshots() { return g_updateSnapshots; }
 
 }  // namespace
 

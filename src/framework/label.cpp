@@ -15,12 +15,31 @@ float LineHeightOf(const c_Font* font) { return font ? static_cast<float>(font->
 
 c_Label::c_Label(Ref<c_Font> labelFont, float fontScaleValue)
     : fontScale(fontScaleValue, fontScaleValue), scale2(fontScale), font(std::move(labelFont)) {
+    // Room for the texts labels show in play (bubbles, signs), made now.
+    constexpr int kRoomyLines = 6, kLineRoom = 64;
+    lines.reserve(kRoomyLines);
+    lineWidths.reserve(kRoomyLines);
+    spareLines_.reserve(2 * kRoomyLines);
+    spareLines_.resize(kRoomyLines);
+    for (String& line : spareLines_) line.reserve(kLineRoom);
+    text.reserve(2 * kLineRoom);
     Refresh();
 }
 
 void c_Label::SetText(StringView newText) {
-    text = String(newText);
+    text.assign(newText);
     Refresh();
+}
+
+void c_Label::AddLine(StringView prefix, StringView piece) {
+    String line;
+    if (!spareLines_.empty()) {
+        line = std::move(spareLines_.back());
+        spareLines_.pop_back();
+    }
+    line.assign(prefix);
+    line.append(piece);
+    lines.push_back(std::move(line));
 }
 
 bool c_Label::SetFloat(StringView propertyName, float value) {
@@ -43,6 +62,7 @@ bool c_Label::SetFloat(StringView propertyName, float value) {
 }
 
 void c_Label::Refresh() {
+    for (String& line : lines) spareLines_.push_back(std::move(line));
     lines.clear();
     scale2 = fontScale;
     const float lineHeight = LineHeightOf(font.get());
@@ -52,7 +72,7 @@ void c_Label::Refresh() {
         if (box.x > 0 && box.x < width * scale2.x) scale2.x = box.x / width;
         if (box.y > 0 && box.y < lineHeight * scale2.y) scale2.y = box.y / lineHeight;
         if (uniformScale) scale2.x = scale2.y = std::min(scale2.x, scale2.y);
-        lines.push_back(text);
+        AddLine({}, text);
     } else {
         if (uniformScale) scale2.x = scale2.y = std::min(scale2.x, scale2.y);
         if (layoutMode == kCut)
@@ -76,7 +96,7 @@ void c_Label::Refresh() {
 // the whole text when it fits or there is no box width.
 void c_Label::Cut() {
     if (box.x <= 0 || static_cast<float>(WidthOf(font.get(), text)) * scale2.x <= box.x) {
-        lines.push_back(text);
+        AddLine({}, text);
         return;
     }
     std::size_t keep = 1;
@@ -84,7 +104,7 @@ void c_Label::Cut() {
         if (static_cast<float>(WidthOf(font.get(), StringView(text).substr(0, length))) * scale2.x > box.x) break;
         keep = length;
     }
-    lines.push_back(text.substr(0, keep));
+    AddLine({}, StringView(text).substr(0, keep));
 }
 
 void c_Label::Wrap() {
@@ -99,12 +119,12 @@ void c_Label::Wrap() {
         const char16_t c = all[i];
         if (!wordWrap || c == u' ') breakPoint = i;
         if (c == kColorCode) {
-            colourCode = String(all.substr(i, 4));
+            colourCode.assign(all.substr(i, 4));
             i += 4;
             continue;
         }
         if (c == u'\n' || c == u'\r') {
-            lines.push_back(linePrefix + String(all.substr(lineStart, i - lineStart)));
+            AddLine(linePrefix, all.substr(lineStart, i - lineStart));
             linePrefix = colourCode;
             lineStart = i + 1;
         } else if (box.x > 0 &&
@@ -115,14 +135,14 @@ void c_Label::Wrap() {
             // overflows, and a single character always stays on its line.
             std::size_t at = breakPoint > lineStart ? breakPoint : i;
             if (at > lineStart) {
-                lines.push_back(linePrefix + String(all.substr(lineStart, at - lineStart)));
+                AddLine(linePrefix, all.substr(lineStart, at - lineStart));
                 linePrefix = colourCode;
                 lineStart = all[at] == u' ' ? at + 1 : at;
             }
         }
         ++i;
     }
-    if (lineStart < n) lines.push_back(linePrefix + String(all.substr(lineStart)));
+    if (lineStart < n) AddLine(linePrefix, all.substr(lineStart));
 }
 
 void c_Label::DrawLines() {

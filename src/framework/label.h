@@ -80,6 +80,12 @@ protected:
 private:
     void Wrap();
     void Cut();
+    // Appends prefix + piece as a line, in a string kept from an earlier
+    // layout when there is one, so that laying a text out again (a bubble's
+    // next line) allocates nothing once the strings have room.
+    void AddLine(StringView prefix, StringView piece);
+
+    std::vector<String> spareLines_;
 };
 
 class c_LabelWithShadow : public c_Label {

@@ -14,6 +14,11 @@ void c_Sprite::AddSequence(StringView sequenceId, const std::vector<int>& frameL
     entry->loop = loops;
     entry->frames = frameList;
     sequences.insert_or_assign(String(sequenceId), std::move(entry));
+    // Room for every name now, so switching sequences in an update never
+    // allocates a string.
+    if (sequenceName.capacity() < sequenceId.size()) sequenceName.reserve(sequenceId.size());
+    if (!endedData_) endedData_ = New<c_StringObject>();
+    if (endedData_->value.capacity() < sequenceId.size()) endedData_->value.reserve(sequenceId.size());
 }
 
 void c_Sprite::AddSequenceRange(StringView sequenceId, int first, int last, bool loops) {
@@ -33,7 +38,7 @@ void c_Sprite::Play(StringView sequenceId) {
     auto found = sequences.find(sequenceId);
     sequence = found == sequences.end() ? nullptr : found->second;
     if (!sequence) return;
-    sequenceName = String(sequenceId);
+    sequenceName.assign(sequenceId);
     frameIndex = 0;
     currentTile = FrameAt(0);
     state = kPlaying;
@@ -50,7 +55,13 @@ void c_Sprite::Stop() {
 }
 
 void c_Sprite::RaiseSequenceEnded() {
-    if (!endedData_ || endedData_->value != sequenceName) endedData_ = New<c_StringObject>(sequenceName);
+    // The name is written into the sprite's own data object unless a
+    // listener kept that object, which then keeps the name it was given.
+    if (!endedData_ || (endedData_->value != sequenceName && endedData_.use_count() > 1)) {
+        endedData_ = New<c_StringObject>(sequenceName);
+    } else if (endedData_->value != sequenceName) {
+        endedData_->value.assign(sequenceName);
+    }
     Ref<c_StringObject> data = endedData_;  // a listener may Play another name
     RaiseEvent(this, kSpriteSequenceEnded, data.get());
 }

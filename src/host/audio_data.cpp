@@ -14,6 +14,7 @@
 #include "stb_vorbis.h"
 
 #include "host/files.h"
+#include "host/runtime_error.h"
 
 namespace {
 
@@ -174,14 +175,11 @@ std::optional<AudioData> ReadWav(std::FILE* file) {
     }
 }
 
-std::optional<AudioData> ReadOgg(std::FILE* file) {
-    long start = std::ftell(file);
-    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return std::nullopt;
-    long end = std::ftell(file);
-    if (end < start || std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
-
+std::optional<AudioData> DecodeOgg(const std::uint8_t* data, std::size_t size, std::size_t maxSamples, bool* tooLong) {
+    if (tooLong) *tooLong = false;
+    if (!data || size == 0 || size > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
     int error = 0;
-    stb_vorbis* vorbis = stb_vorbis_open_file_section(file, 0, &error, nullptr, static_cast<unsigned>(end - start));
+    stb_vorbis* vorbis = stb_vorbis_open_memory(data, static_cast<int>(size), &error, nullptr);
     if (!vorbis) return std::nullopt;
     stb_vorbis_info info = stb_vorbis_get_info(vorbis);
     const int channels = info.channels;
@@ -191,18 +189,28 @@ std::optional<AudioData> ReadOgg(std::FILE* file) {
     }
 
     // Decoded in place into a buffer of frames that doubles whenever less
-    // than one block of room remains.
+    // than one block of room remains, up to the limit: the header's length
+    // is not trusted, only what really decodes.
     constexpr std::size_t kBlockFrames = 4096;
+    const std::size_t maxFrames = maxSamples / static_cast<std::size_t>(channels);
     std::vector<std::int16_t> samples(kBlockFrames * channels);
     std::size_t frames = 0;
     for (;;) {
         std::size_t capacity = samples.size() / channels;
-        if (capacity - frames < kBlockFrames) samples.resize(samples.size() * 2);
+        if (capacity - frames < kBlockFrames) {
+            const std::size_t grown = std::min(capacity * 2, maxFrames + kBlockFrames);
+            samples.resize(grown * channels);
+        }
         capacity = samples.size() / channels;
-        int room = static_cast<int>((capacity - frames) * channels);
+        int room = static_cast<int>(std::min(capacity - frames, kBlockFrames) * channels);
         int got = stb_vorbis_get_samples_short_interleaved(vorbis, channels, samples.data() + frames * channels, room);
         if (got <= 0) break;
         frames += static_cast<std::size_t>(got);
+        if (frames > maxFrames) {
+            stb_vorbis_close(vorbis);
+            if (tooLong) *tooLong = true;
+            return std::nullopt;
+        }
     }
     stb_vorbis_close(vorbis);
 
@@ -217,11 +225,116 @@ std::optional<AudioData> ReadOgg(std::FILE* file) {
     return audio;
 }
 
+namespace {
+
+// The rest of `file` from its current position, or nothing when it cannot
+// be read.
+std::optional<std::vector<std::uint8_t>> ReadRest(std::FILE* file) {
+    const long start = std::ftell(file);
+    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return std::nullopt;
+    const long end = std::ftell(file);
+    if (end < start || std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
+    if (end - start > INT_MAX) return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(end - start));
+    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) return std::nullopt;
+    return bytes;
+}
+
+class OggStream final : public AudioStream {
+public:
+    explicit OggStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
+        int error = 0;
+        if (bytes_.empty()) return;
+        vorbis_ = stb_vorbis_open_memory(bytes_.data(), static_cast<int>(bytes_.size()), &error, nullptr);
+        if (!vorbis_) return;
+        const stb_vorbis_info info = stb_vorbis_get_info(vorbis_);
+        channelCount = info.channels;
+        sampleRate = info.sample_rate > INT_MAX ? 0 : static_cast<int>(info.sample_rate);
+    }
+    ~OggStream() override {
+        if (vorbis_) stb_vorbis_close(vorbis_);
+    }
+    bool Valid() const { return vorbis_ && channelCount > 0; }
+
+    int Read(std::int16_t* out, int frames) override {
+        if (!vorbis_ || frames <= 0) return 0;
+        const int got = stb_vorbis_get_samples_short_interleaved(vorbis_, channelCount, out, frames * channelCount);
+        return std::max(got, 0);
+    }
+    bool Rewind() override { return vorbis_ && stb_vorbis_seek_start(vorbis_) != 0; }
+
+private:
+    std::vector<std::uint8_t> bytes_;  // stb_vorbis reads from them for the stream's whole life
+    stb_vorbis* vorbis_ = nullptr;
+};
+
+class DecodedStream final : public AudioStream {
+public:
+    explicit DecodedStream(std::vector<std::int16_t> samples, int channels, int rate) : samples_(std::move(samples)) {
+        channelCount = channels;
+        sampleRate = rate;
+    }
+    int Read(std::int16_t* out, int frames) override {
+        const std::size_t left = (samples_.size() - at_) / static_cast<std::size_t>(channelCount);
+        const std::size_t take = std::min(left, static_cast<std::size_t>(std::max(frames, 0)));
+        std::copy_n(samples_.data() + at_, take * channelCount, out);
+        at_ += take * channelCount;
+        return static_cast<int>(take);
+    }
+    bool Rewind() override {
+        at_ = 0;
+        return true;
+    }
+
+private:
+    std::vector<std::int16_t> samples_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace
+
+std::optional<AudioData> ReadOgg(std::FILE* file, bool* tooLong) {
+    if (tooLong) *tooLong = false;
+    auto bytes = ReadRest(file);
+    if (!bytes) return std::nullopt;
+    return DecodeOgg(bytes->data(), bytes->size(), kMaxWholeOggSamples, tooLong);
+}
+
+std::unique_ptr<AudioStream> OpenOggStream(std::vector<std::uint8_t> bytes) {
+    auto stream = std::make_unique<OggStream>(std::move(bytes));
+    if (!stream->Valid()) return nullptr;
+    return stream;
+}
+
+std::unique_ptr<AudioStream> PcmStream(AudioData audio) {
+    if (audio.channelCount <= 0 || (audio.bytesPerSample != 1 && audio.bytesPerSample != 2)) return nullptr;
+    const std::size_t count =
+        std::min(audio.data.size() / static_cast<std::size_t>(audio.bytesPerSample),
+                 static_cast<std::size_t>(std::max(audio.length, 0)) * static_cast<std::size_t>(audio.channelCount));
+    std::vector<std::int16_t> samples(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (audio.bytesPerSample == 1) {
+            samples[i] = static_cast<std::int16_t>((audio.data[i] - 128) * 256);
+        } else {
+            samples[i] = static_cast<std::int16_t>(audio.data[2 * i] | (audio.data[2 * i + 1] << 8));
+        }
+    }
+    return std::make_unique<DecodedStream>(std::move(samples), audio.channelCount, audio.sampleRate);
+}
+
 std::optional<AudioData> DecodeAudioFile(std::FILE* file, StringView path) {
     if (!file) return std::nullopt;
     String lower = ToLower(path);
     if (EndsWith(lower, u".wav")) return ReadWav(file);
-    if (EndsWith(lower, u".ogg")) return ReadOgg(file);
+    if (EndsWith(lower, u".ogg")) {
+        bool tooLong = false;
+        auto audio = ReadOgg(file, &tooLong);
+        if (tooLong) {
+            Print(u"Sound file '" + String(path) + u"' decodes to more than " +
+                  IntToString(static_cast<int>(kMaxWholeOggSamples)) + u" samples, the limit for a sound loaded whole");
+        }
+        return audio;
+    }
     return std::nullopt;
 }
 
@@ -232,4 +345,19 @@ std::optional<AudioData> LoadAudioFile(StringView path) {
     std::fclose(file);
     if (audio) LoadedByteCount().fetch_add(static_cast<long long>(audio->data.size()));
     return audio;
+}
+
+std::unique_ptr<AudioStream> OpenAudioStream(StringView path) {
+    String lower = ToLower(path);
+    if (EndsWith(lower, u".ogg")) {
+        std::FILE* file = OpenFile(path, "rb");
+        if (!file) return nullptr;
+        auto bytes = ReadRest(file);
+        std::fclose(file);
+        if (!bytes) return nullptr;
+        LoadedByteCount().fetch_add(static_cast<long long>(bytes->size()));
+        return OpenOggStream(std::move(*bytes));
+    }
+    auto audio = LoadAudioFile(path);
+    return audio ? PcmStream(std::move(*audio)) : nullptr;
 }

@@ -53,6 +53,8 @@ std::optional<std::vector<std::uint8_t>> RtGame::LoadData(StringView path) { ret
 ImageData RtGame::LoadImageData(StringView) { return {}; }
 std::optional<AudioData> RtGame::LoadAudioData(StringView) { return std::nullopt; }
 
+std::unique_ptr<AudioStream> RtGame::OpenAudioStream(StringView) { return nullptr; }
+
 void RtGame::ReportUncaughtError(const Ref<ThrowableObject>&) { ::ReportUncaughtError(); }
 
 // Objects are reference counted and freed as soon as they become

@@ -95,6 +95,8 @@ public:
     // Decoded samples with their length, channels, format and rate, or
     // nothing.
     virtual std::optional<AudioData> LoadAudioData(StringView path);
+    // Opens a sound for streaming (music); null when it cannot be had.
+    virtual std::unique_ptr<AudioStream> OpenAudioStream(StringView path);
     [[noreturn]] virtual void ReportUncaughtError(const Ref<ThrowableObject>& error);
     virtual void CollectGarbage();
 

@@ -139,6 +139,8 @@ ImageData RtGlfwGame::LoadImageData(StringView path) {
 
 std::optional<AudioData> RtGlfwGame::LoadAudioData(StringView path) { return LoadAudioFile(path); }
 
+std::unique_ptr<AudioStream> RtGlfwGame::OpenAudioStream(StringView path) { return ::OpenAudioStream(path); }
+
 RtGlfwVideoMode RtGlfwGame::GetDesktopVideoMode() { return platform_->DesktopMode(); }
 std::vector<RtGlfwVideoMode> RtGlfwGame::GetVideoModes() { return platform_->VideoModes(); }
 

@@ -56,6 +56,7 @@ public:
     // through LoadImageData while this host exists.
     ImageData LoadImageData(StringView path) override;
     std::optional<AudioData> LoadAudioData(StringView path) override;
+    std::unique_ptr<AudioStream> OpenAudioStream(StringView path) override;
 
     // Opens (or re-opens) the window, centred on the desktop when windowed,
     // and installs the event callbacks. False when no window could be made.

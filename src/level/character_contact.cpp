@@ -5,6 +5,7 @@
 #include "level/character_contact.h"
 
 #include <algorithm>
+#include <array>
 
 #include "framework/audio_manager.h"
 #include "framework/game.h"
@@ -18,13 +19,46 @@
 
 namespace {
 
+// A character leaning on a locked door says its line again every update, so
+// each line is translated once per language rather than into a new string
+// each time.
+const String& Translated(const char16_t* line) {
+    struct Entry {
+        const char16_t* line = nullptr;
+        int language = -1;
+        String text;
+    };
+    static std::array<Entry, 4> cache;
+    for (Entry& entry : cache) {
+        if (entry.line == line || entry.line == nullptr) {
+            if (entry.line != line || entry.language != CurrentLanguage()) {
+                entry.line = line;
+                entry.language = CurrentLanguage();
+                entry.text = TranslateText(line);
+            }
+            return entry.text;
+        }
+    }
+    static String uncached;
+    uncached = TranslateText(line);
+    return uncached;
+}
+
+}  // namespace
+
+void PrepareContactTexts() {
+    for (const char16_t* line : {kAlreadyHaveKeyText, kNeedKeyText, kNotOpeningText}) Translated(line);
+}
+
+namespace {
+
 constexpr int kShortLineMs = 1000;
 constexpr int kKeyMessageMs = 4000;
 constexpr int kExitFadeMs = 2000;
 
 void TouchKey(c_PlayerChar& actor, c_KeyItem& key) {
     if (actor.hasKey) {
-        actor.Say(TranslateText(kAlreadyHaveKeyText), kShortLineMs);
+        actor.Say(Translated(kAlreadyHaveKeyText), kShortLineMs);
         return;
     }
     // The key leaves the tree here; keep it for the message.
@@ -53,9 +87,9 @@ void TouchDoor(c_LevelHost& stage, c_PlayerChar& actor, c_PlayerChar* partner, c
         return;
     }
     if (!actor.hasKey && !door.open) {
-        actor.Say(TranslateText(kNeedKeyText), kShortLineMs);
+        actor.Say(Translated(kNeedKeyText), kShortLineMs);
     } else if (partner && !partner->hasKey && !door.open) {
-        actor.Say(TranslateText(kNotOpeningText), kShortLineMs);
+        actor.Say(Translated(kNotOpeningText), kShortLineMs);
     } else if (actor.hasKey && (!partner || partner->hasKey) && actor.touchingDoor &&
                (!partner || partner->touchingDoor)) {
         OpenExitDoorOf(stage.SolidLayer(1));

@@ -30,3 +30,6 @@ inline constexpr char16_t kNotOpeningText[] = u"It's not opening.\nAm I missing 
 // which saves the progress and starts the exit to the next level.
 void HandleCharacterContact(c_LevelHost& stage, c_PlayerChar& actor, c_PlayerChar* partner,
                             const c_CollisionData& contact);
+// Translates the lines a character says at doors and keys in advance (a
+// level's load), so saying them in play allocates nothing.
+void PrepareContactTexts();

@@ -8,24 +8,34 @@
 #include "framework/tile_set.h"
 
 void c_KeyItem::Init(const Ref<c_BasicBoxEngine>& boxEngine) {
+    Prepare();
+    Place(boxEngine);
+}
+
+void c_KeyItem::Prepare() {
     frames = New<c_TileSet>(GetTexture(u"key.png"), kFrameWidth, kFrameHeight);
     AddSequenceRange(u"spin", 0, 7, true);
     Play(u"spin");
-    engine = boxEngine;
     absPosition = New<c_SimpleAbsoluteGDOVector>();
     absPosition->SetTarget(this);
     box = MakeObjectBox(0, 0, GetWidth() - 4, GetHeight() - 4, absPosition);
     box->solid = false;
     box->raisesEvents = false;
     box->owner = weak_from_this();
+    bobTween = New<c_Tween>();
+}
+
+void c_KeyItem::Place(const Ref<c_BasicBoxEngine>& boxEngine) {
+    engine = boxEngine;
     if (engine) engine->AddObstacle(box);
 }
 
 void c_KeyItem::StartBobbing() {
     // Back and forth rather than restarting at the top, so the key never
-    // jumps.
-    bobTween = New<c_Tween>(c_QuadraticEaseInOut::Shared(), position.y - kBobAmplitude, position.y + kBobAmplitude,
-                            kBobMs, true, true);
+    // jumps. The tween made by Prepare is set up again, not replaced.
+    if (!bobTween) bobTween = New<c_Tween>();
+    bobTween->Setup(c_QuadraticEaseInOut::Shared(), position.y - kBobAmplitude, position.y + kBobAmplitude, kBobMs,
+                    true, true);
     bobTween->Start();
 }
 

@@ -34,6 +34,11 @@ public:
     // frame each way) as an obstacle of `boxEngine`. Call once, on a key
     // made by New.
     void Init(const Ref<c_BasicBoxEngine>& boxEngine);
+    // Init in two halves: Prepare makes everything (at a level's load, for a
+    // key a box will drop), Place joins the engine (when the key appears),
+    // so a key that appears during play allocates nothing.
+    void Prepare();
+    void Place(const Ref<c_BasicBoxEngine>& boxEngine);
     // Bobs around the current y from now on.
     void StartBobbing();
     // "KEY"; the box leaves the engine and the key leaves its parent.

@@ -13,6 +13,8 @@
 #include "framework/translation.h"
 #include "host/files.h"
 #include "host/runtime_error.h"
+#include "level/character_contact.h"
+#include "level/movable_object.h"
 #include "level/tarn_stage.h"
 #include "level/tiled_loader.h"
 #include "level/window_limits.h"
@@ -268,4 +270,24 @@ void c_TarnStage::LoadSounds() {
     };
     for (const auto& s : kSounds) AudioManager::PreloadSFX(s.file, s.id, false);
     AudioManager::PlayMusicById(level_ < 1 ? u"INTRO_BGM" : u"LEVEL_BGM");
+    AudioManager::WarmUp();
+    PrepareKeys();
+}
+
+void c_TarnStage::PrepareKeys() {
+    // A broken box stays in its layer, hidden, and its key joins it there.
+    for (c_TileMap* layer : {solidLayer1.get(), solidLayer2.get()}) {
+        if (!layer) continue;
+        int boxes = 0;
+        for (const Ref<c_GDO>& child : layer->children) {
+            if (dynamic_cast<c_BreakableBox*>(child.get())) ++boxes;
+        }
+        layer->children.reserve(layer->children.size() + static_cast<std::size_t>(2 * boxes));
+        for (int i = 0; i < boxes; ++i) {
+            spareKeys_.push_back(New<c_KeyItem>());
+            spareKeys_.back()->Prepare();
+        }
+    }
+    pendingCrossings_.reserve(64);
+    PrepareContactTexts();
 }

@@ -99,8 +99,15 @@ void c_TarnStage::OnEvent(Object* source, int eventId, Object* data) {
         auto* box = dynamic_cast<c_GDO*>(source);
         if (!box || !box->parent) return;
         if (box->parent != solidLayer1.get() && box->parent != solidLayer2.get()) return;
-        auto key = New<c_KeyItem>();
-        key->Init(boxEngine);
+        Ref<c_KeyItem> key;
+        if (spareKeys_.empty()) {
+            key = New<c_KeyItem>();
+            key->Prepare();
+        } else {
+            key = std::move(spareKeys_.back());
+            spareKeys_.pop_back();
+        }
+        key->Place(boxEngine);
         key->position.Set(box->position.x, box->position.y - 4);
         box->parent->AddChild(key);
         key->StartBobbing();

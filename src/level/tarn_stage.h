@@ -37,6 +37,7 @@
 #include "framework/xml_parser.h"
 #include "level/basic_box_engine.h"
 #include "level/hud.h"
+#include "level/key_item.h"
 #include "level/level_host.h"
 #include "level/level_settings.h"
 #include "level/player_char.h"
@@ -191,6 +192,9 @@ private:
     // change worlds once it is over (see CrossWorld).
     bool updatingTree_ = false;
     std::vector<Ref<c_GDO>> pendingCrossings_;
+    // One key made at the load for each breakable box, handed out as boxes break.
+    std::vector<Ref<c_KeyItem>> spareKeys_;
+    void PrepareKeys();
     const int level_;
     // The level the running exit fade leads to.
     int exitNextLevel_ = 0;

@@ -178,6 +178,20 @@ TEST_F(SoundManager, MusicByIdFadesInToHalfOverOneSecondAndLoops) {
     std::this_thread::sleep_for(300ms);  // longer than the file: it loops
     EXPECT_EQ(audio_.MusicState(), 1);
 
+    // Asked for again (the next level), the song goes on at its volume; one
+    // faded out meanwhile (the way to the title) fades in again from there.
+    AudioManager::PlayMusicById(u"LEVEL_BGM");
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 0.5f);
+    AudioManager::Update(100);
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 0.5f);
+    AudioManager::FadeMusicVolume(0.5f, 0, 100);
+    AudioManager::Update(100);
+    AudioManager::PlayMusicById(u"LEVEL_BGM");
+    EXPECT_EQ(AudioManager::MusicInfo().volume, 0);
+    for (int i = 0; i < 5; ++i) AudioManager::Update(100);
+    EXPECT_FLOAT_EQ(AudioManager::MusicInfo().volume, 0.25f);
+    EXPECT_EQ(audio_.MusicState(), 1);
+
     AudioManager::PlayMusicById(u"NO_SUCH_MUSIC");
     EXPECT_EQ(audio_.MusicState(), 0);
     AudioManager::Update(16);

@@ -192,3 +192,48 @@ TEST(AudioData, OggDecodesWholeStreamToSixteenBitFrames) {
     std::string ogg = MakeOgg(1, 8000, 1000);
     EXPECT_FALSE(LoadAudioFile(S(WriteTempFile("cut.ogg", ogg.substr(0, 20)))));
 }
+
+TEST(AudioData, AnOggStreamGivesTheWholeDecodeInPiecesAndAgainAfterRewinding) {
+    constexpr int kFrames = 30000;
+    const std::string ogg = MakeOgg(2, 22050, kFrames);
+    auto whole = DecodeOgg(reinterpret_cast<const std::uint8_t*>(ogg.data()), ogg.size());
+    ASSERT_TRUE(whole);
+    const auto* expected = reinterpret_cast<const std::int16_t*>(whole->data.data());
+
+    auto stream = OpenOggStream(std::vector<std::uint8_t>(ogg.begin(), ogg.end()));
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->channelCount, 2);
+    EXPECT_EQ(stream->sampleRate, 22050);
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "first pass" : "after rewinding");
+        std::vector<std::int16_t> got;
+        std::vector<std::int16_t> piece(2 * 777);  // pieces that never line up with Vorbis blocks
+        while (int frames = stream->Read(piece.data(), 777))
+            got.insert(got.end(), piece.begin(), piece.begin() + 2 * frames);
+        ASSERT_EQ(got.size(), 2u * kFrames);
+        EXPECT_TRUE(std::equal(got.begin(), got.end(), expected));
+        ASSERT_TRUE(stream->Rewind());
+    }
+    EXPECT_FALSE(OpenOggStream(std::vector<std::uint8_t>(ogg.begin(), ogg.begin() + 20)));
+    EXPECT_FALSE(OpenOggStream({}));
+}
+
+TEST(AudioData, AnOggDecodedWholeStopsAtTheLengthLimitAndTheFileIsNamed) {
+    const std::string ogg = MakeOgg(2, 8000, 20000);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(ogg.data());
+    bool tooLong = true;
+    EXPECT_TRUE(DecodeOgg(bytes, ogg.size(), 40000, &tooLong));
+    EXPECT_FALSE(tooLong);
+    EXPECT_FALSE(DecodeOgg(bytes, ogg.size(), 39998, &tooLong));
+    EXPECT_TRUE(tooLong);
+
+    // Silence compresses to almost nothing: a small file over the real limit.
+    const std::string longOgg = MakeOgg(1, 8000, static_cast<int>(kMaxWholeOggSamples) + 8000);
+    EXPECT_LT(longOgg.size(), 2u << 20);
+    const std::string path = WriteTempFile("hours.ogg", longOgg);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(LoadAudioFile(S(path)));
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_NE(said.find(path), std::string::npos) << said;
+    EXPECT_NE(said.find(std::to_string(kMaxWholeOggSamples)), std::string::npos) << said;
+}

@@ -9,6 +9,7 @@
 
 #include "framework/game.h"
 #include "game/tarn_game.h"
+#include "support/allocation_counter.h"
 #include "support/scripted_platform.h"
 
 namespace solution {
@@ -71,7 +72,8 @@ std::filesystem::path FileOfLevel(int level) {
 }
 
 Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage, const std::vector<Event>& events,
-             const std::function<bool()>& done, int grace) {
+             const std::function<bool()>& done, int grace, const std::function<void()>& runFrame,
+             const std::function<void()>& drawn) {
     Outcome outcome;
     std::set<std::string> held;
     std::set<int> heldKeys;
@@ -81,9 +83,16 @@ Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage
     // once the frame is drawn it is known whether that update reaches the
     // stage (the fade-in ends in the drawing), so the events go in then.
     platform.OnSwap([&](int) {
+        struct AfterQueueing {
+            const std::function<void()>& call;
+            ~AfterQueueing() {
+                if (call) call();
+            }
+        } after{drawn};
         if (game.stage != stage || game.nextStage != kNoStage || game.loadProgress < 100 || game.settleCount > 0 ||
             game.fadeStart >= 0)
             return;
+        AllocationCounter::Exempt bookkeeping;
         for (; next < events.size() && events[next].update <= stage->updateCount; ++next) {
             const Event& e = events[next];
             if (e.down) {
@@ -103,7 +112,11 @@ Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage
     int idle = 0;
     while (!(outcome.done = done()) && stage->updateCount <= end && idle < 150) {
         const int before = stage->updateCount;
-        host.Frames(1);
+        if (runFrame) {
+            runFrame();
+        } else {
+            host.Frames(1);
+        }
         idle = stage->updateCount == before ? idle + 1 : 0;
     }
     platform.OnSwap(nullptr);

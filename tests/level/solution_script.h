@@ -50,9 +50,13 @@ struct Outcome {
 // the stage stops taking updates. Events are handed to the window just
 // before a frame whose update reaches the stage (not while it fades in), so
 // a press is never spent on an update the level does not see. Keys still
-// held at the end are released.
+// held at the end are released. `runFrame`, when given, runs each frame in
+// place of host.Frames(1) (to watch it), and `drawn` is called in each frame
+// once it is drawn, after the events are queued and before its updates; the
+// queueing is exempt from the allocation counter.
 Outcome Play(ScriptedHost& host, c_TarnGame& game, const Ref<c_TarnStage>& stage, const std::vector<Event>& events,
-             const std::function<bool()>& done, int grace);
+             const std::function<bool()>& done, int grace, const std::function<void()>& runFrame = nullptr,
+             const std::function<void()>& drawn = nullptr);
 
 // The characters' positions (pixels and map cells), speeds, ground contact,
 // keys and activity, and the held keys, for a failure message.

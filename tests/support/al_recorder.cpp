@@ -24,9 +24,18 @@ AlRecorder::Source* AlRecorder::Find(std::uint32_t source) {
 }
 
 void AlRecorder::EndOneShots() {
+    // Streams end only as their queues are consumed.
     for (auto& [name, source] : sources) {
-        if (source.state == al::kPlaying && !source.looping) source.state = al::kStopped;
+        if (source.state == al::kPlaying && !source.looping && source.queue.empty()) source.state = al::kStopped;
     }
+}
+
+void AlRecorder::Consume(std::uint32_t source, int count) {
+    auto it = sources.find(source);
+    if (it == sources.end() || it->second.state != al::kPlaying) return;
+    Source& s = it->second;
+    s.processed = std::min<int>(s.processed + count, static_cast<int>(s.queue.size()));
+    if (s.processed == static_cast<int>(s.queue.size())) s.state = al::kStopped;
 }
 
 void AlRecorder::End(std::uint32_t source) {
@@ -42,7 +51,7 @@ const AlRecorder::Source* AlRecorder::SourceOf(std::uint32_t buffer) const {
 std::uint32_t AlRecorder::NameOf(std::uint32_t buffer) const {
     if (buffer == 0) return 0;
     for (const auto& [name, source] : sources) {
-        if (source.buffer == buffer) return name;
+        if (source.buffer == buffer || std::ranges::find(source.queue, buffer) != source.queue.end()) return name;
     }
     return 0;
 }
@@ -131,6 +140,8 @@ void AlRecorder::Sourcei(std::uint32_t source, al::Enum param, int value) {
             if (s->state == al::kPlaying || s->state == al::kPaused) return Fail(al::kInvalidOperation);
             if (buffer != 0 && !buffers.contains(buffer)) return Fail(al::kInvalidValue);
             s->buffer = buffer;  // the state stays what it was
+            s->queue.clear();    // a buffer replaces the whole queue
+            s->processed = 0;
             break;
         }
         default: Fail(al::kInvalidEnum);
@@ -164,6 +175,8 @@ void AlRecorder::GetSourcei(std::uint32_t source, al::Enum param, int* value) {
         case al::kSourceState: *value = s->state; break;
         case al::kBuffer: *value = static_cast<int>(s->buffer); break;
         case al::kLooping: *value = s->looping ? al::kTrue : al::kFalse; break;
+        case al::kBuffersQueued: *value = static_cast<int>(s->queue.size()); break;
+        case al::kBuffersProcessed: *value = s->processed; break;
         default: Fail(al::kInvalidEnum);
     }
 }
@@ -172,8 +185,12 @@ void AlRecorder::SourcePlay(std::uint32_t source) {
     Source* s = Find(source);
     if (!s) return;
     ++s->plays;
+    // A stopped stream plays its queue again from the front.
+    if (s->state != al::kPaused) s->processed = 0;
     // Nothing to play: OpenAL goes straight to the end.
-    s->state = s->buffer != 0 ? al::kPlaying : al::kStopped;
+    const bool hasData = s->buffer != 0 || s->processed < static_cast<int>(s->queue.size());
+    s->state = hasData ? al::kPlaying : al::kStopped;
+    if (!hasData) s->processed = static_cast<int>(s->queue.size());
 }
 
 void AlRecorder::SourcePause(std::uint32_t source) {
@@ -183,7 +200,29 @@ void AlRecorder::SourcePause(std::uint32_t source) {
 
 void AlRecorder::SourceStop(std::uint32_t source) {
     Source* s = Find(source);
-    if (s) s->state = al::kStopped;
+    if (!s) return;
+    s->state = al::kStopped;
+    s->processed = static_cast<int>(s->queue.size());
+}
+
+void AlRecorder::SourceQueueBuffers(std::uint32_t source, int n, const std::uint32_t* names) {
+    Source* s = Find(source);
+    if (!s) return;
+    if (s->buffer != 0) return Fail(al::kInvalidOperation);  // a static source
+    if (n < 0) return Fail(al::kInvalidValue);
+    for (int i = 0; i < n; ++i) {
+        if (!buffers.contains(names[i])) return Fail(al::kInvalidName);
+    }
+    s->queue.insert(s->queue.end(), names, names + n);
+}
+
+void AlRecorder::SourceUnqueueBuffers(std::uint32_t source, int n, std::uint32_t* names) {
+    Source* s = Find(source);
+    if (!s) return;
+    if (n < 0 || n > s->processed) return Fail(al::kInvalidValue);
+    std::copy_n(s->queue.begin(), n, names);
+    s->queue.erase(s->queue.begin(), s->queue.begin() + n);
+    s->processed -= n;
 }
 
 // ---- AL: buffers --------------------------------------------------------------
@@ -207,7 +246,7 @@ void AlRecorder::DeleteBuffers(int n, const std::uint32_t* names) {
     for (int i = 0; i < n; ++i) buffers.erase(names[i]);
 }
 
-void AlRecorder::BufferData(std::uint32_t buffer, al::Enum format, const void*, int size, int frequency) {
+void AlRecorder::BufferData(std::uint32_t buffer, al::Enum format, const void* data, int size, int frequency) {
     if (!current) return Fail(al::kInvalidOperation);
     auto it = buffers.find(buffer);
     if (it == buffers.end()) return Fail(al::kInvalidName);
@@ -216,5 +255,14 @@ void AlRecorder::BufferData(std::uint32_t buffer, al::Enum format, const void*, 
                        format == al::kFormatStereo16;
     if (!known) return Fail(al::kInvalidEnum);
     if (size < 0 || frequency <= 0) return Fail(al::kInvalidValue);
-    it->second = Buffer{format, frequency, size};
+    Buffer& b = it->second;
+    b.format = format;
+    b.frequency = frequency;
+    b.size = size;
+    b.pcm.clear();
+    if (data && (format == al::kFormatMono16 || format == al::kFormatStereo16)) {
+        const auto* samples = static_cast<const std::int16_t*>(data);
+        b.pcm.assign(samples, samples + size / 2);
+    }
+    ++b.fills;
 }

@@ -14,7 +14,9 @@
 //   EXPECT_EQ(al.SourceOf(sample->buffer)->state, al::kPaused);
 //
 // It answers the way OpenAL does where the device depends on it: a buffer
-// that a source holds cannot be deleted, a playing or paused source cannot
+// that a source holds or has queued cannot be deleted or refilled, a source
+// that has played all its queue stops, a stopped source counts its whole
+// queue processed and plays it again from the front, a playing or paused source cannot
 // change buffers, playing a source without a buffer stops it at once, and a
 // refused call leaves an error for GetError. It can also play an OpenAL that
 // cannot open, cannot make a context, or runs out of sources.
@@ -36,12 +38,16 @@ public:
         float gain = 1;
         float pitch = 1;
         float position[3] = {0, 0, 0};
-        int plays = 0;  // SourcePlay calls: starts and restarts
+        int plays = 0;                     // SourcePlay calls: starts and restarts
+        std::vector<std::uint32_t> queue;  // streaming: queued buffers, the playing one first
+        int processed = 0;                 // of the queue, those played to their end
     };
     struct Buffer {
         al::Enum format = 0;
         int frequency = 0;
-        int size = 0;  // bytes of sample data
+        int size = 0;                   // bytes of sample data
+        std::vector<std::int16_t> pcm;  // 16-bit data as it was given, for streams to be checked
+        int fills = 0;                  // BufferData calls
     };
 
     // Configuration.
@@ -64,6 +70,9 @@ public:
     void EndOneShots();
     // One source reaches its end (looping or not).
     void End(std::uint32_t source);
+    // A playing streaming source plays `buffers` more of its queue; when it
+    // has played all of it, it stops (an underrun, or the end).
+    void Consume(std::uint32_t source, int buffers);
     // The live source holding `buffer`, or null (the first one when several do).
     const Source* SourceOf(std::uint32_t buffer) const;
     // The name of that source, 0 when none holds the buffer.
@@ -89,6 +98,8 @@ public:
     void SourcePlay(std::uint32_t source) override;
     void SourcePause(std::uint32_t source) override;
     void SourceStop(std::uint32_t source) override;
+    void SourceQueueBuffers(std::uint32_t source, int n, const std::uint32_t* names) override;
+    void SourceUnqueueBuffers(std::uint32_t source, int n, std::uint32_t* names) override;
     void GenBuffers(int n, std::uint32_t* names) override;
     void DeleteBuffers(int n, const std::uint32_t* names) override;
     void BufferData(std::uint32_t buffer, al::Enum format, const void* data, int size, int frequency) override;
