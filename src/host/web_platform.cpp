@@ -146,7 +146,7 @@ void WebPlatform::PollEvents() {
         var pads = navigator.getGamepads ? navigator.getGamepads() : [];
         var mask = 0;
         for (var i = 0; i < pads.length && i < 16; ++i)
-            if (pads[i] && pads[i].mapping == = "standard") mask |= 1 << i;
+            if (pads[i] && pads[i].mapping == "standard") mask |= 1 << i;
         return mask;
     }));
     if (!window_) return;
