@@ -50,7 +50,7 @@ void Frame(void*) {
         {
             if (Module.orbelFrameDone) Module.orbelFrameDone($0, $1);
         },
-        emscripten_get_now() - start, run.host->IsSuspended());
+        start, run.host->IsSuspended());
 }
 
 // A runtime error or the game's own end leaves the page standing: no more

@@ -86,11 +86,31 @@ bool WebPlatform::CreateWindow(const WindowRequest& request, PlatformEvents& eve
     glfwSetMouseButtonCallback(window_, OnMouseButton);
     glfwSetCursorPosCallback(window_, OnCursorPos);
     // Creating the window sized the canvas to the request: the page puts
-    // back the size that fits it.
+    // back the size it wants.
     EM_ASM({
         if (Module.orbelFitCanvas) Module.orbelFitCanvas();
     });
-    GetWindowSize(width_, height_);
+    FollowCanvasSize();
+    return true;
+}
+
+bool WebPlatform::FollowCanvasSize() {
+    int width = 0, height = 0;
+    GetWindowSize(width, height);
+    if (width == width_ && height == height_) return false;
+    width_ = width;
+    height_ = height;
+    // GLFW keeps a size of its own, which the renderer asks for: it follows
+    // the canvas. Setting it lays the canvas out anew, so the page puts its
+    // on-screen size back.
+    int glfwWidth = 0, glfwHeight = 0;
+    glfwGetFramebufferSize(window_, &glfwWidth, &glfwHeight);
+    if (glfwWidth != width || glfwHeight != height) {
+        glfwSetWindowSize(window_, width, height);
+        EM_ASM({
+            if (Module.orbelFitCanvas) Module.orbelFitCanvas();
+        });
+    }
     return true;
 }
 
@@ -149,13 +169,7 @@ void WebPlatform::PollEvents() {
             if (pads[i] && pads[i].mapping == "standard") mask |= 1 << i;
         return mask;
     }));
-    if (!window_) return;
-    int width = 0, height = 0;
-    GetWindowSize(width, height);
-    if (width == width_ && height == height_) return;
-    width_ = width;
-    height_ = height;
-    events_->OnFramebufferResize(width, height);
+    if (window_ && FollowCanvasSize()) events_->OnFramebufferResize(width_, height_);
 }
 
 const char* WebPlatform::GlVersion() {

@@ -7,7 +7,8 @@
 // frame's updates once they are due instead (CanSleep). The canvas's size is
 // the page's to choose (it fits the window in whole multiples of the virtual
 // screen); the window request only opens the GL context, and a size the page
-// sets reaches the loop as a framebuffer resize. A hidden tab or a blurred
+// sets reaches the loop as a framebuffer resize (the page draws the game at
+// its virtual screen's size and scales that up on screen). A hidden tab or a blurred
 // page is a window without the focus, so the loop suspends and resumes the
 // game as it does on the desktop; since a hidden tab gets no frames, the
 // platform runs one frame itself on each change (SetActivityListener) so the
@@ -65,6 +66,8 @@ public:
 
     // The page's state as the browser reports it (its listeners call this).
     void SetPageState(bool hidden, bool focused);
+    // Takes in a canvas size the page has changed; true when it changed.
+    bool FollowCanvasSize();
     bool PageHidden() const { return hidden_; }
     bool PageFocused() const { return focused_; }
 
