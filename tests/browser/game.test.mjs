@@ -71,6 +71,17 @@ async function enterHub(game, { spanish = false } = {}) {
   return { title, hub: await game.shot("hub") };
 }
 
+// Language menu → English → title → Enter, for a game that is to fail on
+// the way into the hub.
+async function enterHubFailing(game) {
+  assert.ok(await game.waitFor(looksLikeMenu, 20), "no language menu");
+  await game.key("Enter");
+  assert.ok(await game.waitFor(looksLikeTitle, 30), "never reached the title");
+  await pause(1.5);
+  await game.key("Enter");
+  await game.page.waitForFunction(() => orbelPage.ended !== null, { timeout: 30000 });
+}
+
 // The columns of the title's blinking prompt (right of the centre, where
 // the falling leaf never goes) that change over a couple of blinks.
 async function blinkingWidth(game) {
@@ -202,6 +213,39 @@ describe("the browser build", () => {
     assert.ok(intro, "A did not confirm the language");
     game.save(intro, "intro");
     assertNoErrors(game);
+  });
+
+  test("shows a runtime error on the page, and stops there", async () => {
+    const game = await openGame("runtime-error");
+    // A damaged hub map: the loader ends the game with its runtime error.
+    await game.eval(() => FS.writeFile("/data/level0.tmx", "<map width='9' broken"));
+    await enterHubFailing(game);
+    const shown = await game.eval(() => !document.getElementById("message").hidden &&
+      document.getElementById("message").textContent);
+    assert.match(shown || "", /Orbel ended with an error:\n.*Cobalt Runtime Error : XMLParser/);
+    assert.equal(await game.eval(() => orbelPage.ended), -1);
+    const frames = await game.eval(() => orbelPage.frames);
+    await pause(0.5);
+    assert.equal(await game.eval(() => orbelPage.frames), frames, "frames went on after the error");
+    await game.shot("error-shown");
+    assert.equal(game.errors.length, 1, game.errors.join("\n"));
+    assert.match(game.errors[0], /runtime error: Cobalt Runtime Error/);
+  });
+
+  test("says so when the browser lacks WebAssembly or WebGL", async () => {
+    const cases = [
+      { lacks: "WebAssembly", hide: () => { delete window.WebAssembly; } },
+      { lacks: "WebGL", hide: () => { HTMLCanvasElement.prototype.getContext = () => null; } },
+    ];
+    for (const c of cases) {
+      const page = await (await newContext()).newPage();
+      await page.evaluateOnNewDocument(c.hide);
+      await page.goto(server.url);
+      await page.waitForFunction(() => !document.getElementById("message").hidden, { timeout: 10000 });
+      const text = await page.evaluate(() => document.getElementById("message").textContent);
+      assert.match(text, new RegExp(`Orbel needs ${c.lacks}`), c.lacks);
+      assert.equal(await page.evaluate(() => typeof window.Module), "undefined", "the game was loaded all the same");
+    }
   });
 
   test("keeps the progress the game saves across a reload: the second door opens", async () => {
