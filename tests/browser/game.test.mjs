@@ -215,6 +215,27 @@ describe("the browser build", () => {
     assertNoErrors(game);
   });
 
+  test("switches fullscreen with Alt+Enter, F11 and the button, and the game's keys never scroll the page", async () => {
+    const game = await openGame("fullscreen");
+    assert.ok(await game.waitFor(looksLikeMenu, 20), "no language menu");
+    const fullscreen = () => game.eval(() => !!document.fullscreenElement);
+    await game.keyDown("Alt");
+    await game.key("Enter");
+    await game.keyUp("Alt");
+    await pause(0.5);
+    assert.equal(await fullscreen(), true, "Alt+Enter did not go fullscreen");
+    assert.ok(looksLikeMenu(await game.grab()), "Alt+Enter reached the game as Enter");
+    await game.key("F11");
+    await pause(0.5);
+    assert.equal(await fullscreen(), false, "F11 did not leave fullscreen");
+    for (const key of ["ArrowDown", "ArrowUp", "ArrowDown", "ArrowDown"]) await game.key(key);
+    assert.equal(await game.eval(() => window.scrollY), 0, "the arrow keys scrolled the page");
+    await game.page.click("#fullscreen");
+    await pause(0.5);
+    assert.equal(await fullscreen(), true, "the button did not go fullscreen");
+    assertNoErrors(game);
+  });
+
   test("shows a runtime error on the page, and stops there", async () => {
     const game = await openGame("runtime-error");
     // A damaged hub map: the loader ends the game with its runtime error.
