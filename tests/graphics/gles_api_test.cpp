@@ -148,6 +148,7 @@ constexpr int kSide = 160;
 class GlesRealGlTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        LeakCheckBeforeTheDriverLoads();
         if (!glfwInit()) GTEST_SKIP() << "no display";
         OpenWindow();
         if (!window) GTEST_SKIP() << "no OpenGL window";

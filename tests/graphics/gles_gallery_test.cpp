@@ -19,6 +19,7 @@
 
 #include "graphics/gl_api.h"
 #include "graphics/graphics_context.h"
+#include "graphics_test_support.h"
 #include "host/rnd.h"
 #include "level/solution_script.h"
 #include "level/tarn_stage.h"
@@ -169,6 +170,7 @@ void SavePng(const std::filesystem::path& file, const std::vector<int>& argb) {
 
 TEST(GlesGallery, EveryFrameOfTheWholeGameIsDrawnAsByTheFixedFunctionSeam) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    LeakCheckBeforeTheDriverLoads();
     unsetenv("ORBEL_RENDERER");
     const Frames fixedFunction = PlayGallery(false);
     ASSERT_FALSE(testing::Test::HasFatalFailure());
