@@ -130,7 +130,7 @@ GlApi* SetGlApi(GlApi* api) {
     return previous;
 }
 
-void UseGlesRenderer() { defaultSeam = &SharedGlesApi(); }
+void UseGlesRenderer(bool use) { defaultSeam = use ? &SharedGlesApi() : nullptr; }
 
 bool UsingGlesRenderer() { return &DefaultSeam() == &SharedGlesApi(); }
 

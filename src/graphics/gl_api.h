@@ -133,10 +133,11 @@ GlApi* SetGlApi(GlApi* api);
 
 // The default seam is fixed-function OpenGL on the desktop and the GLES 2.0
 // one (graphics/gles_api.h) in the web build, which has no other.
-// UseGlesRenderer makes the GLES 2.0 seam the default on the desktop too;
-// call it before the first frame is drawn, as the two do not share their
-// GL state. A seam installed by SetGlApi stays until it is removed.
-void UseGlesRenderer();
+// UseGlesRenderer makes the GLES 2.0 seam the default on the desktop too
+// (false puts the fixed-function one back; the web build keeps GLES 2.0).
+// Switch before a context's first frame: the two seams leave each other's
+// GL state alone. A seam installed by SetGlApi stays until it is removed.
+void UseGlesRenderer(bool use = true);
 bool UsingGlesRenderer();
 // Applies ORBEL_RENDERER from the environment: "gles2" calls
 // UseGlesRenderer, "gl" or nothing keeps the default; anything else prints a

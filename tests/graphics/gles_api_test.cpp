@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "graphics/gles_api.h"
@@ -104,6 +105,42 @@ TEST(GlesPixels, RedAndBlueSwapInEveryPixelOfPaddedRowsAndNothingElseMoves) {
     EXPECT_EQ(rgba, bgra);
 }
 
+// ---- choosing the seam ------------------------------------------------------------------
+
+TEST(GlesChoice, TheEnvironmentPicksTheDefaultSeamAndAnInstalledSeamStillWins) {
+    struct Case {
+        const char* value;  // null: unset
+        bool gles;
+        bool complains;
+    };
+    GlApi* const fixedFunction = &Gl();
+    ASSERT_FALSE(UsingGlesRenderer());
+    for (const Case& c : {Case{nullptr, false, false}, Case{"", false, false}, Case{"gl", false, false},
+                          Case{"gles2", true, false}, Case{"GLES2", false, true}, Case{"vulkan", false, true}}) {
+        const std::string name = c.value ? c.value : "(unset)";
+        if (c.value) {
+            setenv("ORBEL_RENDERER", c.value, 1);
+        } else {
+            unsetenv("ORBEL_RENDERER");
+        }
+        testing::internal::CaptureStderr();
+        UseRendererFromEnvironment();
+        const std::string complaint = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(UsingGlesRenderer(), c.gles) << name;
+        EXPECT_EQ(&Gl(), c.gles ? static_cast<GlApi*>(&SharedGlesApi()) : fixedFunction) << name;
+        EXPECT_EQ(complaint.find("ORBEL_RENDERER=" + name) != std::string::npos, c.complains) << complaint;
+        {
+            GlRecorder recorder;
+            GlApiScope seam(recorder);
+            EXPECT_EQ(&Gl(), &recorder) << name;
+        }
+        EXPECT_EQ(&Gl(), c.gles ? static_cast<GlApi*>(&SharedGlesApi()) : fixedFunction) << name;
+        UseGlesRenderer(false);
+        EXPECT_EQ(&Gl(), fixedFunction) << name;
+    }
+    unsetenv("ORBEL_RENDERER");
+}
+
 // ---- on real GL ---------------------------------------------------------------------------
 
 constexpr int kSide = 160;
@@ -111,6 +148,7 @@ constexpr int kSide = 160;
 class GlesRealGlTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        LeakCheckBeforeTheDriverLoads();
         if (!glfwInit()) GTEST_SKIP() << "no display";
         OpenWindow();
         if (!window) GTEST_SKIP() << "no OpenGL window";
