@@ -1,4 +1,20 @@
 # Every outside library is wrapped once here as an imported interface target.
+
+if(EMSCRIPTEN)
+  # In the browser, Emscripten's own GLFW, WebGL and OpenAL (linked by the
+  # orbel target's flags) stand in for the system's; stb comes from Debian's
+  # headers, its decoders compiled into the game (host/web_stb.cpp)
+  # since the prebuilt library is native code. C++ exceptions carry the
+  # game's errors, so they are caught in the browser too.
+  find_path(STB_INCLUDE_DIR stb_image.h PATHS /usr/include PATH_SUFFIXES stb REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+  add_library(orbel_deps INTERFACE)
+  target_include_directories(orbel_deps SYSTEM INTERFACE ${STB_INCLUDE_DIR})
+  target_compile_options(orbel_deps INTERFACE -fexceptions)
+  target_link_options(orbel_deps INTERFACE -fexceptions)
+  add_library(orbel::deps ALIAS orbel_deps)
+  return()
+endif()
+
 find_package(PkgConfig REQUIRED)
 find_package(OpenGL REQUIRED)
 find_package(Threads REQUIRED)

@@ -11,6 +11,11 @@ PACKAGES=(
 )
 if [ "${1:-}" = "--tests" ]; then
   PACKAGES+=(tiled desktop-file-utils appstream)
+  # The browser build and its suite: Emscripten, and headless Chromium driven
+  # by puppeteer-core from npm.
+  PACKAGES+=(emscripten chromium nodejs)
+  # Node builds of their own bring npm along, and clash with Debian's.
+  if ! command -v npm >/dev/null; then PACKAGES+=(npm); fi
 fi
 
 missing=()

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "audio/gxtk_audio.h"
+#include "graphics/gl_api.h"
 #include "graphics/graphics_context.h"
 #include "graphics/gxtk_graphics.h"
 #include "host/input_device.h"
@@ -40,6 +41,8 @@ void c_GameDelegate::EnumerateDisplayModes() {
 }
 
 void c_GameDelegate::StartGame() {
+    // The window and its context exist now; nothing has been drawn yet.
+    UseRendererFromEnvironment();
     graphics = New<gxtkGraphics>();
     SetGraphicsDevice(graphics);
     UseFont(nullptr);

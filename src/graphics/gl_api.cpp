@@ -1,6 +1,15 @@
-// gl_api.cpp — the only file that includes the OpenGL headers.
+// gl_api.cpp — the fixed-function OpenGL seam and the choice of the default
+// one. The web build has no fixed-function GL: there the GLES 2.0 seam
+// (gles_api.cpp) is the default and the only one.
 #include "graphics/gl_api.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "graphics/gles_api.h"
+
+#if !defined(__EMSCRIPTEN__)
 #include <GLFW/glfw3.h>  // brings in GL/gl.h
 
 namespace {
@@ -91,14 +100,47 @@ public:
 };
 
 RealGl realGl;
-GlApi* installed = &realGl;
+
+}  // namespace
+#endif
+
+namespace {
+
+GlApi& BuiltInDefault() {
+#if defined(__EMSCRIPTEN__)
+    return SharedGlesApi();
+#else
+    return realGl;
+#endif
+}
+
+GlApi* defaultSeam = nullptr;  // the built-in one until UseGlesRenderer
+GlApi* installed = nullptr;    // null: the default, whichever it is
+
+GlApi& DefaultSeam() { return defaultSeam ? *defaultSeam : BuiltInDefault(); }
 
 }  // namespace
 
-GlApi& Gl() { return *installed; }
+GlApi& Gl() { return installed ? *installed : DefaultSeam(); }
 
 GlApi* SetGlApi(GlApi* api) {
-    GlApi* previous = installed;
-    installed = api ? api : &realGl;
+    GlApi* previous = &Gl();
+    // Putting the default back follows the default from then on.
+    installed = api == &DefaultSeam() ? nullptr : api;
     return previous;
+}
+
+void UseGlesRenderer(bool use) { defaultSeam = use ? &SharedGlesApi() : nullptr; }
+
+bool UsingGlesRenderer() { return &DefaultSeam() == &SharedGlesApi(); }
+
+void UseRendererFromEnvironment() {
+    const char* choice = std::getenv("ORBEL_RENDERER");
+    if (!choice || !*choice || std::strcmp(choice, "gl") == 0) return;
+    if (std::strcmp(choice, "gles2") == 0) {
+        UseGlesRenderer();
+        return;
+    }
+    std::fprintf(stderr, "Orbel: ORBEL_RENDERER=%s is neither gl nor gles2; drawing with the default renderer\n",
+                 choice);
 }

@@ -1,8 +1,9 @@
 // gl_api.h — the one door to OpenGL.
 //
 // Every OpenGL call of the program goes through the GlApi installed here.
-// gl_api.cpp is the only file that includes the GL headers; it holds the real
-// implementation, which is installed by default. Tests (and the benchmark)
+// gl_api.cpp holds the fixed-function implementation, installed by default
+// on the desktop; gles_api.cpp the one on OpenGL ES 2.0 calls. Those two are
+// the only files that include the GL headers. Tests (and the benchmark)
 // install a GlRecorder (tests/support/gl_recorder.h) instead and count draw calls,
 // vertices, texture uploads and state changes without a GL context.
 //
@@ -123,12 +124,25 @@ public:
     virtual const char* GetString(gl::Enum name) = 0;
 };
 
-// The installed seam (never null: the real OpenGL one unless replaced).
+// The installed seam (never null: the default one unless replaced).
 GlApi& Gl();
-// Installs `api` (null reinstalls the real one) and returns the previous one.
-// The caller keeps ownership and must reinstall the previous seam before
+// Installs `api` (null reinstalls the default one) and returns the previous
+// one. The caller keeps ownership and must reinstall the previous seam before
 // `api` dies; GlApiScope does both.
 GlApi* SetGlApi(GlApi* api);
+
+// The default seam is fixed-function OpenGL on the desktop and the GLES 2.0
+// one (graphics/gles_api.h) in the web build, which has no other.
+// UseGlesRenderer makes the GLES 2.0 seam the default on the desktop too
+// (false puts the fixed-function one back; the web build keeps GLES 2.0).
+// Switch before a context's first frame: the two seams leave each other's
+// GL state alone. A seam installed by SetGlApi stays until it is removed.
+void UseGlesRenderer(bool use = true);
+bool UsingGlesRenderer();
+// Applies ORBEL_RENDERER from the environment: "gles2" calls
+// UseGlesRenderer, "gl" or nothing keeps the default; anything else prints a
+// line and keeps the default.
+void UseRendererFromEnvironment();
 
 class GlApiScope {
 public:

@@ -58,6 +58,11 @@ bool HoldsData(const std::string& folder) {
     return ::stat((folder + "/" + kDataMarkerFile).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::function<void()>& FileSavedHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 constexpr std::size_t kChunk = 4096;
 
 // Reads an open file to its end in 4096-byte chunks.
@@ -234,8 +239,11 @@ int WriteFileAtomically(const std::string& target, std::string_view bytes) {
         ::unlink(temp.c_str());
         return -1;
     }
+    if (FileSavedHook()) FileSavedHook()();
     return 0;
 }
+
+void SetFileSavedHook(std::function<void()> hook) { FileSavedHook() = std::move(hook); }
 
 int SaveState(StringView text) {
     if (!MakeSaveFolder()) return -1;

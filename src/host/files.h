@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,6 +85,11 @@ String LoadText(StringView name);
 // file beside it that is renamed over it once completely on disk: 0 on
 // success, -1 when the file cannot be written, -2 when the write was short.
 int WriteFileAtomically(const std::string& target, std::string_view bytes);
+// Called after each file WriteFileAtomically has put completely in place (the
+// state file and the settings among them): where saves live in a store the
+// program must flush itself, as a browser's is, the host flushes it here.
+// None by default; an empty function removes it.
+void SetFileSavedHook(std::function<void()> hook);
 // Writes the text as UTF-8 to the state file in the save folder (made when
 // missing): 0 on success, -1 when the file cannot be written, -2 when the
 // write was short. The old file stays intact until the new content is

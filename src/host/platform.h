@@ -98,6 +98,11 @@ public:
     // Clock: seconds, monotonic.
     virtual double Now() = 0;
     virtual void Sleep(double seconds) = 0;
+    // False where Sleep cannot wait because something outside drives the
+    // frames (a browser calls one each time it paints): the loop then starts
+    // a frame's updates only once they are due, give or take half an update,
+    // instead of sleeping until they are.
+    virtual bool CanSleep() { return true; }
 
     // Window. CreateWindow makes it hidden and with its GL context current;
     // ShowWindow maps it once placed. Events go to `events` from then on.

@@ -222,7 +222,7 @@ void RtGlfwGame::RunFrame() {
     }
 
     PollWindowEvents();
-    if (!suspended_) RunUpdates();
+    if (!suspended_ && UpdatesDue()) RunUpdates();
     if (windowSizeUnsaved_ && Now() - windowSizeChangedAt_ >= kWindowSizeSaveDelay) SaveWindowSettings();
 }
 
@@ -242,6 +242,14 @@ void RtGlfwGame::PollWindowEvents() {
         ResumeGame();
         nextUpdate_ = 0;
     }
+}
+
+bool RtGlfwGame::UpdatesDue() {
+    // Half an update early is on time: frames that come at the update rate
+    // then run one update each, whatever their phase against the schedule,
+    // rather than none and two by turns.
+    if (platform_->CanSleep() || updateRate_ == 0 || nextUpdate_ == 0) return true;
+    return Now() >= nextUpdate_ - updatePeriod_ / 2;
 }
 
 void RtGlfwGame::RunUpdates() {

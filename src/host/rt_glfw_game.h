@@ -69,11 +69,11 @@ public:
     // while the window is open. False when the window could not be opened.
     virtual bool Run();
 
-    // Run in pieces, for drivers that step the loop themselves: BeginRun
-    // opens the window and starts the game; RunFrame is one pass of the
-    // loop (render and swap, sleep until the next update is due, poll
-    // events with the focus rule, up to four updates, save a window size
-    // that has settled).
+    // Run in pieces, for drivers that step the loop themselves (a browser
+    // calls RunFrame as it paints): BeginRun opens the window and starts
+    // the game; RunFrame is one pass of the loop (render and swap, sleep
+    // until the next update is due, poll events with the focus rule, up to
+    // four updates, save a window size that has settled).
     bool BeginRun();
     void RunFrame();
     bool IsWindowOpen();
@@ -110,6 +110,9 @@ private:
     // release go the same way.
     bool TakeWindowKey(int glfwKey, int action);
     void PollWindowEvents();
+    // Whether this frame runs updates: always after a sleep, and on a
+    // platform that cannot sleep only once the next one is due.
+    bool UpdatesDue();
     void RunUpdates();
     // Writes the window's size and fullscreen into the settings, keeping
     // what else the file holds.

@@ -59,12 +59,17 @@ namespace {
 // Ends the process at once. The game's objects are not torn down: the
 // devices live until the process ends, and a half-finished frame or a fault
 // is no state to run destructors from.
+ProgramEndHook g_programEndHook = nullptr;
+
 [[noreturn]] void EndProcess(int code) {
+    if (g_programEndHook) g_programEndHook(code);
     std::fflush(stdout);
     std::fflush(stderr);
     std::_Exit(code);
 }
 }  // namespace
+
+void SetProgramEndHook(ProgramEndHook hook) { g_programEndHook = hook; }
 
 [[noreturn]] void EndApp() {
 #ifdef ORBEL_HAS_LEAK_CHECKER
@@ -86,19 +91,26 @@ namespace {
     // Written straight from the exception's own text: the exception may be
     // std::bad_alloc, so the report asks the heap for nothing it can do
     // without (only the demangled name, and falls back on the raw one).
+#ifdef __EMSCRIPTEN__
+    // The browser build's runtime cannot name the exception in flight; a
+    // standard exception still names its own type below.
+    const std::type_info* type = nullptr;
+#else
     const std::type_info* type = abi::__cxa_current_exception_type();
-    const char* rawName = type ? type->name() : "of unknown type";
-    int status = 0;
-    char* demangled = type ? abi::__cxa_demangle(rawName, nullptr, nullptr, &status) : nullptr;
-    const char* name = demangled ? demangled : rawName;
+#endif
     const char* what = nullptr;
     if (std::exception_ptr current = std::current_exception()) {
         try {
             std::rethrow_exception(current);
         } catch (const std::exception& e) {
             what = e.what();
+            if (!type) type = &typeid(e);
         } catch (...) {}
     }
+    const char* rawName = type ? type->name() : "of unknown type";
+    int status = 0;
+    char* demangled = type ? abi::__cxa_demangle(rawName, nullptr, nullptr, &status) : nullptr;
+    const char* name = demangled ? demangled : rawName;
     std::fputs("Cobalt Runtime Error : Uncaught C++ exception ", stdout);
     std::fputs(name, stdout);
     // std::bad_alloc and its kind say no more than their name.

@@ -32,6 +32,12 @@ template <class T, class... Args>
 [[noreturn]] void RuntimeError(const char* utf8Message);
 // Ends the program at once with exit code 0.
 [[noreturn]] void EndApp();
+// Called with the exit code just before a runtime error or EndApp ends the
+// program, where ending the process does not end everything (in a browser
+// the page stays and its frames would keep coming). Not called on a
+// processor fault. Null (the default) for none.
+using ProgramEndHook = void (*)(int exitCode);
+void SetProgramEndHook(ProgramEndHook hook);
 // Prints "Cobalt Runtime Error : Uncaught Cobalt Exception" and exits with -1.
 [[noreturn]] void ReportUncaughtError();
 // Called inside a catch block: prints "Cobalt Runtime Error : Uncaught C++

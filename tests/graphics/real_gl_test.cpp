@@ -5,27 +5,10 @@
 
 #include <cstdlib>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 #include "graphics/graphics_context.h"
 #include "graphics_test_support.h"
 
 namespace {
-
-// Under LeakSanitizer the exit-time scan trips over the thread-local storage
-// of Mesa's driver (it reads a bogus dynamic TLS range and crashes, depending
-// on heap layout). A process that has touched real GL therefore runs its leak
-// check before the driver is loaded and skips the one at exit. Address and
-// undefined-behaviour checks stay on; the renderer's own memory is leak
-// checked by the recording-seam tests (ctest runs each test in its own
-// process, so no other test loses its exit-time check).
-void LeakCheckBeforeTheDriverLoads() {
-#if defined(__SANITIZE_ADDRESS__)
-    __lsan_do_leak_check();
-#endif
-}
 
 class RealGlTest : public ::testing::Test {
 protected:

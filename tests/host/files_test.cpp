@@ -108,6 +108,26 @@ TEST(StateFile, SavesAtomicallyAndKeepsOldContentOnFailure) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
 }
 
+// The saved-file hook (the browser flushes its storage from it) runs once
+// for each file completely in place, the settings file's included, and
+// never for a save that failed.
+TEST(StateFile, SavedFileHookFollowsEachCompletedSave) {
+    ScopedTempDir dir;
+    int saved = 0;
+    SetFileSavedHook([&] { ++saved; });
+    EXPECT_EQ(SaveState(u"1|998"), 0);
+    EXPECT_EQ(saved, 1);
+    EXPECT_TRUE(SaveSettings(GameSettings{}));
+    EXPECT_EQ(saved, 2);
+    std::filesystem::create_directory(".cobaltstate.tmp" + std::to_string(::getpid()));
+    EXPECT_EQ(SaveState(u"2|997"), -1);
+    EXPECT_EQ(saved, 2) << "a failed save ran the hook";
+    std::filesystem::remove(".cobaltstate.tmp" + std::to_string(::getpid()));
+    SetFileSavedHook({});
+    EXPECT_EQ(SaveState(u"3|996"), 0);
+    EXPECT_EQ(saved, 2);
+}
+
 TEST(StateFile, ShortWriteIsReportedAndOldContentSurvives) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     ScopedTempDir dir;

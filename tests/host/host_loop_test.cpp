@@ -86,6 +86,33 @@ TEST_F(LoopTest, SlowFramesAlternateFourAndOneUpdates) {
     EXPECT_EQ(platform.SleptTime(), 0);
 }
 
+// Where the frames come from outside and the loop cannot sleep (a browser),
+// an update runs only when due, so the game keeps its rate whatever the
+// display's: one update every other frame at 120 Hz, two a frame at 30 Hz,
+// and the catch-up bound still holds after a stall.
+TEST_F(LoopTest, FramesDrivenFromOutsideRunUpdatesWhenDue) {
+    platform.SetCanSleep(false);
+    host.Game().SetUpdateRate(60);
+    struct Case {
+        double frameTime;
+        std::vector<int> updates;
+    };
+    const Case cases[] = {
+        {1.0 / 60, std::vector<int>(8, 1)},
+        {1.0 / 120, {1, 0, 1, 0, 1, 0, 1, 0}},
+        {1.0 / 30, std::vector<int>(8, 2)},
+    };
+    for (const Case& c : cases) {
+        platform.SetFrameTime(c.frameTime);
+        UpdatesPerFrame(4);  // settles into the new pace
+        EXPECT_EQ(UpdatesPerFrame(8), c.updates) << "frames of " << c.frameTime << " s";
+    }
+    platform.SetFrameTime(1.0 / 60);
+    platform.Advance(1.0);
+    EXPECT_EQ(UpdatesPerFrame(3), (std::vector<int>{4, 1, 1})) << "a stall catches up four and drops the rest";
+    EXPECT_EQ(platform.SleptTime(), 0);
+}
+
 TEST_F(LoopTest, RateZeroUpdatesOncePerFrame) {
     platform.SetFrameTime(0.1);
     EXPECT_EQ(UpdatesPerFrame(3), (std::vector<int>{1, 1, 1}));

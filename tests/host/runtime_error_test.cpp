@@ -106,6 +106,21 @@ TEST(RuntimeErrorReport, TextAndExitCodes) {
     EXPECT_EQ(r.err, "dAx\n");
 }
 
+// The program-end hook (the browser stops its frames from it) hears each
+// orderly end and each runtime error, with the exit code, before the end.
+TEST(RuntimeErrorReport, ProgramEndHookHearsTheExitCode) {
+    const std::function<void()> ends[] = {[] { EndApp(); }, [] { RuntimeError(u"Broken"); },
+                                          [] { ReportUncaughtError(); }};
+    const char* expected[] = {"end 0\n", "end -1\n", "end -1\n"};
+    for (std::size_t i = 0; i < std::size(ends); ++i) {
+        ChildResult r = RunInChild([&] {
+            SetProgramEndHook([](int code) { std::fprintf(stderr, "end %d\n", code); });
+            ends[i]();
+        });
+        EXPECT_NE(r.err.find(expected[i]), std::string::npos) << r.err;
+    }
+}
+
 TEST(RuntimeErrorReport, DebuggerProtocol) {
     struct Case {
         std::string input;

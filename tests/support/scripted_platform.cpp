@@ -17,7 +17,7 @@ ScriptedPlatform::ScriptedPlatform(Options options) : options_(options), now_(op
 ScriptedPlatform::~ScriptedPlatform() { DestroyWindow(); }
 
 void ScriptedPlatform::Sleep(double seconds) {
-    if (seconds <= 0) return;
+    if (seconds <= 0 || !canSleep_) return;
     now_ += seconds;
     slept_ += seconds;
 }

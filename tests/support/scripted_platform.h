@@ -64,6 +64,9 @@ public:
     void SetFrameTime(double seconds) { frameTime_ = seconds; }
     // Clock advance when WaitEvents finds nothing queued.
     void SetIdleTime(double seconds) { idleTime_ = seconds; }
+    // A platform whose frames come from outside, as a browser's do: Sleep
+    // returns at once without moving the clock, and CanSleep says so.
+    void SetCanSleep(bool can) { canSleep_ = can; }
     // Called at the start of every buffer swap with the frame's number
     // (1, 2, ...), before the clock moves; a script can queue events here.
     void OnSwap(std::function<void(int frame)> hook) { onSwap_ = std::move(hook); }
@@ -119,6 +122,7 @@ public:
     // ---- HostPlatform
     double Now() override { return now_; }
     void Sleep(double seconds) override;
+    bool CanSleep() override { return canSleep_; }
     bool CreateWindow(const WindowRequest& request, PlatformEvents& events) override;
     void DestroyWindow() override;
     bool IsWindowOpen() override { return open_; }
@@ -152,6 +156,7 @@ private:
     double frameTime_ = 0;
     double idleTime_ = 0;
     double slept_ = 0;
+    bool canSleep_ = true;
     std::function<void(int)> onSwap_;
     std::deque<std::function<void()>> queue_;
     PlatformEvents* events_ = nullptr;
