@@ -7,6 +7,7 @@
 // bounding circle misses the scissor rectangle costs nothing.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "framework/gdo.h"
@@ -49,6 +50,15 @@ public:
     // The cell's frame, or -1 for an empty cell or one outside the map.
     int TileAt(int column, int row) const;
 
-    // Draws the cells of the visible chunks in the current local space.
+    // Draws the cells of the visible chunks in the current local space:
+    // cells whose tile is wholly opaque first, then the others. Cells never
+    // overlap, so the order does not show; the opaque run can then be drawn
+    // without blending.
     void Draw() override;
+
+private:
+    // Whether tile `frame` is wholly opaque, worked out once per surface.
+    bool TileOpaque(int frame);
+    std::vector<std::int8_t> tileOpaque_;
+    const void* opacityOf_ = nullptr;
 };
