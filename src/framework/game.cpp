@@ -229,9 +229,10 @@ void c_Game::DrawLoadingOverlay() {
 }
 
 void c_Game::RenderStage() {
-    // The whole device is cleared on every frame, not only once the stage
-    // shows: letterbox bars and the screen before the first stage would
-    // otherwise keep whatever the buffer held.
+    // Every pixel of the device is set on every frame, not only once the
+    // stage shows: letterbox bars and the screen before the first stage would
+    // otherwise keep whatever the buffer held. The whole device is cleared,
+    // unless the stage paints the virtual screen itself.
     GameScreen& screen = Screen();
     SetScissor(0, 0, DeviceW(), DeviceH());
     screen.visibleInForce = false;

@@ -4,15 +4,20 @@
 // array of 1024 vertices and hands them to fixed-function OpenGL (through the
 // GL seam, graphics/gl_api.h) in as few draw calls as it can. Consecutive
 // primitives of the same kind and the same surface share a batch; the batch
-// is drawn when the kind or surface changes, when it is full, and on blend,
-// scissor, pixel reads/writes and EndFrame. Colour, alpha and matrix changes
+// is drawn when the kind or surface changes, when it is full, on a change of
+// blend mode, scissor, pixel reads/writes and EndFrame, and when a large run
+// of opaque primitives meets one that needs blending. Colour, alpha and matrix changes
 // never break a batch: colours are stored per vertex and the 2D matrix is
 // applied on the CPU before vertices are stored. GL always sees an identity
 // model-view and a y-down, one-unit-per-pixel projection.
 //
 // Colours are premultiplied by alpha everywhere: vertex colours, texture
 // pixels (premultiplied when loaded) and the blend function (ONE,
-// ONE_MINUS_SRC_ALPHA; mode 1 is additive ONE, ONE).
+// ONE_MINUS_SRC_ALPHA; mode 1 is additive ONE, ONE). A batch of opaque
+// primitives only (opaque colour, and texels the surface's opacity cells
+// vouch for) is drawn with blending off, which gives the same pixels without
+// reading the target. Texturing, the bound texture and blending are set only
+// when a batch needs them changed.
 //
 // Callers: the drawing API (graphics/graphics_context.h) is the only caller
 // of the drawing and state operations; the application layer creates the one
