@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -265,13 +266,34 @@ void c_Game::DrawLoadingOverlay() {
 }
 
 void c_Game::RenderStage() {
-    // The whole device is cleared on every frame, not only once the stage
-    // shows: letterbox bars and the screen before the first stage would
-    // otherwise keep whatever the buffer held.
+    // Every pixel of the device is set on every frame, not only once the
+    // stage shows: letterbox bars and the screen before the first stage would
+    // otherwise keep whatever the buffer held. The whole device is cleared,
+    // unless the stage paints the virtual screen itself.
     GameScreen& screen = Screen();
     SetScissor(0, 0, DeviceW(), DeviceH());
     screen.visibleInForce = false;
-    Clear(static_cast<float>(clearColor.r), static_cast<float>(clearColor.g), static_cast<float>(clearColor.b));
+    const float r = static_cast<float>(clearColor.r), g = static_cast<float>(clearColor.g),
+                b = static_cast<float>(clearColor.b);
+    if (stage && loadProgress >= 100 && settleCount <= 0 && VirtualSizeSet() && stage->CoversScreen()) {
+        // The stage paints every pixel of the virtual screen: only the bars
+        // around it need the colour. Each bar reaches one pixel into the
+        // picture, which a fractional fit leaves partly covered.
+        const float left = std::ceil(screen.visibleX), top = std::ceil(screen.visibleY);
+        const float right = std::floor(screen.visibleX + screen.visibleWidth);
+        const float bottom = std::floor(screen.visibleY + screen.visibleHeight);
+        const float bars[4][4] = {{0, 0, DeviceW(), top},
+                                  {0, bottom, DeviceW(), DeviceH() - bottom},
+                                  {0, top, left, bottom - top},
+                                  {right, top, DeviceW() - right, bottom - top}};
+        for (const auto& bar : bars) {
+            if (bar[2] <= 0 || bar[3] <= 0) continue;
+            SetScissor(bar[0], bar[1], bar[2], bar[3]);
+            Clear(r, g, b);
+        }
+    } else {
+        Clear(r, g, b);
+    }
     // Back inside the letterbox: the overlay, views that are not windows,
     // and culling keep to the virtual screen.
     SetScissor(screen.visibleX, screen.visibleY, screen.visibleWidth, screen.visibleHeight);

@@ -3,6 +3,7 @@
 
 #include "framework/audio_manager.h"
 #include "framework/game.h"
+#include "framework/screen.h"
 
 c_Stage::c_Stage(int steps) {
     const c_Vector& virtualSize = VirtualSize();
@@ -53,6 +54,12 @@ void c_Stage::Render() {
         if (!view || !view->IsVisible()) continue;
         if (auto* w = dynamic_cast<c_Window*>(view.get())) {
             w->BeginView();
+            // A view wholly off the screen (one waiting to slide in) shows
+            // nothing: its world is not drawn at all.
+            if (Screen().visibleWidth <= 0 || Screen().visibleHeight <= 0) {
+                w->EndView();
+                continue;
+            }
             root->Render();
             for (const Ref<c_Cog>& cog : cogs) {
                 auto* drawable = dynamic_cast<c_Drawable*>(cog.get());

@@ -48,4 +48,8 @@ public:
     // Draws every visible view (the manager calls this once the stage is
     // ready).
     void Render();
+    // Whether Render covers the whole virtual screen with opaque pixels
+    // before anything else, so that the manager clears only the letterbox
+    // bars around it. False unless the stage knows better.
+    virtual bool CoversScreen() { return false; }
 };

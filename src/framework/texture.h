@@ -7,6 +7,11 @@
 // surface at once even if another user still holds the texture: that user
 // then draws nothing (the game discards whole stages together).
 //
+// A picture listed in the data folder's "atlas.txt" is a block of a shared
+// atlas image instead of a file of its own (one texture for many pictures,
+// so they draw in one batch); the atlas is loaded once while any of its
+// pictures lives. The names the game asks for stay the same.
+//
 // In the shipped game every image is read from a scrambled variant of its
 // file (png → imx, jpg → imy); EnableScrambledImages switches that on.
 #pragma once

@@ -77,33 +77,37 @@ void c_TileMap::Draw() {
     const float clipRadius = std::hypot(halfW, halfH);
 
     image->SetImageHandle(tileWidth * 0.5f, tileHeight * 0.5f);
-    for (int chunkRow = 0; chunkRow < chunkRows; ++chunkRow) {
-        for (int chunkCol = 0; chunkCol < chunkCols; ++chunkCol) {
-            const float localX = left + chunkCol * chunkW + hx, localY = top + chunkRow * chunkH + hy;
-            cullCircle.center.x = localX * m[0] + localY * m[2] + m[4];
-            cullCircle.center.y = localX * m[1] + localY * m[3] + m[5];
-            const float cx = cullCircle.center.x, cy = cullCircle.center.y, r = cullCircle.radius;
-            if (cx + r < clipX - halfW || cx - r > clipX + halfW || cy + r < clipY - halfH || cy - r > clipY + halfH)
-                continue;
-            const float dx = cx - clipX, dy = cy - clipY;
-            if (dx * dx + dy * dy >= (r + clipRadius) * (r + clipRadius)) continue;
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool opaquePass = pass == 0;
+        for (int chunkRow = 0; chunkRow < chunkRows; ++chunkRow) {
+            for (int chunkCol = 0; chunkCol < chunkCols; ++chunkCol) {
+                const float localX = left + chunkCol * chunkW + hx, localY = top + chunkRow * chunkH + hy;
+                cullCircle.center.x = localX * m[0] + localY * m[2] + m[4];
+                cullCircle.center.y = localX * m[1] + localY * m[3] + m[5];
+                const float cx = cullCircle.center.x, cy = cullCircle.center.y, r = cullCircle.radius;
+                if (cx + r < clipX - halfW || cx - r > clipX + halfW || cy + r < clipY - halfH ||
+                    cy - r > clipY + halfH)
+                    continue;
+                const float dx = cx - clipX, dy = cy - clipY;
+                if (dx * dx + dy * dy >= (r + clipRadius) * (r + clipRadius)) continue;
 
-            const int row0 = chunkRow * chunkTilesHigh, col0 = chunkCol * chunkTilesWide;
-            const int row1 = std::min(row0 + chunkTilesHigh, tilesHigh);
-            const int col1 = std::min(col0 + chunkTilesWide, tilesWide);
-            for (int row = row0; row < row1; ++row) {
-                const std::size_t start = static_cast<std::size_t>(row) * tilesWide;
-                const int* line = tiles.data() + start;
-                const std::uint8_t* flipLine = flips.size() == tiles.size() ? flips.data() + start : nullptr;
-                const float y = top + (row + 0.5f) * tileHeight;
-                for (int col = col0; col < col1; ++col) {
-                    if (line[col] == -1) continue;
-                    tileSet->SelectFrame(line[col]);
-                    const float x = left + (col + 0.5f) * tileWidth;
-                    if (flipLine && flipLine[col] != 0) {
-                        DrawFlipped(*image, x, y, flipLine[col]);
-                    } else {
-                        DrawImagePart(image, x, y, tileSet->sourceX, tileSet->sourceY, tileWidth, tileHeight, 0);
+                const int row0 = chunkRow * chunkTilesHigh, col0 = chunkCol * chunkTilesWide;
+                const int row1 = std::min(row0 + chunkTilesHigh, tilesHigh);
+                const int col1 = std::min(col0 + chunkTilesWide, tilesWide);
+                for (int row = row0; row < row1; ++row) {
+                    const std::size_t start = static_cast<std::size_t>(row) * tilesWide;
+                    const int* line = tiles.data() + start;
+                    const std::uint8_t* flipLine = flips.size() == tiles.size() ? flips.data() + start : nullptr;
+                    const float y = top + (row + 0.5f) * tileHeight;
+                    for (int col = col0; col < col1; ++col) {
+                        if (line[col] == -1 || TileOpaque(line[col]) != opaquePass) continue;
+                        tileSet->SelectFrame(line[col]);
+                        const float x = left + (col + 0.5f) * tileWidth;
+                        if (flipLine && flipLine[col] != 0) {
+                            DrawFlipped(*image, x, y, flipLine[col]);
+                        } else {
+                            DrawImagePart(image, x, y, tileSet->sourceX, tileSet->sourceY, tileWidth, tileHeight, 0);
+                        }
                     }
                 }
             }
@@ -122,4 +126,24 @@ void c_TileMap::DrawFlipped(const c_Image& image, float x, float y, std::uint8_t
         ::Transform(h, 0, 0, v, x, y);
     DrawImagePart(&image, 0, 0, tileSet->sourceX, tileSet->sourceY, tileWidth, tileHeight, 0);
     ::PopMatrix();
+}
+
+bool c_TileMap::TileOpaque(int frame) {
+    const c_Image* image = tileSet->texture->image.get();
+    const gxtkSurface* surface = image->surface.get();
+    if (!surface || image->frames.empty()) return false;
+    if (opacityOf_ != surface || tileOpaque_.size() != static_cast<std::size_t>(tileSet->GetFrameCount())) {
+        tileOpaque_.assign(static_cast<std::size_t>(tileSet->GetFrameCount()), -1);
+        opacityOf_ = surface;
+    }
+    if (frame < 0 || static_cast<std::size_t>(frame) >= tileOpaque_.size()) return false;
+    std::int8_t& known = tileOpaque_[static_cast<std::size_t>(frame)];
+    if (known < 0) {
+        tileSet->SelectFrame(frame);
+        known = surface->RegionOpaque(image->frames[0].x + tileSet->sourceX, image->frames[0].y + tileSet->sourceY,
+                                      tileWidth, tileHeight)
+                    ? 1
+                    : 0;
+    }
+    return known == 1;
 }

@@ -63,10 +63,17 @@ public:
     // The cell's frame, or -1 for an empty cell or one outside the map.
     int TileAt(int column, int row) const;
 
-    // Draws the cells of the visible chunks in the current local space.
+    // Draws the cells of the visible chunks in the current local space:
+    // cells whose tile is wholly opaque first, then the others. Cells never
+    // overlap, so the order does not show; the opaque run can then be drawn
+    // without blending.
     void Draw() override;
 
 private:
     // One cell whose tile is flipped, centred on (x, y).
     void DrawFlipped(const c_Image& image, float x, float y, std::uint8_t flip);
+    // Whether tile `frame` is wholly opaque, worked out once per surface.
+    bool TileOpaque(int frame);
+    std::vector<std::int8_t> tileOpaque_;
+    const void* opacityOf_ = nullptr;
 };

@@ -26,10 +26,18 @@ void c_Window::Update(int) {
 }
 
 void c_Window::BeginView() {
-    const GameScreen& screen = Screen();
+    GameScreen& screen = Screen();
     screenOrigin.Set((position.x - size.x * 0.5f) * screen.scale.x, (position.y - size.y * 0.5f) * screen.scale.y);
     SetScissor(screenOrigin.x + screen.offset.x, screenOrigin.y + screen.offset.y, size.x * screen.scale.x,
                size.y * screen.scale.y);
+    // What lies outside the view is culled, not only clipped: a stage draws
+    // its whole tree into every view.
+    savedVisible = {screen.visibleX, screen.visibleY, screen.visibleWidth, screen.visibleHeight};
+    const std::array<float, 4> view = GetScissor();
+    const float left = std::max(view[0], screen.visibleX), top = std::max(view[1], screen.visibleY);
+    const float right = std::min(view[0] + view[2], screen.visibleX + screen.visibleWidth);
+    const float bottom = std::min(view[1] + view[3], screen.visibleY + screen.visibleHeight);
+    screen.SetVisibleRect(left, top, std::max(right - left, 0.0f), std::max(bottom - top, 0.0f));
     PushMatrix();
     // Whole pixels keep the tiles of a scrolling world from shimmering.
     Translate(std::ceil(position.x), std::ceil(position.y));
@@ -43,6 +51,7 @@ void c_Window::EndView() {
     PopMatrix();
     if (effectsEnabled && !effects.empty()) ApplyEffects();
     GameScreen& screen = Screen();
+    screen.SetVisibleRect(savedVisible[0], savedVisible[1], savedVisible[2], savedVisible[3]);
     SetScissor(screen.visibleX, screen.visibleY, screen.visibleWidth, screen.visibleHeight);
     screen.visibleInForce = true;
 }

@@ -44,6 +44,8 @@ public:
     c_Vector screenOrigin;
     c_Vector camera;
     std::array<float, 6> savedMatrix{1, 0, 0, 1, 0, 0};
+    // The screen's visible rectangle while the view narrows it to itself.
+    std::array<float, 4> savedVisible{0, 0, 0, 0};
     bool effectsEnabled = false;
     std::vector<Ref<c_IntBufferProcessor>> effects;
     std::vector<std::int32_t> pixels;
@@ -70,8 +72,9 @@ public:
     void Update(int elapsedMs) override;
     void Discard() override {}
 
-    // Clips to the viewport and sets the view matrix (the caller draws the
-    // world, then calls EndView).
+    // Clips and culls to the viewport (it is the screen's visible rectangle
+    // until EndView) and sets the view matrix (the caller draws the world,
+    // then calls EndView).
     void BeginView();
     void EndView();
     // Moves the camera toward (targetX, targetY); true when it stayed put.

@@ -59,6 +59,25 @@ bool BlockFits(std::size_t size, int w, int h, int offset, int pitch) {
 
 constexpr int kMaxSurfaceSide = 16384;
 
+// An opaque batch covering at least this many target pixels is drawn on its
+// own, unblended, rather than joined by a primitive that needs blending: the
+// extra draw call costs less than blending that many pixels.
+constexpr float kOpaqueRunArea = 128 * 128;
+
+// The texture GL has bound, as far as this file knows (every bind of the
+// renderer goes through here); a generation of -1 means unknown.
+struct BoundTexture {
+    unsigned int name = 0;
+    int generation = -1;
+};
+BoundTexture bound;
+
+void BindName(unsigned int name, int generation) {
+    if (bound.name == name && bound.generation == generation) return;
+    Gl().BindTexture(gl::kTexture2D, name);
+    bound = {name, generation};
+}
+
 }  // namespace
 
 // ---- gxtkSurface ------------------------------------------------------------
@@ -68,12 +87,69 @@ gxtkSurface::~gxtkSurface() { gxtkSurface::Discard(); }
 int gxtkSurface::Discard() {
     gxtkGraphics::SurfaceGone(this);
     if (generation > 0 && generation == ContextGeneration()) {
+        // GL falls back to texture 0 when the bound one goes, and may hand
+        // the name out again.
+        if (bound.name == texture) bound = {};
         Gl().DeleteTextures(1, &texture);
     }
     generation = -1;
     texture = 0;
     data.reset();
+    ForgetOpacity();
     return 0;
+}
+
+void gxtkSurface::ForgetOpacity() {
+    opaque = false;
+    opaqueCells.clear();
+    cellsWide = 0;
+}
+
+void gxtkSurface::FindOpacity() {
+    ForgetOpacity();
+    if (!data || width <= 0 || height <= 0) return;
+    if (depth == 1 || depth == 3) {
+        opaque = true;
+        return;
+    }
+    if (depth != 2 && depth != 4) return;
+    const int alphaAt = depth - 1;
+    cellsWide = (width + kOpacityCell - 1) / kOpacityCell;
+    const int cellsHigh = (height + kOpacityCell - 1) / kOpacityCell;
+    opaqueCells.assign(std::size_t(cellsWide) * std::size_t(cellsHigh), 1);
+    bool all = true, any = false;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* p = data.get() + std::size_t(y) * std::size_t(width) * std::size_t(depth) + alphaAt;
+        std::uint8_t* cells = &opaqueCells[std::size_t(y / kOpacityCell) * std::size_t(cellsWide)];
+        for (int x = 0; x < width; ++x, p += depth) {
+            if (*p != 255) cells[x / kOpacityCell] = 0;
+        }
+    }
+    for (std::uint8_t cell : opaqueCells) {
+        all = all && cell;
+        any = any || cell;
+    }
+    if (all || !any) {
+        opaque = all;
+        opaqueCells.clear();
+        cellsWide = 0;
+    }
+}
+
+bool gxtkSurface::RegionOpaque(int x, int y, int w, int h) const {
+    // Outside the image a padded texture holds transparent texels.
+    if (w <= 0 || h <= 0 || x < 0 || y < 0 || x > width - w || y > height - h) return false;
+    if (opaque) return true;
+    if (opaqueCells.empty()) return false;
+    const int col0 = x / kOpacityCell, col1 = (x + w - 1) / kOpacityCell;
+    const int row0 = y / kOpacityCell, row1 = (y + h - 1) / kOpacityCell;
+    for (int row = row0; row <= row1; ++row) {
+        const std::uint8_t* cells = &opaqueCells[std::size_t(row) * std::size_t(cellsWide)];
+        for (int col = col0; col <= col1; ++col) {
+            if (!cells[col]) return false;
+        }
+    }
+    return true;
 }
 
 void gxtkSurface::OnLoadComplete() { BindTexture(); }
@@ -98,6 +174,7 @@ void gxtkSurface::SetData(ImageData image) {
             p[2] = std::uint8_t(p[2] * alpha / 255);
         }
     }
+    FindOpacity();
 }
 
 void gxtkSurface::BindTexture() {
@@ -105,12 +182,13 @@ void gxtkSurface::BindTexture() {
     if (current == 0) return;
     GlApi& gl = Gl();
     if (generation == current) {
-        gl.BindTexture(gl::kTexture2D, texture);
+        BindName(texture, current);
         return;
     }
     generation = current;
     gl.GenTextures(1, &texture);
-    gl.BindTexture(gl::kTexture2D, texture);
+    bound = {};
+    BindName(texture, current);
     gl.TexParameteri(gl::kTexture2D, gl::kTextureMagFilter, int(gl::kNearest));
     gl.TexParameteri(gl::kTexture2D, gl::kTextureMinFilter, int(gl::kNearest));
     gl.TexParameteri(gl::kTexture2D, gl::kTextureWrapS, int(gl::kClampToEdge));
@@ -191,17 +269,54 @@ int gxtkGraphics::BeginFrame() {
     gl.Enable(gl::kBlend);
     gl.BlendFunc(gl::kOne, gl::kOneMinusSrcAlpha);
     gl.Disable(gl::kTexture2D);
+    blendOn = true;
+    additive = false;
+    textureOn = false;
+    // Whatever ran between frames may have bound another texture.
+    bound = {};
     batchVertexCount = 0;
+    batchOpaque = true;
+    batchOpaqueArea = 0;
     return 1;
 }
 
 int gxtkGraphics::EndFrame() {
     FlushBatch();
+    // Left as the frame found them, for anything that draws after the game.
+    SetTexturing(false);
+    SetBlending(true);
     return 0;
+}
+
+void gxtkGraphics::SetBlending(bool on) {
+    if (on == blendOn) return;
+    if (on) {
+        Gl().Enable(gl::kBlend);
+    } else {
+        Gl().Disable(gl::kBlend);
+    }
+    blendOn = on;
+}
+
+void gxtkGraphics::SetTexturing(bool on) {
+    if (on == textureOn) return;
+    if (on) {
+        Gl().Enable(gl::kTexture2D);
+    } else {
+        Gl().Disable(gl::kTexture2D);
+    }
+    textureOn = on;
+}
+
+float gxtkGraphics::AreaOf(float w, float h) const {
+    const float scale = hasTransform ? a * d - b * c : 1.0f;
+    return std::fabs(w * h * scale);
 }
 
 int gxtkGraphics::Clear(float clearRed, float clearGreen, float clearBlue) {
     batchVertexCount = 0;
+    batchOpaque = true;
+    batchOpaqueArea = 0;
     Gl().ClearColor(clearRed / 255.0f, clearGreen / 255.0f, clearBlue / 255.0f, 1.0f);
     Gl().Clear(gl::kColorBufferBit);
     return 0;
@@ -226,8 +341,11 @@ int gxtkGraphics::SetColor(float r, float g, float bl) {
 }
 
 int gxtkGraphics::SetBlendMode(int mode) {
+    const bool add = mode == 1;
+    if (add == additive) return 0;
     FlushBatch();
-    if (mode == 1) {
+    additive = add;
+    if (add) {
         Gl().BlendFunc(gl::kOne, gl::kOne);
     } else {
         Gl().BlendFunc(gl::kOne, gl::kOneMinusSrcAlpha);
@@ -259,12 +377,15 @@ int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float me, fl
 
 // ---- gxtkGraphics: batching ---------------------------------------------------
 
-gxtkGraphics::Vertex* gxtkGraphics::BeginPrimitive(int kind, int count, gxtkSurface* surface) {
-    if (kind != batchKind || surface != batchSurface || batchVertexCount + count > kMaxVertices) {
+gxtkGraphics::Vertex* gxtkGraphics::BeginPrimitive(int kind, int count, gxtkSurface* surface, bool opaque, float area) {
+    if (kind != batchKind || surface != batchSurface || batchVertexCount + count > kMaxVertices ||
+        (!opaque && batchOpaque && batchOpaqueArea >= kOpaqueRunArea)) {
         FlushBatch();
         batchKind = kind;
         batchSurface = surface;
     }
+    batchOpaque = batchOpaque && opaque;
+    if (opaque) batchOpaqueArea += area;
     Vertex* slots = &vertices[std::size_t(batchVertexCount)];
     batchVertexCount += count;
     return slots;
@@ -273,10 +394,11 @@ gxtkGraphics::Vertex* gxtkGraphics::BeginPrimitive(int kind, int count, gxtkSurf
 void gxtkGraphics::FlushBatch() {
     if (batchVertexCount == 0) return;
     GlApi& gl = Gl();
-    if (batchSurface) {
-        gl.Enable(gl::kTexture2D);
-        batchSurface->BindTexture();
-    }
+    SetTexturing(batchSurface != nullptr);
+    if (batchSurface) batchSurface->BindTexture();
+    // Opaque pixels replace what is under them: the same picture without
+    // reading the target back. Adding light always reads it.
+    SetBlending(additive || !batchOpaque);
     switch (batchKind) {
         case kPoints: gl.DrawArrays(gl::kPoints, 0, batchVertexCount); break;
         case kLines: gl.DrawArrays(gl::kLines, 0, batchVertexCount); break;
@@ -290,8 +412,9 @@ void gxtkGraphics::FlushBatch() {
             }
             break;
     }
-    if (batchSurface) gl.Disable(gl::kTexture2D);
     batchVertexCount = 0;
+    batchOpaque = true;
+    batchOpaqueArea = 0;
 }
 
 void gxtkGraphics::Put(Vertex* v, float x, float y) const {
@@ -311,9 +434,9 @@ void gxtkGraphics::Put(Vertex* v, float x, float y, float u, float w) const {
     v->v = w;
 }
 
-void gxtkGraphics::Quad(gxtkSurface* surface, float x, float y, float w, float h, float u0, float v0, float u1,
-                        float v1) {
-    Vertex* v = BeginPrimitive(kQuads, 4, surface);
+void gxtkGraphics::Quad(gxtkSurface* surface, bool opaque, float x, float y, float w, float h, float u0, float v0,
+                        float u1, float v1) {
+    Vertex* v = BeginPrimitive(kQuads, 4, surface, opaque, opaque ? AreaOf(w, h) : 0);
     Put(v + 0, x, y, u0, v0);
     Put(v + 1, x + w, y, u1, v0);
     Put(v + 2, x + w, y + h, u1, v1);
@@ -323,19 +446,20 @@ void gxtkGraphics::Quad(gxtkSurface* surface, float x, float y, float w, float h
 // ---- gxtkGraphics: primitives ---------------------------------------------------
 
 int gxtkGraphics::DrawPoint(float x, float y) {
-    Put(BeginPrimitive(kPoints, 1, nullptr), x, y);
+    Put(BeginPrimitive(kPoints, 1, nullptr, ColorOpaque()), x, y);
     return 0;
 }
 
 int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
-    Vertex* v = BeginPrimitive(kLines, 2, nullptr);
+    Vertex* v = BeginPrimitive(kLines, 2, nullptr, ColorOpaque());
     Put(v + 0, x1, y1);
     Put(v + 1, x2, y2);
     return 0;
 }
 
 int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
-    Vertex* v = BeginPrimitive(kQuads, 4, nullptr);
+    const bool opaque = ColorOpaque();
+    Vertex* v = BeginPrimitive(kQuads, 4, nullptr, opaque, opaque ? AreaOf(w, h) : 0);
     Put(v + 0, x, y);
     Put(v + 1, x + w, y);
     Put(v + 2, x + w, y + h);
@@ -361,7 +485,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
     } else {
         n = int(segments) & ~3;
     }
-    Vertex* v = BeginPrimitive(n, n, nullptr);
+    Vertex* v = BeginPrimitive(n, n, nullptr, ColorOpaque());
     for (int i = 0; i < n; ++i) {
         const float theta = float(i) * 6.2831854820251465f / float(n);
         Put(v + i, cx + std::cos(theta) * rx, cy - std::sin(theta) * ry);
@@ -372,7 +496,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
 int gxtkGraphics::DrawPolygon(std::span<const float> xy) {
     const std::size_t n = xy.size() / 2;
     if (n < 1 || n > std::size_t(kMaxVertices)) return 0;
-    Vertex* v = BeginPrimitive(int(n), int(n), nullptr);
+    Vertex* v = BeginPrimitive(int(n), int(n), nullptr, ColorOpaque());
     for (std::size_t i = 0; i < n; ++i) Put(v + i, xy[i * 2], xy[i * 2 + 1]);
     return 0;
 }
@@ -391,14 +515,16 @@ int gxtkGraphics::DrawTexturedPolygon(std::span<const float> xyuv, gxtkSurface* 
 int gxtkGraphics::DrawWholeSurface(gxtkSurface* surface, float x, float y) {
     if (!surface) return 0;
     const float w = float(surface->width), h = float(surface->height);
-    Quad(surface, x, y, w, h, 0, 0, w * surface->uPerPixel, h * surface->vPerPixel);
+    Quad(surface, surface->opaque && ColorOpaque(), x, y, w, h, 0, 0, w * surface->uPerPixel, h * surface->vPerPixel);
     return 0;
 }
 
 int gxtkGraphics::DrawSurfaceRegion(gxtkSurface* surface, float x, float y, int srcX, int srcY, int srcW, int srcH) {
     if (!surface) return 0;
-    Quad(surface, x, y, float(srcW), float(srcH), float(srcX) * surface->uPerPixel, float(srcY) * surface->vPerPixel,
-         float(srcX + srcW) * surface->uPerPixel, float(srcY + srcH) * surface->vPerPixel);
+    const bool opaque = ColorOpaque() && surface->RegionOpaque(srcX, srcY, srcW, srcH);
+    Quad(surface, opaque, x, y, float(srcW), float(srcH), float(srcX) * surface->uPerPixel,
+         float(srcY) * surface->vPerPixel, float(srcX + srcW) * surface->uPerPixel,
+         float(srcY + srcH) * surface->vPerPixel);
     return 0;
 }
 
@@ -450,6 +576,7 @@ int gxtkGraphics::WritePixels(gxtkSurface* surface, std::span<const int> pixels,
         return 0;
     }
     const std::size_t rowBytes = std::size_t(surface->width) * 4;
+    surface->ForgetOpacity();
     if (!surface->data) {
         auto* block = static_cast<std::uint8_t*>(std::calloc(rowBytes, std::size_t(surface->height)));
         if (!block) return 0;
@@ -469,7 +596,7 @@ int gxtkGraphics::WritePixels(gxtkSurface* surface, std::span<const int> pixels,
     }
     if (surface->generation > 0 && surface->generation == ContextGeneration()) {
         GlApi& gl = Gl();
-        gl.BindTexture(gl::kTexture2D, surface->texture);
+        BindName(surface->texture, surface->generation);
         gl.PixelStorei(gl::kUnpackAlignment, 1);
         const std::uint8_t* first = surface->data.get() + std::size_t(y) * rowBytes + std::size_t(x) * 4;
         // Rows are contiguous in the kept pixels only when the block spans

@@ -4,15 +4,20 @@
 // array of 1024 vertices and hands them to fixed-function OpenGL (through the
 // GL seam, graphics/gl_api.h) in as few draw calls as it can. Consecutive
 // primitives of the same kind and the same surface share a batch; the batch
-// is drawn when the kind or surface changes, when it is full, and on blend,
-// scissor, pixel reads/writes and EndFrame. Colour, alpha and matrix changes
+// is drawn when the kind or surface changes, when it is full, on a change of
+// blend mode, scissor, pixel reads/writes and EndFrame, and when a large run
+// of opaque primitives meets one that needs blending. Colour, alpha and matrix changes
 // never break a batch: colours are stored per vertex and the 2D matrix is
 // applied on the CPU before vertices are stored. GL always sees an identity
 // model-view and a y-down, one-unit-per-pixel projection.
 //
 // Colours are premultiplied by alpha everywhere: vertex colours, texture
 // pixels (premultiplied when loaded) and the blend function (ONE,
-// ONE_MINUS_SRC_ALPHA; mode 1 is additive ONE, ONE).
+// ONE_MINUS_SRC_ALPHA; mode 1 is additive ONE, ONE). A batch of opaque
+// primitives only (opaque colour, and texels the surface's opacity cells
+// vouch for) is drawn with blending off, which gives the same pixels without
+// reading the target. Texturing, the bound texture and blending are set only
+// when a batch needs them changed.
 //
 // Callers: the drawing API (graphics/graphics_context.h) is the only caller
 // of the drawing and state operations; the application layer creates the one
@@ -31,6 +36,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "graphics/gl_api.h"
 #include "host/image_data.h"
@@ -62,6 +68,15 @@ public:
     // Pixels (width × height × depth bytes, premultiplied) or null.
     std::uint8_t* Data() const { return data.get(); }
 
+    // Whether every pixel of the w × h block at (x, y) is fully opaque, so
+    // that drawing it needs no blending. Answered from 8 × 8 cells of the
+    // kept pixels: a block is opaque when every cell it touches is.
+    bool RegionOpaque(int x, int y, int w, int h) const;
+    // Works out `opaque` and the opaque cells from the kept pixels (SetData
+    // does this; WritePixels forgets it).
+    void FindOpacity();
+    void ForgetOpacity();
+
     std::unique_ptr<std::uint8_t[], ImageData::FreeDeleter> data;
     int width = 0;
     int height = 0;
@@ -71,6 +86,13 @@ public:
     unsigned int texture = 0;
     float uPerPixel = 0;
     float vPerPixel = 0;
+    // Every pixel has alpha 255 (or the format has no alpha).
+    bool opaque = false;
+    static constexpr int kOpacityCell = 8;
+    // One byte per cell, row-major, 1 when all its pixels are opaque; empty
+    // when the surface is wholly opaque or has no opaque cell.
+    std::vector<std::uint8_t> opaqueCells;
+    int cellsWide = 0;
 };
 
 class gxtkGraphics : public Object {
@@ -160,11 +182,19 @@ public:
     std::uint32_t Color() const { return color; }
 
 private:
-    Vertex* BeginPrimitive(int kind, int count, gxtkSurface* surface);
+    // `opaque`: the primitive covers what is under it completely (opaque
+    // colour, and opaque texels when textured), so it may be drawn without
+    // blending; `area` is about how many target pixels it covers.
+    Vertex* BeginPrimitive(int kind, int count, gxtkSurface* surface, bool opaque = false, float area = 0);
+    void SetBlending(bool on);
+    void SetTexturing(bool on);
+    bool ColorOpaque() const { return (color >> 24) == 255; }
+    float AreaOf(float w, float h) const;
     void Put(Vertex* v, float x, float y) const;
     void Put(Vertex* v, float x, float y, float u, float w) const;
     void UpdateColor();
-    void Quad(gxtkSurface* surface, float x, float y, float w, float h, float u0, float v0, float u1, float v1);
+    void Quad(gxtkSurface* surface, bool opaque, float x, float y, float w, float h, float u0, float v0, float u1,
+              float v1);
 
     int width = 0;
     int height = 0;
@@ -178,4 +208,12 @@ private:
     int batchKind = kNone;
     int batchVertexCount = 0;
     gxtkSurface* batchSurface = nullptr;
+    // Every primitive of the batch so far is opaque, and the pixels they cover.
+    bool batchOpaque = true;
+    float batchOpaqueArea = 0;
+    bool additive = false;
+    // GL state as last set by this renderer in this frame, so that batches
+    // sharing it do not set it again.
+    bool blendOn = false;
+    bool textureOn = false;
 };

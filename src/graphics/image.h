@@ -40,6 +40,12 @@ public:
     // applies `flags` (see the top of this file). Returns this.
     c_Image* Init(Ref<gxtkSurface> surface, int frameCount, int flags);
 
+    // Like Init, but cuts the w × h block at (x, y) of `source`'s surface,
+    // which the image shares (and keeps alive through `sharedFrom`). Returns
+    // this; an image without frames when the block does not lie inside the
+    // surface.
+    c_Image* InitRegion(Ref<c_Image> source, int x, int y, int w, int h, int frameCount, int flags);
+
     // Sets the handle and clears HandleAtCentre.
     void SetImageHandle(float x, float y);
     // Frees the surface if this image owns it; drawing it afterwards draws

@@ -4,9 +4,12 @@
 // the noise over an inactive character's window, the leash markers,
 // "DISCONNECTED!", the speech bubbles, the footsteps and the snow dust.
 // What both worlds show is written once, for one world's parts.
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "framework/audio_manager.h"
+#include "framework/game.h"
 #include "framework/geometry.h"
 #include "host/rnd.h"
 #include "level/tarn_stage.h"
@@ -43,6 +46,32 @@ void c_TarnStage::UpdateBackground(const WorldParts& parts) {
     if (w->limits && w->limits->maxX > w->limits->minX)
         progress = (w->camera.x - w->limits->minX) / (w->limits->maxX - w->limits->minX);
     background->SetProgress(progress);
+}
+
+bool c_TarnStage::CoversScreen() {
+    const c_Vector& screen = VirtualSize();
+    // Only the parallax backgrounds have a sky, an opaque rectangle over
+    // the whole view.
+    if (levelSettings->bgType != 1) return false;
+    struct Span {
+        float top, bottom;
+    };
+    Span spans[2];
+    int count = 0;
+    for (int w = 1; w <= Worlds(); ++w) {
+        const WorldParts parts = Parts(w);
+        const c_Window* view = parts.window.get();
+        if (!view || !view->visible || !parts.background || !parts.background->visible) continue;
+        if (view->position.x - view->size.x / 2 > 0 || view->position.x + view->size.x / 2 < screen.x) continue;
+        spans[count++] = {view->position.y - view->size.y / 2, view->position.y + view->size.y / 2};
+    }
+    if (count == 2 && spans[1].top < spans[0].top) std::swap(spans[0], spans[1]);
+    float reach = 0;
+    for (int i = 0; i < count; ++i) {
+        if (spans[i].top > reach) return false;
+        reach = std::max(reach, spans[i].bottom);
+    }
+    return reach >= screen.y;
 }
 
 void c_TarnStage::UpdateView(const WorldParts& parts, int elapsedMs) {

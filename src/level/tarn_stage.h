@@ -104,6 +104,9 @@ public:
     void LoadStep(int index) override;
     void Update(int elapsedMs) override;
     void Discard() override;
+    // True while the views, each with its sky behind it, leave no part of
+    // the screen uncovered (not while a window slides into place).
+    bool CoversScreen() override;
 
     // Begins the fade to (r, g, b) after which level `nextLevel` is built
     // (or the ending after the last level). Only one fade runs at a time.

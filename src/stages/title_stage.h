@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/stage.h"
+#include "framework/static_image.h"
 
 class c_TitleStage final : public c_Stage {
 public:
@@ -11,4 +12,9 @@ public:
     void LoadStep(int index) override;
     // Runs at a fixed 16 ms per update.
     void Update(int elapsedMs) override;
+    // The title picture fills the screen when it is opaque.
+    bool CoversScreen() override;
+
+private:
+    Ref<c_StaticImage> picture_;
 };

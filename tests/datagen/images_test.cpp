@@ -136,6 +136,44 @@ TEST_F(GameImages, WorldVariantsAndTileGridsHaveTheirShapes) {
     EXPECT_EQ(New<c_TileSet>(GetTexture(u"snowset.png"), 16, 16)->tileCount, 9);
 }
 
+TEST_F(GameImages, AtlasPicturesAreThePixelsOfTheirOwnFiles) {
+    std::istringstream index(ReadFile(kData / "atlas.txt"));
+    std::string line;
+    int pictures = 0;
+    while (std::getline(index, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string name, atlas;
+        int x = -1, y = -1, w = 0, h = 0;
+        ASSERT_TRUE(fields >> name >> atlas >> x >> y >> w >> h) << line;
+        SCOPED_TRACE(name);
+        ++pictures;
+        // The picture as the generator drew it, and as the game cuts it.
+        const std::string png = ReadFile(kPreview / name);
+        Ref<gxtkSurface> own =
+            frame.device->LoadSurfaceMemory(reinterpret_cast<const std::uint8_t*>(png.data()), png.size());
+        ASSERT_TRUE(own);
+        auto texture = GetTexture(FromUtf8(name));
+        ASSERT_TRUE(texture->image);
+        const c_Image& part = *texture->image;
+        ASSERT_EQ(part.Width(), own->width);
+        ASSERT_EQ(part.Height(), own->height);
+        ASSERT_EQ(part.surface->depth, 4);
+        int differing = 0;
+        for (int row = 0; row < h; ++row) {
+            const std::uint8_t* a = own->Data() + std::size_t(row) * std::size_t(w) * 4;
+            const std::uint8_t* b =
+                part.surface->Data() + (std::size_t(part.frames[0].y + row) * std::size_t(part.surface->width) +
+                                        std::size_t(part.frames[0].x)) *
+                                           4;
+            differing += std::memcmp(a, b, std::size_t(w) * 4) != 0;
+        }
+        EXPECT_EQ(differing, 0);
+    }
+    // Both styles: two far layers and four tree silhouettes each.
+    EXPECT_EQ(pictures, 12);
+}
+
 TEST(GeneratedImages, ScrambledFilesRoundTripToTheirPngAndRefuseAWrongCheck) {
     for (const char* name : {"door.png", "noise.png", "title.png", "tileset.png"}) {
         SCOPED_TRACE(name);

@@ -1,10 +1,14 @@
 // Textures, tile sets, sprites and static images.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+
 #include "framework/events.h"
 #include "framework/sprite.h"
 #include "framework/static_image.h"
 #include "framework/tile_set.h"
+#include "host/files.h"
 #include "host/scramble.h"
 #include "image_files.h"
 #include "render_fixture.h"
@@ -311,6 +315,45 @@ TEST_F(Sprites, ScrambledModeReadsTheScrambledFile) {
 
     EnableScrambledImages(false);
     EXPECT_EQ(GetTexture(folder.PathOf("logo.png"), 2)->image, nullptr);  // plain file: none
+}
+
+TEST_F(Sprites, PicturesListedInTheAtlasIndexAreBlocksOfOneSharedSurface) {
+    ImageFolder folder;
+    std::filesystem::create_directories(ToUtf8(folder.PathOf("data")));
+    std::filesystem::create_directories(ToUtf8(folder.PathOf("big")));
+    folder.Write("data/atlas.png", ImageFolder::Png(12, 6, SheetColour));
+    folder.Write("data/own.png", ImageFolder::Png(2, 2, SheetColour));
+    folder.Write("data/atlas.txt",
+                 "# picture atlas x y width height\n"
+                 "left.png atlas.png 0 0 4 6\n"
+                 "  right.png   atlas.png 4 1 8 5  \n"
+                 "own.png atlas.png 0 x 4 4\n"       // does not parse: its own file
+                 "outside.png atlas.png 10 0 4 4\n"  // past the atlas
+                 "atlas.png atlas.png 0 0 1 1\n"     // never itself
+                 "short.png atlas.png 0 0 4\n");
+    folder.Write("big/atlas.txt", std::string(70 * 1024, '#') + "\nleft.png atlas.png 0 0 4 6\n");
+    ChildResult child = RunInChild([&] {
+        RecordedFrame frame;
+        UseDataFolder(ToUtf8(folder.PathOf("data")), true);
+        auto left = GetTexture(u"left.png"), right = GetTexture(u"right.png", 2);
+        const c_Image &l = *left->image, &r = *right->image;
+        std::printf("%d %d %d %d|%d %d %d %d %d|%d|", l.Width(), l.Height(), l.frames[0].x, l.frames[0].y, r.Width(),
+                    r.Height(), r.frames[1].x, r.frames[1].y, l.flags & c_Image::WholeSurface,
+                    l.surface == r.surface && l.sharedFrom != nullptr);
+        std::printf("%d %d|", GetTexture(u"own.png")->image->Width(), GetTexture(u"short.png")->image != nullptr);
+        // One picture going leaves the atlas to the other.
+        left->Discard();
+        std::printf("%d|", r.surface->texture != 0 && r.surface->Data() != nullptr);
+        UseDataFolder(ToUtf8(folder.PathOf("big")), true);
+        std::printf("%d|", GetTexture(u"left.png")->image != nullptr);
+        std::fflush(stdout);
+        // A block past the atlas loads nothing and says which picture.
+        UseDataFolder(ToUtf8(folder.PathOf("data")), true);
+        std::printf("%d", GetTexture(u"outside.png")->image != nullptr);
+    });
+    EXPECT_EQ(child.exitCode, 0) << child.err;
+    EXPECT_EQ(child.out,
+              "4 6 0 0|4 5 8 1 0|1|2 0|1|0|Picture outside.png lies outside its atlas atlas.png (atlas.txt)\n0");
 }
 
 TEST_F(Sprites, MissingImagesEndTheRunWhereTheyMust) {

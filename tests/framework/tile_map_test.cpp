@@ -142,6 +142,29 @@ TEST_F(TileMapTest, FlippedCellsDrawTheirTileMirroredInTheSameBatch) {
     EXPECT_TRUE(map->flips.empty());
 }
 
+TEST_F(TileMapTest, OpaqueTilesComeFirstAndDrawUnblended) {
+    // Cells 0 and 2 of the sheet have one transparent pixel each.
+    auto sheet = GetTexture(folder.Write("holes.png", ImageFolder::Png(64, 32, [](int x, int y) {
+                                             return (x == 3 || x == 35) && y == 3 ? 0xffffff00u : 0xffffffffu;
+                                         })));
+    auto map = New<c_TileMap>();
+    map->Setup(New<c_TileSet>(sheet, 16, 16), 4, 1);
+    for (int col = 0; col < 4; ++col) map->tiles[std::size_t(col)] = col;
+    map->position.Set(192, 48);
+    map->scale.Set(6, 6);  // a run of opaque tiles large enough to go alone
+    frame.Begin();
+    map->Render();
+    frame.End();
+    ASSERT_EQ(frame.gl.drawCalls, 2);
+    EXPECT_FALSE(frame.gl.draws[0].blend);
+    EXPECT_TRUE(frame.gl.draws[1].blend);
+    // Opaque cells 1 and 3, then 0 and 2: each cell keeps its place.
+    const float lefts[4] = {96, 288, 0, 192};
+    auto v = frame.Vertices();
+    ASSERT_EQ(v.size(), 4 * kQuad);
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(BoundsOf(v, i * kQuad, kQuad).x0, lefts[i]) << i;
+}
+
 TEST_F(TileMapTest, ChunksOutsideTheScissorAreSkipped) {
     auto map = New<c_TileMap>();
     map->Setup(Tiles(), 10, 3);

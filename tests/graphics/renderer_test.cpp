@@ -418,4 +418,134 @@ TEST(ImageDecoding, KeepsTheFilesChannelCountAndRejectsGarbage) {
     EXPECT_FALSE(DecodeImageFile("/nonexistent/picture.png"));
 }
 
+// An RGBA image, opaque but for one transparent pixel at (hx, hy).
+ImageData OpaqueWithHole(int width, int height, int hx, int hy) {
+    std::vector<std::uint8_t> bytes;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            bytes.insert(bytes.end(), {200, 100, 50, std::uint8_t(x == hx && y == hy ? 0 : 255)});
+        }
+    }
+    return MakeImageData(width, height, 4, bytes);
+}
+
+TEST_F(RecorderTest, OpacityIsJudgedPerCellOfTheKeptPixels) {
+    // 32 × 16, cells of 8: the hole at (20, 3) spoils cell (2, 0) only.
+    Ref<gxtkSurface> surface = device->MakeSurfaceFromData(OpaqueWithHole(32, 16, 20, 3));
+    Ref<gxtkSurface> solid = device->MakeSurfaceFromData(PositionImage(4, 4));
+    EXPECT_TRUE(solid->opaque);
+    EXPECT_FALSE(surface->opaque);
+    struct Case {
+        int x, y, w, h;
+        bool opaque;
+    } cases[] = {
+        {0, 0, 16, 16, true},   // cells (0..1, 0..1)
+        {24, 0, 8, 16, true},   // the last column of cells
+        {16, 8, 8, 8, true},    // below the hole
+        {16, 0, 8, 8, false},   // the hole's cell
+        {15, 0, 2, 2, false},   // touches the hole's cell
+        {28, 12, 8, 8, false},  // reaches past the surface
+        {-1, 0, 4, 4, false},   // starts before it
+        {0, 0, 0, 4, false},    // empty
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(surface->RegionOpaque(c.x, c.y, c.w, c.h), c.opaque) << c.x << "," << c.y << " " << c.w << "x" << c.h;
+    }
+    // Pixels written later are not known: nothing counts as opaque then.
+    const int pixel[1] = {-1};
+    Ref<gxtkSurface> blank = device->MakeSurface(8, 8);
+    device->WritePixels(blank.get(), pixel, 0, 0, 1, 1, 0, 1);
+    EXPECT_FALSE(blank->RegionOpaque(0, 0, 8, 8));
+    device->WritePixels(solid.get(), pixel, 0, 0, 1, 1, 0, 1);
+    EXPECT_FALSE(solid->opaque);
+}
+
+TEST_F(RecorderTest, OpaqueBatchesDrawWithoutBlending) {
+    Ref<gxtkSurface> solid = device->MakeSurfaceFromData(PositionImage(8, 8));
+    Ref<gxtkSurface> holed = device->MakeSurfaceFromData(OpaqueWithHole(8, 8, 1, 1));
+    // Opaque: a rectangle and an opaque picture, unblended.
+    device->DrawRect(0, 0, 4, 4);
+    device->DrawWholeSurface(solid.get(), 0, 0);
+    device->EndFrame();
+    ASSERT_EQ(gl.drawCalls, 2);
+    EXPECT_FALSE(gl.draws[0].blend);
+    EXPECT_FALSE(gl.draws[1].blend);
+    EXPECT_TRUE(gl.blendEnabled) << "the frame ends with blending on, as it began";
+    const std::pair<const char*, std::function<void()>> blended[] = {
+        {"translucent colour",
+         [&] {
+             device->SetAlpha(0.5f);
+             device->DrawWholeSurface(solid.get(), 0, 0);
+             device->SetAlpha(1);
+         }},
+        {"additive",
+         [&] {
+             device->SetBlendMode(1);
+             device->DrawWholeSurface(solid.get(), 0, 0);
+             device->SetBlendMode(0);
+         }},
+        {"transparent texel", [&] { device->DrawWholeSurface(holed.get(), 0, 0); }},
+        {"outside the picture", [&] { device->DrawSurfaceRegion(solid.get(), 0, 0, 4, 4, 8, 8); }},
+    };
+    for (const auto& [name, draw] : blended) {
+        device->BeginFrame();
+        gl.ResetCounters();
+        draw();
+        device->EndFrame();
+        ASSERT_EQ(gl.drawCalls, 1) << name;
+        EXPECT_TRUE(gl.draws[0].blend) << name;
+    }
+}
+
+TEST_F(RecorderTest, ALargeOpaqueRunIsNotBlendedForATranslucentPrimitiveAfterIt) {
+    Ref<gxtkSurface> tiles = device->MakeSurfaceFromData(OpaqueWithHole(32, 16, 20, 3));
+    // A small opaque run joins the translucent cell's batch...
+    device->DrawSurfaceRegion(tiles.get(), 0, 0, 0, 0, 16, 16);
+    device->DrawSurfaceRegion(tiles.get(), 16, 0, 16, 0, 16, 16);
+    device->EndFrame();
+    ASSERT_EQ(gl.drawCalls, 1);
+    EXPECT_TRUE(gl.draws[0].blend);
+    // ...a large one is drawn on its own first, unblended.
+    device->BeginFrame();
+    gl.ResetCounters();
+    device->SetMatrix(10, 0, 0, 10, 0, 0);
+    device->DrawSurfaceRegion(tiles.get(), 0, 0, 0, 0, 16, 16);
+    device->DrawSurfaceRegion(tiles.get(), 16, 0, 16, 0, 16, 16);
+    device->EndFrame();
+    ASSERT_EQ(gl.drawCalls, 2);
+    EXPECT_FALSE(gl.draws[0].blend);
+    EXPECT_TRUE(gl.draws[1].blend);
+}
+
+TEST_F(RecorderTest, BatchesSharingStateDoNotSetItAgain) {
+    Ref<gxtkSurface> a = device->MakeSurfaceFromData(PositionImage(4, 4));
+    Ref<gxtkSurface> b = device->MakeSurfaceFromData(PositionImage(4, 4));
+    device->BeginFrame();
+    gl.ResetCounters();
+    // Points break the textured batches without changing the texture.
+    device->DrawWholeSurface(a.get(), 0, 0);
+    device->DrawPoint(0, 0);
+    device->DrawWholeSurface(a.get(), 0, 0);
+    device->DrawWholeSurface(b.get(), 0, 0);
+    device->SetBlendMode(0);  // already in force
+    device->DrawWholeSurface(b.get(), 0, 0);
+    device->FlushBatch();
+    ASSERT_EQ(gl.drawCalls, 4);
+    EXPECT_EQ(gl.draws[0].texture, a->texture);
+    EXPECT_TRUE(gl.draws[2].textured);
+    EXPECT_EQ(gl.draws[2].texture, a->texture);
+    EXPECT_EQ(gl.draws[3].texture, b->texture);
+    EXPECT_FALSE(gl.draws[1].textured);
+    // a, b bound once each; texturing on, off, on; blending off once for
+    // the opaque batches; no blend function again.
+    EXPECT_EQ(gl.bindCalls, 2);
+    EXPECT_EQ(gl.blendFuncCalls, 0);
+    EXPECT_EQ(gl.stateChanges, 2 + 3 + 1);
+    // A texture made in between is bound again for the next batch.
+    Ref<gxtkSurface> c = device->MakeSurfaceFromData(PositionImage(4, 4));
+    device->DrawWholeSurface(b.get(), 0, 0);
+    device->FlushBatch();
+    EXPECT_EQ(gl.draws.back().texture, b->texture);
+}
+
 }  // namespace

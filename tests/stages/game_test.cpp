@@ -19,6 +19,7 @@ struct Log {
     std::vector<int> loadSteps;
     std::vector<int> updates;
     int discards = 0;
+    bool coversScreen = false;
 };
 
 class ProbeStage final : public c_Stage {
@@ -33,6 +34,7 @@ public:
         ++log_.discards;
         c_Stage::Discard();
     }
+    bool CoversScreen() override { return log_.coversScreen; }
 
 private:
     Log& log_;
@@ -222,6 +224,38 @@ TEST_F(GameTest, VirtualScreenIsLetterboxedIntoTheDevice) {
     // The default window covers the virtual screen, centred on it.
     EXPECT_EQ(game->stage->window->size, c_Vector(320, 180));
     EXPECT_EQ(game->stage->window->position, c_Vector(160, 90));
+}
+
+TEST_F(GameTest, AStageThatCoversTheScreenHasOnlyTheLetterboxBarsCleared) {
+    game->log.coversScreen = true;
+    ReadyProbe(0);
+    struct Case {
+        int width, height, clears;
+    } cases[] = {
+        {640, 480, 2},   // bars above and below
+        {1000, 540, 2},  // left and right of 960 × 540
+        {960, 540, 0},   // no bars
+    };
+    for (const Case& c : cases) {
+        gl.targetWidth = c.width;
+        gl.targetHeight = c.height;
+        host.Game().SetDeviceWindow(c.width, c.height, 0);
+        host.Frames(1);
+        gl.ResetCounters();
+        host.Frames(1);
+        EXPECT_EQ(gl.clears, c.clears) << c.width << "x" << c.height;
+    }
+    game->log.coversScreen = false;
+    gl.ResetCounters();
+    host.Frames(1);
+    EXPECT_EQ(gl.clears, 1);
+    // While a stage loads, the whole device is cleared under the overlay.
+    game->log.coversScreen = true;
+    game->nextStage = kProbeBase + 3;
+    ASSERT_TRUE(RunUntil([&] { return game->stageId == kProbeBase + 3; }));
+    gl.ResetCounters();
+    host.Frames(1);
+    EXPECT_EQ(gl.clears, 1);
 }
 
 TEST_F(GameTest, FrameRateIsFirstMeasuredAfterAWholeSecond) {

@@ -216,7 +216,8 @@ void GlRecorder::Record(gl::Enum mode, int first, int count, const std::uint16_t
     vertices += distinct;
     if (blendEnabled) CountBlendedPixels(mode, first, count, indices);
     if (!keepDraws) return;
-    Draw draw{mode, first, count, {}, texture2D, boundTexture, blendSrc, blendDst, scissorTest};
+    Draw draw{mode, first, count, {}, texture2D, boundTexture, blendSrc, blendDst, scissorTest, blendEnabled, {}};
+    std::copy(scissorBox, scissorBox + 4, draw.scissor);
     draw.vertices.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
         draw.vertices.push_back(ReadVertex(indices ? int(indices[i]) : first + i));

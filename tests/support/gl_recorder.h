@@ -37,6 +37,8 @@ public:
         unsigned int texture;          // bound texture name
         gl::Enum blendSrc, blendDst;
         bool scissorTest;
+        bool blend;      // GL_BLEND enabled
+        int scissor[4];  // the scissor box (GL's bottom-left origin)
     };
     struct Texture {
         int width = 0, height = 0;

@@ -3,6 +3,10 @@
 // "background2_parallax.png", "parallaxtree1.png" .. "parallaxtree4.png"),
 // each in the cool first world and, with the "alt_" prefix, the warm second.
 //
+// The parallax pictures of each style are also packed into one atlas
+// ("scenery_atlas.png", "alt_scenery_atlas.png") listed in "atlas.txt"; the
+// game draws them from there, one texture per background.
+//
 // The layers stand on the bottom edge of the map and repeat sideways, so
 // every far picture is seamless from its right edge to its left. Colours
 // fade toward the sky with distance, which keeps the play layer in front.
@@ -330,6 +334,59 @@ Canvas FarTree(int kind, bool warm) {
             if (c.Opaque(x, y) && !c.Opaque(x - 1, y)) c.Set(x, y, lit);
     return c;
 }
+// Copies `src` into the atlas at (x, y) with its edge pixels repeated one
+// pixel outward, so that a sample that strays past the picture's edge reads
+// what the clamped texture of the lone picture did.
+void PlaceExtruded(Canvas& atlas, const Canvas& src, int x, int y) {
+    const int w = src.Width(), h = src.Height();
+    for (int row = -1; row <= h; ++row) {
+        for (int col = -1; col <= w; ++col) {
+            atlas.Set(x + col, y + row, src.Get(std::clamp(col, 0, w - 1), std::clamp(row, 0, h - 1)));
+        }
+    }
+}
+
+// One style's parallax pictures in one texture, so that a background draws
+// from a single surface: the two far layers stacked, the four tree
+// silhouettes in a row below. Each entry of the index is
+// "<picture> <atlas> <x> <y> <width> <height>".
+void MakeSceneryAtlas(ImageOutput& out, const std::string& prefix, std::string& index) {
+    std::vector<std::string> names = {prefix + "background1_parallax.png", prefix + "background2_parallax.png"};
+    for (int i = 1; i <= 4; ++i) names.push_back(prefix + "parallaxtree" + std::to_string(i) + ".png");
+    struct Spot {
+        int x, y;
+    };
+    std::vector<Spot> spots;
+    int x = 1, y = 1, rowHeight = 0, width = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const Canvas& picture = out.Find(names[i]);
+        // The two wide layers each take a row; the trees share one.
+        if (i < 2 || x + picture.Width() + 1 > 330) {
+            if (x > 1) y += rowHeight + 2;
+            x = 1;
+            rowHeight = 0;
+        }
+        spots.push_back({x, y});
+        width = std::max(width, x + picture.Width() + 1);
+        rowHeight = std::max(rowHeight, picture.Height());
+        x += picture.Width() + 2;
+        if (i < 2) {
+            y += picture.Height() + 2;
+            x = 1;
+            rowHeight = 0;
+        }
+    }
+    const int height = y + rowHeight + 1;
+    Canvas atlas(width, height);
+    const std::string atlasName = prefix + "scenery_atlas.png";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const Canvas& picture = out.Find(names[i]);
+        PlaceExtruded(atlas, picture, spots[i].x, spots[i].y);
+        index += names[i] + " " + atlasName + " " + std::to_string(spots[i].x) + " " + std::to_string(spots[i].y) +
+                 " " + std::to_string(picture.Width()) + " " + std::to_string(picture.Height()) + "\n";
+    }
+    out.Texture(atlasName, atlas);
+}
 }  // namespace
 
 void MakeScenery(const SpriteBook&, ImageOutput& out) {
@@ -347,6 +404,10 @@ void MakeScenery(const SpriteBook&, ImageOutput& out) {
         out.Texture("parallaxtree" + n + ".png", FarTree(i, false));
         out.Texture("alt_parallaxtree" + n + ".png", FarTree(i, true));
     }
+    std::string index = "# picture atlas x y width height: the game reads these pictures from their atlas\n";
+    MakeSceneryAtlas(out, "", index);
+    MakeSceneryAtlas(out, "alt_", index);
+    out.DataText("atlas.txt", index);
 }
 
 }  // namespace datagen
