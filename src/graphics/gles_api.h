@@ -12,6 +12,10 @@
 // BGRA: BGRA uploads are turned into RGBA and BGRA reads are done as RGBA and
 // turned round. It draws the same pixels as the fixed-function path for what
 // the renderer uses (2D, one texture unit, MODULATE, premultiplied blending).
+// Beyond that nothing is emulated: a texture's internal format is the format
+// of its pixels (GLES 2.0 converts nothing at upload), reads other than RGBA
+// or BGRA bytes go to GL as they are, and indices other than bytes and
+// shorts draw nothing.
 //
 // The program and buffers belong to a context: they are made at the first
 // call that needs them and made again when the context generation
@@ -57,9 +61,6 @@ public:
 
     // Projection × model-view as the shader gets it.
     gles::Matrix CurrentMatrix() const;
-    // Forgets the GL objects made so far without deleting them, as if the
-    // context had gone; the next draw makes new ones.
-    void ForgetObjects() { objectsGeneration_ = 0; }
 
     bool TargetSize(int& width, int& height) override;
 
