@@ -14,6 +14,7 @@
 #include "stb_vorbis.h"
 
 #include "host/files.h"
+#include "host/runtime_error.h"
 
 namespace {
 
@@ -226,6 +227,7 @@ std::optional<AudioData> DecodeAudioFile(std::FILE* file, StringView path) {
 }
 
 std::optional<AudioData> LoadAudioFile(StringView path) {
+    ReadingFile reading(path);
     std::FILE* file = OpenFile(path, "rb");
     if (!file) return std::nullopt;
     auto audio = DecodeAudioFile(file, path);

@@ -75,6 +75,7 @@ ImageDataLoader& Loader() {
 }  // namespace
 
 ImageData DecodeImageFile(const std::string& fileName) {
+    ReadingFile reading(FromUtf8(fileName));
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
     if (!file) return {};
     std::uint8_t head[8] = {};
