@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
-  libglfw3-dev libgl-dev libx11-dev libopenal-dev libstb-dev libvorbis-dev libogg-dev
+  libglfw3-dev libgl-dev libx11-dev libopenal-dev libstb-dev libvorbis-dev libogg-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils sox
 )

@@ -77,7 +77,7 @@ std::vector<std::string> TargetNames() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpusReplay, testing::ValuesIn(TargetNames()),
-                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+                         [](const testing::TestParamInfo<std::string>& target) { return target.param; });
 
 // A target added to fuzz/ without an entry here would never be replayed.
 TEST(FuzzCorpusReplayList, NamesEveryTargetInTheFuzzFolder) {

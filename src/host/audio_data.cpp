@@ -181,8 +181,14 @@ std::optional<AudioData> ReadOgg(std::FILE* file) {
     long end = std::ftell(file);
     if (end < start || std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
 
+    // The decoder works in a block of its own instead of the heap: its
+    // memory stays bounded whatever the stream claims, and a damaged stream
+    // cannot make the library lose what it allocated (it did).
+    constexpr int kDecoderBytes = 1 << 20;
+    std::vector<char> decoderMemory(kDecoderBytes);
+    stb_vorbis_alloc alloc{decoderMemory.data(), kDecoderBytes};
     int error = 0;
-    stb_vorbis* vorbis = stb_vorbis_open_file_section(file, 0, &error, nullptr, static_cast<unsigned>(end - start));
+    stb_vorbis* vorbis = stb_vorbis_open_file_section(file, 0, &error, &alloc, static_cast<unsigned>(end - start));
     if (!vorbis) return std::nullopt;
     stb_vorbis_info info = stb_vorbis_get_info(vorbis);
     const int channels = info.channels;

@@ -11,6 +11,8 @@
 #include "host/runtime_error.h"
 #include "stb_image.h"
 
+#include <zlib.h>
+
 void ImageData::FreeDeleter::operator()(std::uint8_t* p) const { stbi_image_free(p); }
 
 namespace {
@@ -56,6 +58,109 @@ bool WithinLimits(const std::string& name, int width, int height, int depth) {
     return true;
 }
 
+// stb grows its buffer to a PNG chunk's stated length before it finds the
+// file too short, so a few damaged bytes could claim gigabytes: every chunk
+// must fit in the file before stb sees it. `read(offset, out, count)` reads
+// the bytes at an offset. Prints why not.
+template <class Read>
+bool PngChunksFit(const std::string& name, std::size_t length, Read read) {
+    std::uint8_t head[8];
+    if (!read(0, head, sizeof head) || head[0] != 0x89) return true;  // not a PNG: nothing to walk
+    std::size_t at = 8;
+    while (length - at >= 12) {
+        std::uint8_t chunk[8];
+        if (!read(at, chunk, sizeof chunk)) break;
+        const std::size_t size = (std::size_t{chunk[0]} << 24) | (std::size_t{chunk[1]} << 16) |
+                                 (std::size_t{chunk[2]} << 8) | std::size_t{chunk[3]};
+        if (size > length - at - 12) {
+            Print(u"IMAGE: " + FromUtf8(name) + u" has a chunk of " + IntToString(static_cast<long long>(size)) +
+                  u" bytes, past the end of the file");
+            return false;
+        }
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0) break;
+        at += 12 + size;
+    }
+    return true;
+}
+
+// stb inflates a PNG's pixel data into a buffer it grows without a bound,
+// and the library on this system goes on reading zeros past the end of a
+// damaged stream: a few hundred bytes could keep it writing until memory
+// ran out. So the data (every IDAT chunk, in order) is inflated once here
+// first, through a small scratch block, and must end, undamaged, within
+// what the header's size allows. Call after the size limits are checked.
+// Prints why not.
+template <class Read>
+bool PngDataFits(const std::string& name, std::size_t length, Read read) {
+    std::uint8_t header[8 + 8 + 13];
+    if (!read(0, header, sizeof header) || header[0] != 0x89 || std::memcmp(header + 12, "IHDR", 4) != 0) return true;
+    auto be32 = [](const std::uint8_t* p) {
+        return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+    };
+    const std::uint64_t width = be32(header + 16), height = be32(header + 20);
+    const unsigned depth = header[24], colour = header[25], interlaced = header[28];
+    const unsigned channels = colour == 2 ? 3 : colour == 4 ? 2 : colour == 6 ? 4 : 1;
+    const std::uint64_t bitsPerPixel = std::uint64_t{depth} * channels;
+    // Each row of each pass: a filter byte and its pixels.
+    auto passBytes = [&](std::uint64_t w, std::uint64_t h) {
+        return w == 0 ? 0 : h * (1 + (w * bitsPerPixel + 7) / 8);
+    };
+    std::uint64_t allowed = 0;
+    if (interlaced) {
+        static constexpr unsigned kStart[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
+        static constexpr unsigned kStep[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
+        for (int p = 0; p < 7; ++p) {
+            const std::uint64_t w = width > kStart[p][0] ? (width - kStart[p][0] + kStep[p][0] - 1) / kStep[p][0] : 0;
+            const std::uint64_t h = height > kStart[p][1] ? (height - kStart[p][1] + kStep[p][1] - 1) / kStep[p][1] : 0;
+            allowed += passBytes(w, h);
+        }
+    } else {
+        allowed = passBytes(width, height);
+    }
+
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return false;
+    std::uint8_t in[16384];
+    std::uint8_t out[16384];
+    std::uint64_t produced = 0;
+    int status = Z_OK;
+    std::size_t at = 8;
+    while (status != Z_STREAM_END && length - at >= 12) {
+        std::uint8_t chunk[8];
+        if (!read(at, chunk, sizeof chunk)) break;
+        const std::size_t size = be32(chunk);
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0) break;
+        if (std::memcmp(chunk + 4, "IDAT", 4) == 0) {
+            for (std::size_t done = 0; done < size && status != Z_STREAM_END;) {
+                const std::size_t piece = std::min(sizeof in, size - done);
+                if (!read(at + 8 + done, in, piece)) break;
+                done += piece;
+                z.next_in = in;
+                z.avail_in = static_cast<uInt>(piece);
+                // Until the piece is used up and the last output block was not
+                // full (a full one may leave output pending).
+                z.avail_out = 1;
+                while ((z.avail_in > 0 || z.avail_out == 0) && status == Z_OK) {
+                    z.next_out = out;
+                    z.avail_out = sizeof out;
+                    status = inflate(&z, Z_NO_FLUSH);
+                    produced += sizeof out - z.avail_out;
+                    if (status == Z_BUF_ERROR) status = Z_OK;  // no progress possible yet: more input comes
+                    if (produced > allowed) status = Z_DATA_ERROR;
+                }
+                if (status != Z_OK && status != Z_STREAM_END) break;
+            }
+            if (status != Z_OK && status != Z_STREAM_END) break;
+        }
+        at += 12 + size;
+    }
+    inflateEnd(&z);
+    if (status == Z_STREAM_END && produced <= allowed) return true;
+    Print(u"IMAGE: " + FromUtf8(name) + u" has damaged pixel data (it does not inflate to its " + IntToString(width) +
+          u"x" + IntToString(height) + u" pixels)");
+    return false;
+}
+
 bool RefuseFormat(const std::string& name) {
     Print(u"IMAGE: " + FromUtf8(name) + u" is neither PNG nor JPEG");
     return false;
@@ -82,10 +187,18 @@ ImageData DecodeImageFile(const std::string& fileName) {
     const std::size_t got = std::fread(head, 1, sizeof head, file);
     int width = 0, height = 0, depth = 0;
     stbi_uc* pixels = nullptr;
-    if (std::fseek(file, 0, SEEK_SET) == 0 && got > 0) {
+    long end = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) end = std::ftell(file);
+    auto readAt = [file](std::size_t offset, std::uint8_t* out, std::size_t count) {
+        return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 && std::fread(out, 1, count, file) == count;
+    };
+    if (end > 0 && got > 0) {
         if (!IsPngOrJpeg(head, got)) {
             RefuseFormat(fileName);
-        } else if (stbi_info_from_file(file, &width, &height, &depth) && WithinLimits(fileName, width, height, depth)) {
+        } else if (PngChunksFit(fileName, static_cast<std::size_t>(end), readAt) &&
+                   std::fseek(file, 0, SEEK_SET) == 0 && stbi_info_from_file(file, &width, &height, &depth) &&
+                   WithinLimits(fileName, width, height, depth) &&
+                   PngDataFits(fileName, static_cast<std::size_t>(end), readAt) && std::fseek(file, 0, SEEK_SET) == 0) {
             pixels = stbi_load_from_file(file, &width, &height, &depth, 0);
         }
     }
@@ -99,9 +212,15 @@ ImageData DecodeImageMemory(const std::uint8_t* bytes, std::size_t length, const
         RefuseFormat(name);
         return {};
     }
+    auto readAt = [bytes, length](std::size_t offset, std::uint8_t* out, std::size_t count) {
+        if (offset > length || count > length - offset) return false;
+        std::memcpy(out, bytes + offset, count);
+        return true;
+    };
+    if (!PngChunksFit(name, length, readAt)) return {};
     int width = 0, height = 0, depth = 0;
     if (!stbi_info_from_memory(bytes, int(length), &width, &height, &depth)) return {};
-    if (!WithinLimits(name, width, height, depth)) return {};
+    if (!WithinLimits(name, width, height, depth) || !PngDataFits(name, length, readAt)) return {};
     stbi_uc* pixels = stbi_load_from_memory(bytes, int(length), &width, &height, &depth, 0);
     return Wrap(pixels, width, height, depth);
 }

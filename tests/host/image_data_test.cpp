@@ -1,5 +1,6 @@
 // Image decoding limits: only PNG and JPEG are decoded, and pictures over
-// the size limits are refused from their header, with a line naming the file.
+// the size limits or with chunks past the end of the file are refused before
+// decoding, with a line naming the file.
 #include <gtest/gtest.h>
 
 #include "framework/image_files.h"
@@ -21,6 +22,16 @@ std::string PngHeader(std::uint32_t w, std::uint32_t h) {
     AppendBE(png, h);
     png += std::string("\x08\x06\x00\x00\x00", 5);
     AppendBE(png, 0);  // checksum, not checked by the decoder
+    return png;
+}
+
+// A header, then a data chunk claiming far more than the file holds (which
+// stb would have grown its buffer to before finding the file short).
+std::string PngWithOverlongChunk() {
+    std::string png = PngHeader(2, 2);
+    AppendBE(png, 0x75000032);
+    png += "IDAT";
+    png += std::string(20, '\x5A');
     return png;
 }
 
@@ -51,6 +62,7 @@ TEST(ImageData, OnlyPngAndJpegWithinTheLimitsAreDecoded) {
          "is 8193x1, over the limit of 8192 pixels per side"},
         {"tall.png", PngHeader(1, 100000), "is 1x100000, over the limit of 8192 pixels per side"},
         {"heavy.png", PngHeader(4097, 4096), "decodes to 67125248 bytes, over the limit of 64 MB"},
+        {"overlong.png", PngWithOverlongChunk(), "has a chunk of 1962934322 bytes, past the end of the file"},
         {"picture.bmp", Bmp(), "is neither PNG nor JPEG"},
         {"picture.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;", "is neither PNG nor JPEG"},
     };
