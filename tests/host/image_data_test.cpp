@@ -3,6 +3,8 @@
 // decoding, with a line naming the file.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include "framework/image_files.h"
 #include "host/image_data.h"
 
@@ -35,6 +37,24 @@ std::string PngWithOverlongChunk() {
     return png;
 }
 
+// A 2 x 2 RGBA header and one data chunk holding `pixels` compressed, cut
+// to `keep` bytes of the stream.
+std::string PngWithData(const std::string& pixels, std::size_t keep = std::string::npos) {
+    std::string png = PngHeader(2, 2);
+    uLongf size = compressBound(pixels.size());
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(pixels.data()),
+             pixels.size());
+    packed.resize(std::min<std::size_t>(size, keep));
+    AppendBE(png, static_cast<std::uint32_t>(packed.size()));
+    png += "IDAT" + packed;
+    AppendBE(png, 0);
+    AppendBE(png, 0);
+    png += "IEND";
+    AppendBE(png, 0);
+    return png;
+}
+
 std::string Bmp() {
     const std::uint8_t rgb[3 * 4] = {};
     std::string out;
@@ -63,6 +83,11 @@ TEST(ImageData, OnlyPngAndJpegWithinTheLimitsAreDecoded) {
         {"tall.png", PngHeader(1, 100000), "is 1x100000, over the limit of 8192 pixels per side"},
         {"heavy.png", PngHeader(4097, 4096), "decodes to 67125248 bytes, over the limit of 64 MB"},
         {"overlong.png", PngWithOverlongChunk(), "has a chunk of 1962934322 bytes, past the end of the file"},
+        // Two rows of a filter byte and 2 RGBA pixels: 18 bytes, no more.
+        {"bloated.png", PngWithData(std::string(100000, '\0')),
+         "has damaged pixel data (it does not inflate to its 2x2 pixels)"},
+        {"cut.png", PngWithData(std::string(18, '\x01'), 6),
+         "has damaged pixel data (it does not inflate to its 2x2 pixels)"},
         {"picture.bmp", Bmp(), "is neither PNG nor JPEG"},
         {"picture.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;", "is neither PNG nor JPEG"},
     };
