@@ -109,6 +109,7 @@ std::optional<AudioData> ReadWav(std::FILE* file) {
     if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return std::nullopt;
     const long end = std::ftell(file);
     if (end < start || std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
+    if (!OggPagesIntact(file, start, end)) return std::nullopt;
     auto remaining = [&]() -> std::uint32_t {
         long at = std::ftell(file);
         return at < 0 || at > end ? 0 : static_cast<std::uint32_t>(std::min<long>(end - at, UINT32_MAX));
@@ -175,11 +176,65 @@ std::optional<AudioData> ReadWav(std::FILE* file) {
     }
 }
 
+namespace {
+
+// Ogg's page checksum: CRC-32 with the polynomial 0x04C11DB7, no reflection,
+// over the page with its checksum field zeroed.
+std::uint32_t OggCrc(const std::uint8_t* data, std::size_t size, std::uint32_t crc) {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t r = i << 24;
+            for (int bit = 0; bit < 8; ++bit) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
+            t[i] = r;
+        }
+        return t;
+    }();
+    for (std::size_t i = 0; i < size; ++i) crc = (crc << 8) ^ table[((crc >> 24) ^ data[i]) & 0xFF];
+    return crc;
+}
+
+// stb_vorbis (the system's library) trusts the pages it is given and can
+// read outside its buffers on a damaged one, so every page of the stream
+// must be whole and carry its right checksum before it decodes anything.
+bool OggPagesIntact(std::FILE* file, long start, long end) {
+    std::vector<std::uint8_t> page;
+    long at = start;
+    int pages = 0;
+    while (at < end) {
+        std::uint8_t head[27];
+        if (end - at < static_cast<long>(sizeof head) || std::fseek(file, at, SEEK_SET) != 0 ||
+            std::fread(head, 1, sizeof head, file) != sizeof head)
+            return false;
+        if (std::memcmp(head, "OggS", 4) != 0 || head[4] != 0) return false;
+        std::uint8_t lacing[255];
+        const std::size_t segments = head[26];
+        if (std::fread(lacing, 1, segments, file) != segments) return false;
+        std::size_t body = 0;
+        for (std::size_t i = 0; i < segments; ++i) body += lacing[i];
+        const std::size_t size = sizeof head + segments + body;
+        if (static_cast<long>(size) > end - at) return false;
+        page.resize(size);
+        std::memcpy(page.data(), head, sizeof head);
+        std::memcpy(page.data() + sizeof head, lacing, segments);
+        if (std::fread(page.data() + sizeof head + segments, 1, body, file) != body) return false;
+        const std::uint32_t stored = page[22] | (page[23] << 8) | (page[24] << 16) | (std::uint32_t{page[25]} << 24);
+        std::memset(page.data() + 22, 0, 4);
+        if (OggCrc(page.data(), page.size(), 0) != stored) return false;
+        at += static_cast<long>(size);
+        ++pages;
+    }
+    return pages > 0 && std::fseek(file, start, SEEK_SET) == 0;
+}
+
+}  // namespace
+
 std::optional<AudioData> ReadOgg(std::FILE* file) {
     long start = std::ftell(file);
     if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return std::nullopt;
     long end = std::ftell(file);
     if (end < start || std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
+    if (!OggPagesIntact(file, start, end)) return std::nullopt;
 
     // The decoder works in a block of its own instead of the heap: its
     // memory stays bounded whatever the stream claims, and a damaged stream

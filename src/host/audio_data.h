@@ -30,7 +30,8 @@ struct AudioData {
 // what there is) refuses the file.
 std::optional<AudioData> ReadWav(std::FILE* file);
 // Decodes a whole Ogg Vorbis stream (the rest of `file`, from its current
-// position) into 16-bit frames.
+// position) into 16-bit frames. The stream must be whole Ogg pages, each
+// with its right checksum, or nothing is decoded.
 std::optional<AudioData> ReadOgg(std::FILE* file);
 // Chooses the reader by the path's extension (".wav" or ".ogg", any case);
 // nothing for any other extension. Does not close the file.
