@@ -81,8 +81,8 @@ status=0
 printf '%-12s %10s %8s %s\n' target executions exec/s findings
 for t in "${targets[@]}"; do
   run="$build/runs/$t"
-  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$run/log" | tail -1 | awk '{print $2}')
-  speed=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$run/log" | tail -1 | awk '{print $2}')
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$run/log" | tail -1 | awk '{print $2}' || true)
+  speed=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$run/log" | tail -1 | awk '{print $2}' || true)
   found=$(find "$run" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'timeout-*' -o -name 'oom-*' -o -name 'leak-*' \) | sort)
   [ -n "$found" ] && status=1
   printf '%-12s %10s %8s %s\n' "$t" "${runs:-?}" "${speed:-?}" "$(echo $found)"
