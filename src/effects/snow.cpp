@@ -2,6 +2,7 @@
 #include "effects/snow.h"
 
 #include <cmath>
+#include <string>
 
 #include "framework/texture.h"
 #include "framework/tile_set.h"
@@ -107,6 +108,19 @@ Ref<c_SnowManager> CreateSnow(const Ref<c_TileMap>& tileMap) {
     snow->map = tileMap;
     if (!tileMap) return snow;
 
+    const int W = MapWidth(*tileMap), H = MapHeight(*tileMap);
+    // One flake per grid cell of the upper half: counted before any is made.
+    const long long columns = W > 0 ? (W + kSnowGridStep - 1) / kSnowGridStep : 0;
+    const long long rows = H > 0 ? (H - H / 2 + kSnowGridStep - 1) / kSnowGridStep : 0;
+    if (columns * rows > kMaxSnowFlakes) {
+        const std::string file = ReportedFile();
+        Print(u"SNOW: " + (file.empty() ? String(u"the map") : FromUtf8(file)) + u" needs " +
+              IntToString(columns * rows) + u" snow flakes, over the limit of " + IntToString(kMaxSnowFlakes) +
+              u"; no snow falls");
+        snow->map = nullptr;
+        return snow;
+    }
+
     auto capTiles = New<c_TileSet>(GetTexture(u"snowset.png"), tileMap->tileWidth, tileMap->tileHeight);
     snow->snowLevels = static_cast<int>(std::sqrt(static_cast<double>(capTiles->GetFrameCount())));
     snow->capLayer = New<c_TileMap>();
@@ -115,7 +129,6 @@ Ref<c_SnowManager> CreateSnow(const Ref<c_TileMap>& tileMap) {
     snow->flakeLayer = New<c_EmptyGDOContainer>();
     snow->flakeLayer->position = tileMap->position;
 
-    const int W = MapWidth(*tileMap), H = MapHeight(*tileMap);
     for (int x = 0; x < W; x += kSnowGridStep) {
         for (int y = -H; y < -(H / 2); y += kSnowGridStep) {
             auto flake = New<c_SnowFlake>();

@@ -18,6 +18,10 @@
 // Flakes are placed one per kSnowGridStep × kSnowGridStep cell of the upper
 // half of the map's height.
 inline constexpr int kSnowGridStep = 14;
+// The most flakes one map gets (the snowy level has about 500). A map whose
+// grid would need more gets a snow maker without flakes, as a missing map
+// does, and a printed line naming the map's file and the limit.
+inline constexpr long long kMaxSnowFlakes = 20000;
 
 class c_SnowFlake : public c_StaticImage {
 public:
@@ -49,5 +53,6 @@ public:
 };
 
 // Builds the snow maker for `tileMap` and puts its two layers into the map's
-// parent (flakes behind the map, caps over it). Prints the flake count.
+// parent (flakes behind the map, caps over it). Prints the flake count, or
+// the refusal of a map over kMaxSnowFlakes.
 Ref<c_SnowManager> CreateSnow(const Ref<c_TileMap>& tileMap);

@@ -1,6 +1,7 @@
 // font.cpp — see font.h.
 #include "framework/font.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "framework/color_stack.h"
@@ -18,6 +19,10 @@ int ReadInt(StringView value) {
     if (n < INT_MIN) return INT_MIN;
     return static_cast<int>(n);
 }
+
+// A length or position on the page, and a distance the pen moves.
+int ReadSize(StringView value) { return std::clamp(ReadInt(value), 0, kMaxFontMetric); }
+int ReadDistance(StringView value) { return std::clamp(ReadInt(value), -kMaxFontMetric, kMaxFontMetric); }
 
 bool IsQuoted(StringView value) { return value.size() >= 2 && value.front() == u'"' && value.back() == u'"'; }
 
@@ -48,15 +53,15 @@ void c_Font::Parse(StringView text) {
             const StringView value = StringView(token).substr(eq + 1);
             if (tag == u"common") {
                 if (key == u"lineHeight")
-                    common.lineHeight = ReadInt(value);
+                    common.lineHeight = ReadSize(value);
                 else if (key == u"base")
-                    common.base = ReadInt(value);
+                    common.base = ReadSize(value);
                 else if (key == u"scaleW")
-                    common.scaleW = ReadInt(value);
+                    common.scaleW = ReadSize(value);
                 else if (key == u"scaleH")
-                    common.scaleH = ReadInt(value);
+                    common.scaleH = ReadSize(value);
                 else if (key == u"pages")
-                    common.pages = ReadInt(value);
+                    common.pages = std::clamp(ReadInt(value), 0, kMaxFontPages);
             } else if (tag == u"page") {
                 if (key == u"id")
                     id = ReadInt(value);
@@ -66,19 +71,19 @@ void c_Font::Parse(StringView text) {
                 if (key == u"id")
                     id = ReadInt(value);
                 else if (key == u"x")
-                    glyph.x = ReadInt(value);
+                    glyph.x = ReadSize(value);
                 else if (key == u"y")
-                    glyph.y = ReadInt(value);
+                    glyph.y = ReadSize(value);
                 else if (key == u"width")
-                    glyph.width = ReadInt(value);
+                    glyph.width = ReadSize(value);
                 else if (key == u"height")
-                    glyph.height = ReadInt(value);
+                    glyph.height = ReadSize(value);
                 else if (key == u"xoffset")
-                    glyph.xoffset = ReadInt(value);
+                    glyph.xoffset = ReadDistance(value);
                 else if (key == u"yoffset")
-                    glyph.yoffset = ReadInt(value);
+                    glyph.yoffset = ReadDistance(value);
                 else if (key == u"xadvance")
-                    glyph.xadvance = ReadInt(value);
+                    glyph.xadvance = ReadDistance(value);
                 else if (key == u"page")
                     glyph.page = ReadInt(value);
             } else {
@@ -87,11 +92,15 @@ void c_Font::Parse(StringView text) {
                 else if (key == u"second")
                     second = ReadInt(value);
                 else if (key == u"amount")
-                    amount = ReadInt(value);
+                    amount = ReadDistance(value);
             }
         }
 
         if (tag == u"page") {
+            if (id < 0 || id >= kMaxFontPages) {
+                RuntimeError(u"Font:: Page id " + IntToString(id) + u" is outside 0 to " +
+                             IntToString(kMaxFontPages - 1) + u"!");
+            }
             // Each page is a texture of its own, not shared through the cache.
             auto texture = New<c_Texture>(file, 1, false);
             if (!texture->image) RuntimeError(u"Font:: Couldn't load page texture from '" + file + u"'");
@@ -119,7 +128,9 @@ int c_Font::GetKerning(int first, int second) const {
 
 int c_Font::TextWidth(StringView text) const {
     const std::size_t n = text.size();
-    int width = 0;
+    // Each character moves the pen at most 2 * kMaxFontMetric, so the sum
+    // cannot leave a long long for any text that fits in memory.
+    long long width = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (text[i] == kColorCode) {
             i += 3;
@@ -128,7 +139,7 @@ int c_Font::TextWidth(StringView text) const {
         if (const c_CharInfo* glyph = Glyph(text[i])) width += glyph->xadvance;
         if (i + 1 < n) width += GetKerning(text[i], text[i + 1]);
     }
-    return width;
+    return static_cast<int>(std::clamp<long long>(width, INT_MIN, INT_MAX));
 }
 
 void c_Font::DrawText(StringView text, float x, float y, bool centred, float scaleX, float scaleY) {
@@ -173,6 +184,7 @@ void c_Font::Discard() {
 Ref<c_Font> LoadFont(StringView path) {
     auto font = New<c_Font>();
     font->path = String(path);
+    ReadingFile reading(FixDataPath(path));
     font->Parse(LoadText(path));
     return font;
 }

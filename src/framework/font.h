@@ -24,6 +24,16 @@
 
 inline constexpr char16_t kColorCode = 18;
 
+// What a description may say. Page ids run from 0 to kMaxFontPages - 1; a
+// page outside them is the runtime error "Font:: Page id N is outside 0 to
+// 15!". Every other number is clamped: glyph rectangles, the line height,
+// the base and the page size to 0..kMaxFontMetric, the page count to
+// 0..kMaxFontPages, offsets, advances and kerning amounts to
+// -kMaxFontMetric..kMaxFontMetric, so that measuring any text and the
+// renderer's coordinates stay far inside the int range.
+inline constexpr int kMaxFontPages = 16;
+inline constexpr int kMaxFontMetric = 4096;
+
 // The "common" line of a font description.
 struct c_CommonFontInfo {
     int lineHeight = 0;
@@ -75,7 +85,8 @@ public:
 
     // Reads the description's text. Tags and keys it does not use are
     // ignored; a page image that cannot be loaded is the runtime error
-    // "Font:: Couldn't load page texture from '<file>'".
+    // "Font:: Couldn't load page texture from '<file>'", a page id outside
+    // the limit the one above.
     void Parse(StringView text);
 
     // Draws `text` with its pen starting at (x, y) under the current matrix
@@ -85,7 +96,7 @@ public:
     // position N!") are runtime errors.
     void DrawText(StringView text, float x, float y, bool centred = false, float scaleX = 1, float scaleY = 1);
     // The unscaled advance of the text, kerning included; colour codes take
-    // no room.
+    // no room. A text too long for an int measures INT_MAX (or INT_MIN).
     int TextWidth(StringView text) const;
     int GetKerning(int first, int second) const;
     int LineHeight() const { return common.lineHeight; }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "graphics/graphics_context.h"
+#include "host/files.h"
 #include "host/runtime_error.h"
 
 c_TileSet::c_TileSet(Ref<c_Texture> tiles, int cellWidth, int cellHeight, int gapX, int gapY, bool marginFromSpacing)
@@ -13,7 +14,10 @@ c_TileSet::c_TileSet(Ref<c_Texture> tiles, int cellWidth, int cellHeight, int ga
       spacingX(gapX),
       spacingY(gapY),
       marginIsSpacing(marginFromSpacing) {
-    if (!texture || !texture->image) RuntimeError("TileSet::Couldn't retrieve texture's image");
+    if (!texture || !texture->image) {
+        ReadingFile reading(texture ? FixDataPath(texture->path) : String());
+        RuntimeError("TileSet::Couldn't retrieve texture's image");
+    }
     const int stepX = tileWidth + spacingX;
     const int stepY = tileHeight + spacingY;
     // A cell size that does not advance cuts no cells (rather than dividing

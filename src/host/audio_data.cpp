@@ -175,11 +175,68 @@ std::optional<AudioData> ReadWav(std::FILE* file) {
     }
 }
 
+namespace {
+
+// Ogg's page checksum: CRC-32 with the polynomial 0x04C11DB7, no reflection,
+// over the page with its checksum field zeroed.
+std::uint32_t OggCrc(const std::uint8_t* data, std::size_t size, std::uint32_t crc) {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t r = i << 24;
+            for (int bit = 0; bit < 8; ++bit) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
+            t[i] = r;
+        }
+        return t;
+    }();
+    for (std::size_t i = 0; i < size; ++i) crc = (crc << 8) ^ table[((crc >> 24) ^ data[i]) & 0xFF];
+    return crc;
+}
+
+// stb_vorbis (the system's library) trusts the pages it is given and can
+// read outside its buffers on a damaged one, so every page of the stream
+// must be whole and carry its right checksum before it decodes anything.
+bool OggPagesIntact(const std::uint8_t* data, std::size_t size) {
+    std::size_t at = 0;
+    int pages = 0;
+    while (at < size) {
+        constexpr std::size_t kHead = 27;
+        if (size - at < kHead) return false;
+        const std::uint8_t* page = data + at;
+        if (std::memcmp(page, "OggS", 4) != 0 || page[4] != 0) return false;
+        const std::size_t segments = page[26];
+        if (size - at < kHead + segments) return false;
+        std::size_t body = 0;
+        for (std::size_t i = 0; i < segments; ++i) body += page[kHead + i];
+        const std::size_t pageSize = kHead + segments + body;
+        if (pageSize > size - at) return false;
+        const std::uint32_t stored = page[22] | (page[23] << 8) | (page[24] << 16) | (std::uint32_t{page[25]} << 24);
+        const std::uint8_t zero[4] = {0, 0, 0, 0};
+        std::uint32_t crc = OggCrc(page, 22, 0);
+        crc = OggCrc(zero, 4, crc);
+        crc = OggCrc(page + 26, pageSize - 26, crc);
+        if (crc != stored) return false;
+        at += pageSize;
+        ++pages;
+    }
+    return pages > 0;
+}
+
+// The decoder works in a block of its own instead of the heap: its memory
+// stays bounded whatever the stream claims, and a damaged stream cannot make
+// the library lose what it allocated (it did).
+constexpr int kDecoderBytes = 1 << 20;
+
+}  // namespace
+
 std::optional<AudioData> DecodeOgg(const std::uint8_t* data, std::size_t size, std::size_t maxSamples, bool* tooLong) {
     if (tooLong) *tooLong = false;
     if (!data || size == 0 || size > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
+    if (!OggPagesIntact(data, size)) return std::nullopt;
+    std::vector<char> decoderMemory(kDecoderBytes);
+    stb_vorbis_alloc alloc{decoderMemory.data(), kDecoderBytes};
     int error = 0;
-    stb_vorbis* vorbis = stb_vorbis_open_memory(data, static_cast<int>(size), &error, nullptr);
+    stb_vorbis* vorbis = stb_vorbis_open_memory(data, static_cast<int>(size), &error, &alloc);
     if (!vorbis) return std::nullopt;
     stb_vorbis_info info = stb_vorbis_get_info(vorbis);
     const int channels = info.channels;
@@ -244,8 +301,11 @@ class OggStream final : public AudioStream {
 public:
     explicit OggStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
         int error = 0;
-        if (bytes_.empty()) return;
-        vorbis_ = stb_vorbis_open_memory(bytes_.data(), static_cast<int>(bytes_.size()), &error, nullptr);
+        if (bytes_.empty() || bytes_.size() > static_cast<std::size_t>(INT_MAX)) return;
+        if (!OggPagesIntact(bytes_.data(), bytes_.size())) return;
+        decoderMemory_.resize(kDecoderBytes);
+        stb_vorbis_alloc alloc{decoderMemory_.data(), kDecoderBytes};
+        vorbis_ = stb_vorbis_open_memory(bytes_.data(), static_cast<int>(bytes_.size()), &error, &alloc);
         if (!vorbis_) return;
         const stb_vorbis_info info = stb_vorbis_get_info(vorbis_);
         channelCount = info.channels;
@@ -265,6 +325,7 @@ public:
 
 private:
     std::vector<std::uint8_t> bytes_;  // stb_vorbis reads from them for the stream's whole life
+    std::vector<char> decoderMemory_;  // and keeps its state here
     stb_vorbis* vorbis_ = nullptr;
 };
 
@@ -339,6 +400,7 @@ std::optional<AudioData> DecodeAudioFile(std::FILE* file, StringView path) {
 }
 
 std::optional<AudioData> LoadAudioFile(StringView path) {
+    ReadingFile reading(path);
     std::FILE* file = OpenFile(path, "rb");
     if (!file) return std::nullopt;
     auto audio = DecodeAudioFile(file, path);
@@ -350,6 +412,7 @@ std::optional<AudioData> LoadAudioFile(StringView path) {
 std::unique_ptr<AudioStream> OpenAudioStream(StringView path) {
     String lower = ToLower(path);
     if (EndsWith(lower, u".ogg")) {
+        ReadingFile reading(path);
         std::FILE* file = OpenFile(path, "rb");
         if (!file) return nullptr;
         auto bytes = ReadRest(file);

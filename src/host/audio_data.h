@@ -40,8 +40,9 @@ std::optional<AudioData> ReadWav(std::FILE* file);
 inline constexpr std::size_t kMaxWholeOggSamples = std::size_t{1} << 23;
 
 // Decodes a whole Ogg Vorbis stream held in memory into 16-bit frames.
-// Nothing when it is not Ogg Vorbis or decodes to more than `maxSamples`
-// (then *tooLong is set, when given).
+// Nothing when it is not Ogg Vorbis, when any page is cut off or fails its
+// checksum, or when it decodes to more than `maxSamples` (then *tooLong is
+// set, when given).
 std::optional<AudioData> DecodeOgg(const std::uint8_t* data, std::size_t size,
                                    std::size_t maxSamples = kMaxWholeOggSamples, bool* tooLong = nullptr);
 // DecodeOgg of the rest of `file`, from its current position.

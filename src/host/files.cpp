@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <string>
 
+#include "host/runtime_error.h"
+
 // The installed data folder, compiled in by the build (relative to the
 // program's folder, and absolute at the prefix configured).
 #ifndef ORBEL_DATA_FROM_BINDIR
@@ -178,6 +180,7 @@ std::atomic<long long>& LoadedByteCount() {
 }
 
 std::optional<std::vector<std::uint8_t>> LoadData(StringView path) {
+    ReadingFile reading(path);
     std::FILE* f = OpenFile(path, "rb");
     if (!f) return std::nullopt;
     std::string bytes = ReadAll(f);
@@ -213,6 +216,7 @@ String DecodeText(std::string_view bytes) {
 }
 
 String LoadString(StringView path) {
+    ReadingFile reading(path);
     std::FILE* f = OpenFile(path, "rb");
     if (!f) return String();
     std::string bytes = ReadAll(f);

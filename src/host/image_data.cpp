@@ -1,11 +1,13 @@
 // image_data.cpp — stb_image decoding and the replaceable image loader.
 #include "host/image_data.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "host/files.h"
 #include "host/runtime_error.h"
@@ -56,6 +58,101 @@ bool WithinLimits(const std::string& name, int width, int height, int depth) {
     return true;
 }
 
+// stb grows its buffer to a PNG chunk's stated length before it finds the
+// file too short, so a few damaged bytes could claim gigabytes: every chunk
+// must fit in the file before stb sees it. `read(offset, out, count)` reads
+// the bytes at an offset. Prints why not.
+template <class Read>
+bool PngChunksFit(const std::string& name, std::size_t length, Read read) {
+    std::uint8_t head[8];
+    if (!read(0, head, sizeof head) || head[0] != 0x89) return true;  // not a PNG: nothing to walk
+    std::size_t at = 8;
+    while (length - at >= 12) {
+        std::uint8_t chunk[8];
+        if (!read(at, chunk, sizeof chunk)) break;
+        const std::size_t size = (std::size_t{chunk[0]} << 24) | (std::size_t{chunk[1]} << 16) |
+                                 (std::size_t{chunk[2]} << 8) | std::size_t{chunk[3]};
+        if (size > length - at - 12) {
+            Print(u"IMAGE: " + FromUtf8(name) + u" has a chunk of " + IntToString(static_cast<long long>(size)) +
+                  u" bytes, past the end of the file");
+            return false;
+        }
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0) break;
+        at += 12 + size;
+    }
+    return true;
+}
+
+// stb inflates a PNG's pixel data into a buffer it grows without a bound,
+// and the library on this system goes on reading zeros past the end of a
+// damaged stream: a few hundred bytes could keep it writing until memory
+// ran out. So the data (every IDAT chunk, in order) is inflated once here
+// first, into a block of fixed size, and must end, undamaged, within what
+// the header's size allows. Call after the size limits are checked.
+// Prints why not.
+template <class Read>
+bool PngDataFits(const std::string& name, std::size_t length, Read read) {
+    std::uint8_t header[8 + 8 + 13];
+    if (!read(0, header, sizeof header) || header[0] != 0x89 || std::memcmp(header + 12, "IHDR", 4) != 0) return true;
+    auto be32 = [](const std::uint8_t* p) {
+        return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+    };
+    const std::uint64_t width = be32(header + 16), height = be32(header + 20);
+    const unsigned depth = header[24], colour = header[25], interlaced = header[28];
+    const unsigned channels = colour == 2 ? 3 : colour == 4 ? 2 : colour == 6 ? 4 : 1;
+    const std::uint64_t bitsPerPixel = std::uint64_t{depth} * channels;
+    // Each row of each pass: a filter byte and its pixels.
+    auto passBytes = [&](std::uint64_t w, std::uint64_t h) {
+        return w == 0 ? 0 : h * (1 + (w * bitsPerPixel + 7) / 8);
+    };
+    std::uint64_t allowed = 0;
+    if (interlaced) {
+        static constexpr unsigned kStart[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
+        static constexpr unsigned kStep[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
+        for (int p = 0; p < 7; ++p) {
+            const std::uint64_t w = width > kStart[p][0] ? (width - kStart[p][0] + kStep[p][0] - 1) / kStep[p][0] : 0;
+            const std::uint64_t h = height > kStart[p][1] ? (height - kStart[p][1] + kStep[p][1] - 1) / kStep[p][1] : 0;
+            allowed += passBytes(w, h);
+        }
+    } else {
+        allowed = passBytes(width, height);
+    }
+
+    // The IDAT chunks, in order, make one zlib stream.
+    std::vector<char> data;
+    std::size_t at = 8;
+    bool readable = true;
+    while (length - at >= 12) {
+        std::uint8_t chunk[8];
+        if (!read(at, chunk, sizeof chunk)) break;
+        const std::size_t size = be32(chunk);
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0) break;
+        if (std::memcmp(chunk + 4, "IDAT", 4) == 0) {
+            const std::size_t old = data.size();
+            data.resize(old + size);
+            if (size > 0 && !read(at + 8, reinterpret_cast<std::uint8_t*>(data.data() + old), size)) {
+                readable = false;
+                break;
+            }
+        }
+        at += 12 + size;
+    }
+    // Deflate expands by at most 1032 to 1, so the output never needs more
+    // room than the input could fill, and stb's fixed-size decode stops at
+    // the end of the room instead of growing.
+    const std::uint64_t room = std::min<std::uint64_t>(allowed, std::uint64_t{data.size()} * 1032 + 64);
+    if (readable && !data.empty() && room > 0 && room <= static_cast<std::uint64_t>(INT_MAX) &&
+        data.size() <= static_cast<std::size_t>(INT_MAX)) {
+        std::vector<char> out(static_cast<std::size_t>(room));
+        if (stbi_zlib_decode_buffer(out.data(), static_cast<int>(out.size()), data.data(),
+                                    static_cast<int>(data.size())) >= 0)
+            return true;
+    }
+    Print(u"IMAGE: " + FromUtf8(name) + u" has damaged pixel data (it does not inflate to its " + IntToString(width) +
+          u"x" + IntToString(height) + u" pixels)");
+    return false;
+}
+
 bool RefuseFormat(const std::string& name) {
     Print(u"IMAGE: " + FromUtf8(name) + u" is neither PNG nor JPEG");
     return false;
@@ -75,16 +172,25 @@ ImageDataLoader& Loader() {
 }  // namespace
 
 ImageData DecodeImageFile(const std::string& fileName) {
+    ReadingFile reading(FromUtf8(fileName));
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
     if (!file) return {};
     std::uint8_t head[8] = {};
     const std::size_t got = std::fread(head, 1, sizeof head, file);
     int width = 0, height = 0, depth = 0;
     stbi_uc* pixels = nullptr;
-    if (std::fseek(file, 0, SEEK_SET) == 0 && got > 0) {
+    long end = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) end = std::ftell(file);
+    auto readAt = [file](std::size_t offset, std::uint8_t* out, std::size_t count) {
+        return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 && std::fread(out, 1, count, file) == count;
+    };
+    if (end > 0 && got > 0) {
         if (!IsPngOrJpeg(head, got)) {
             RefuseFormat(fileName);
-        } else if (stbi_info_from_file(file, &width, &height, &depth) && WithinLimits(fileName, width, height, depth)) {
+        } else if (PngChunksFit(fileName, static_cast<std::size_t>(end), readAt) &&
+                   std::fseek(file, 0, SEEK_SET) == 0 && stbi_info_from_file(file, &width, &height, &depth) &&
+                   WithinLimits(fileName, width, height, depth) &&
+                   PngDataFits(fileName, static_cast<std::size_t>(end), readAt) && std::fseek(file, 0, SEEK_SET) == 0) {
             pixels = stbi_load_from_file(file, &width, &height, &depth, 0);
         }
     }
@@ -98,9 +204,15 @@ ImageData DecodeImageMemory(const std::uint8_t* bytes, std::size_t length, const
         RefuseFormat(name);
         return {};
     }
+    auto readAt = [bytes, length](std::size_t offset, std::uint8_t* out, std::size_t count) {
+        if (offset > length || count > length - offset) return false;
+        std::memcpy(out, bytes + offset, count);
+        return true;
+    };
+    if (!PngChunksFit(name, length, readAt)) return {};
     int width = 0, height = 0, depth = 0;
     if (!stbi_info_from_memory(bytes, int(length), &width, &height, &depth)) return {};
-    if (!WithinLimits(name, width, height, depth)) return {};
+    if (!WithinLimits(name, width, height, depth) || !PngDataFits(name, length, readAt)) return {};
     stbi_uc* pixels = stbi_load_from_memory(bytes, int(length), &width, &height, &depth, 0);
     return Wrap(pixels, width, height, depth);
 }

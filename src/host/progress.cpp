@@ -83,8 +83,10 @@ int SaveProgress(int progress) {
     return SaveState(StringToBase64(Encipher(record)));
 }
 
-int LoadProgress() {
-    std::vector<String> parts = Split(Decipher(Base64ToString(Trim(LoadState()))), u"|");
+int LoadProgress() { return ProgressFromState(LoadState()); }
+
+int ProgressFromState(StringView stateText) {
+    std::vector<String> parts = Split(Decipher(Base64ToString(Trim(stateText))), u"|");
     if (parts.size() != 2) return 0;
     long long a = StringToInt(parts[0], 63);
     long long b = StringToInt(parts[1], 63);

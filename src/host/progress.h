@@ -24,3 +24,5 @@ int SaveProgress(int progress);
 // editors add) and clamped to 0..kMaxProgress; 0 when it is missing, damaged
 // or tampered with.
 int LoadProgress();
+// The progress a state file's text holds, by the rules of LoadProgress.
+int ProgressFromState(StringView stateText);

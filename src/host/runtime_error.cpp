@@ -18,6 +18,8 @@
 #include <string>
 #include <typeinfo>
 
+#include "host/files.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #define ORBEL_HAS_LEAK_CHECKER 1
 #elif defined(__has_feature)
@@ -56,6 +58,67 @@ void DebugLog(StringView text) {
 }
 
 namespace {
+
+// The file names live in fixed buffers of the thread that reads, so the
+// fault handler can write them without allocating; a longer path is cut.
+constexpr std::size_t kFileNameBytes = 1024;
+struct FileNames {
+    char reading[kFileNameBytes] = {};  // the innermost scope's
+    char left[kFileNameBytes] = {};     // the one an escaping exception left
+    int depth = 0;
+};
+thread_local FileNames fileNames;
+
+void CopyName(char (&to)[kFileNameBytes], const char* from) {
+    std::size_t n = std::strlen(from);
+    if (n >= kFileNameBytes) n = kFileNameBytes - 1;
+    std::memcpy(to, from, n);
+    to[n] = 0;
+}
+
+const char* ReportedFileName() { return fileNames.reading[0] ? fileNames.reading : fileNames.left; }
+
+RuntimeErrorTrap& Trap() {
+    static RuntimeErrorTrap trap = nullptr;
+    return trap;
+}
+
+}  // namespace
+
+ReadingFile::ReadingFile(StringView path) : previous_(fileNames.reading), exceptions_(std::uncaught_exceptions()) {
+    // A new outermost read starts afresh: what an earlier exception left
+    // was reported or handled by now.
+    if (fileNames.depth++ == 0 && exceptions_ == 0) fileNames.left[0] = 0;
+    const String mapped = MapDataPath(path);
+    CopyName(fileNames.reading, ToUtf8(mapped.empty() ? path : StringView(mapped)).c_str());
+}
+
+ReadingFile::~ReadingFile() {
+    if (std::uncaught_exceptions() > exceptions_ && !fileNames.left[0]) CopyName(fileNames.left, fileNames.reading);
+    CopyName(fileNames.reading, previous_.c_str());
+    --fileNames.depth;
+}
+
+std::string ReportedFile() { return ReportedFileName(); }
+
+RuntimeErrorTrap SetRuntimeErrorTrap(RuntimeErrorTrap trap) {
+    RuntimeErrorTrap previous = Trap();
+    Trap() = trap;
+    return previous;
+}
+
+namespace {
+// Writes the "File: " line of a report when a file is being read; stdio
+// only, no allocation (the report may be for std::bad_alloc).
+void PutFileLine() {
+    const char* file = ReportedFileName();
+    if (!*file) return;
+    std::fputs("File: ", stdout);
+    std::fputs(file, stdout);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+}
+
 // Ends the process at once. The game's objects are not torn down: the
 // devices live until the process ends, and a half-finished frame or a fault
 // is no state to run destructors from.
@@ -84,6 +147,7 @@ void SetProgramEndHook(ProgramEndHook hook) { g_programEndHook = hook; }
 
 [[noreturn]] void ReportUncaughtError() {
     Print(u"Cobalt Runtime Error : Uncaught Cobalt Exception");
+    PutFileLine();
     EndProcess(-1);
 }
 
@@ -120,6 +184,7 @@ void SetProgramEndHook(ProgramEndHook hook) { g_programEndHook = hook; }
         std::fputs(")", stdout);
     }
     std::fputs("\n", stdout);
+    PutFileLine();
     std::free(demangled);
     EndProcess(-1);
 }
@@ -171,9 +236,11 @@ bool DebuggerAttached() {
 
 [[noreturn]] void RuntimeError(StringView message) {
     if (message.empty()) EndApp();
+    if (RuntimeErrorTrap trap = Trap()) trap(message);
     const bool debugger = DebuggerAttached();
     for (;;) {
         Print(String(u"Cobalt Runtime Error : ") + String(message));
+        PutFileLine();
         Print(SourcePositionText());
         if (!debugger) {
             // The stop line still goes out, as after a fault, so a log shows
@@ -305,6 +372,11 @@ void FaultHandler(int sig, siginfo_t* info, void*) {
     report.Add("Cobalt Runtime Error : ");
     report.Add(message);
     report.Add("\n");
+    if (const char* file = ReportedFileName(); *file) {
+        report.Add("File: ");
+        report.Add(file);
+        report.Add("\n");
+    }
     report.AddUtf8(position);
     report.Add("\n");
     report.WriteTo(STDOUT_FILENO);

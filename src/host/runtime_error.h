@@ -7,8 +7,11 @@
 // thrown ThrowableObject, or any other C++ exception, that nothing catches
 // reaches the host, which prints the uncaught report and exits with -1.
 // Processor faults (signals) are reported by InstallFaultHandlers, and end
-// the process without the debugger.
+// the process without the debugger. A report raised while a loader reads a
+// file (ReadingFile) names that file on a line of its own after the message.
 #pragma once
+
+#include <string>
 
 #include "host/object.h"
 #include "host/text.h"
@@ -44,6 +47,36 @@ void SetProgramEndHook(ProgramEndHook hook);
 // exception " with the exception's type and its what() text, and exits with
 // -1, as for the game's own error objects.
 [[noreturn]] void ReportUncaughtCppException();
+
+// Names the file a loader is reading for as long as it lives, so that a
+// runtime error, an uncaught exception or a fault raised meanwhile adds the
+// line "File: <path>" (the path as opened: "cobalt:" paths mapped) after its
+// message. Scopes nest; the innermost names the file. An exception that
+// leaves a scope takes the name along to the uncaught report.
+//
+//   ReadingFile reading(path);
+//   ... parse; any RuntimeError here names `path` ...
+class ReadingFile {
+public:
+    explicit ReadingFile(StringView path);
+    ~ReadingFile();
+    ReadingFile(const ReadingFile&) = delete;
+    ReadingFile& operator=(const ReadingFile&) = delete;
+
+private:
+    std::string previous_;
+    int exceptions_;
+};
+// The file the reports would name now (empty when none).
+std::string ReportedFile();
+
+// What a runtime error does first: fuzz targets and in-process replays of
+// their inputs install a trap that throws, so a refusal unwinds to them
+// instead of ending the process. A trap that returns lets the report go on.
+// Null (the default) for none; the orderly end (an empty message) is never
+// trapped. Returns the trap it replaced.
+using RuntimeErrorTrap = void (*)(StringView message);
+RuntimeErrorTrap SetRuntimeErrorTrap(RuntimeErrorTrap trap);
 
 // The debugger line protocol on the standard streams (see runtime_error.cpp).
 // Returns when the debugger asks to go on (r, s, e, l).

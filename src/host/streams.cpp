@@ -95,7 +95,10 @@ int RtFileStream::Write(RtDataBuffer& buffer, int offset, int count) {
 // ---- game streams -------------------------------------------------------------
 
 c_FileStream::c_FileStream(StringView path, StringView mode) : stream_(RtFileStream::Open(path, mode)) {
-    if (!stream_) RuntimeError(u"Failed to open stream");
+    if (!stream_) {
+        ReadingFile reading(path);
+        RuntimeError(u"Failed to open stream");
+    }
 }
 
 int c_FileStream::Length() { return stream_ ? stream_->Length() : 0; }
@@ -128,6 +131,7 @@ std::uint32_t& ScrambleSeed() {
 }
 
 Ref<c_DataBuffer> LoadScrambled(StringView path) {
+    ReadingFile reading(path);
     auto input = New<c_FileInputStream>(path);
     c_FileStream& stream = input->Stream();
     if (stream.Length() < 3) {

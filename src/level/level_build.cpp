@@ -70,6 +70,8 @@ void c_TarnStage::BuildWorlds() {
     cogs.push_back(boxEngine);
 
     const String file = u"level" + IntToString(level_) + u".tmx";
+    // The map's refusals (the parser's and the loader's) name the file.
+    ReadingFile reading(FixDataPath(file));
     String text = LoadText(file);
     if (text.empty()) {
         // Nothing to play: say so and go back to the title rather than show
@@ -245,6 +247,8 @@ void c_TarnStage::MakePauseMenu() {
 
 void c_TarnStage::MakeWeather() {
     if (levelSettings->weather != u"snow" || !solidLayer1) return;
+    // The snow is sized from the map: a refusal names its file.
+    ReadingFile reading(FixDataPath(u"level" + IntToString(level_) + u".tmx"));
     snow = CreateSnow(solidLayer1);
     cogs.push_back(snow);
     particles = New<c_ParticleEngine>();

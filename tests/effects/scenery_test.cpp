@@ -53,6 +53,34 @@ TEST_F(Scenery, SnowFillsTheUpperHalfOfTheMapAndSaysHowMany) {
     }
 }
 
+// A map's size is read from its file: one that would need more flakes than
+// the limit gets none (nothing added beside the map), and says so.
+TEST_F(Scenery, AMapOverTheFlakeLimitGetsNoSnow) {
+    struct Case {
+        int wide, high;
+        std::size_t flakes;  // 0: refused
+    };
+    // 14-pixel grid over the width and the upper half: 80 x 250 = 20000
+    // flakes fit, one column more does not.
+    const Case cases[] = {{70, 437, 20000}, {71, 437, 0}, {4096, 64, 0}};
+    for (const Case& c : cases) {
+        world = New<c_EmptyGDOContainer>();
+        auto map = MakeMap(c.wide, c.high);
+        testing::internal::CaptureStdout();
+        auto snow = CreateSnow(map);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(snow->flakes.size(), c.flakes) << c.wide << " x " << c.high;
+        if (c.flakes == 0) {
+            EXPECT_EQ(out.rfind("SNOW: the map needs ", 0), 0u) << out;
+            EXPECT_NE(out.find(", over the limit of 20000; no snow falls\n"), std::string::npos) << out;
+            EXPECT_EQ(world->children.size(), 1u);
+            snow->Update(16);
+        }
+        snow->Discard();
+        world->Discard();
+    }
+}
+
 TEST_F(Scenery, FlakesTakeTheirRandomDrawsInOrder) {
     auto map = MakeMap(40, 20);  // 640 × 320
     testing::internal::CaptureStdout();

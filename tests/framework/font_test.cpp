@@ -2,6 +2,9 @@
 // colour codes, and the runtime errors of broken fonts and texts.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdlib>
+
 #include "font_fixture.h"
 #include "framework/color_stack.h"
 #include "render_fixture.h"
@@ -69,6 +72,40 @@ TEST(Font, TextWidthCountsKerningMissingGlyphsAsSpacesAndNotColourCodes) {
     font->Discard();
 }
 
+// Numbers from the file are held to the font limits, so no text measures
+// past the int range however long it is or whatever the file claims.
+TEST(Font, MetricsFromTheFileAreClampedToTheFontLimits) {
+    RecordedFrame frame;
+    TinyFontFolder folder;
+    folder.Write("wide.fnt",
+                 "common lineHeight=2147483647 base=-5 scaleW=99999 pages=4000\n"
+                 "page id=0 file=tiny_0.png\n"
+                 "char id=65 x=-3 y=9999999999 width=2147483647 height=-1 xoffset=-2147483648 "
+                 "yoffset=99999999999999999999 xadvance=2147483647 page=0\n"
+                 "char id=66 xadvance=-2147483648 page=0\n"
+                 "kerning first=65 second=65 amount=2147483647\n"
+                 "kerning first=66 second=66 amount=-2147483648\n");
+    auto font = LoadFont(u"wide.fnt");
+    const c_CharInfo& a = font->chars.at(65);
+    EXPECT_EQ(
+        (std::vector<int>{a.x, a.y, a.width, a.height, a.xoffset, a.yoffset, a.xadvance}),
+        (std::vector<int>{0, kMaxFontMetric, kMaxFontMetric, 0, -kMaxFontMetric, kMaxFontMetric, kMaxFontMetric}));
+    EXPECT_EQ(font->chars.at(66).xadvance, -kMaxFontMetric);
+    EXPECT_EQ(font->GetKerning(65, 65), kMaxFontMetric);
+    EXPECT_EQ(font->GetKerning(66, 66), -kMaxFontMetric);
+    EXPECT_EQ((std::vector<int>{font->LineHeight(), font->common.base, font->common.scaleW, font->common.pages}),
+              (std::vector<int>{kMaxFontMetric, 0, kMaxFontMetric, kMaxFontPages}));
+    EXPECT_EQ(font->TextWidth(u"AAA"), 5 * kMaxFontMetric);
+    // 2 * 4096 a character: past INT_MAX after 262144 of them.
+    EXPECT_EQ(font->TextWidth(String(300000, u'A')), INT_MAX);
+    EXPECT_EQ(font->TextWidth(String(300000, u'B')), INT_MIN);
+    frame.Begin();
+    font->DrawText(u"AB", 0, 0);
+    frame.End();
+    for (const auto& v : frame.Vertices()) EXPECT_LE(std::abs(v.x), 2 * kMaxFontMetric + 1);
+    font->Discard();
+}
+
 TEST(Font, DrawMovesThePenByScaledAdvanceAndKerning) {
     RecordedFrame frame;
     TinyFontFolder folder;
@@ -116,6 +153,8 @@ TEST(Font, BrokenFontsAndTextsAreRuntimeErrors) {
         const char* name;
         std::function<void(TinyFontFolder&)> body;
         const char* message;
+        // The line that names the file being read, if any.
+        const char* fileLine = "";
     };
     const Case cases[] = {
         {"missing page",
@@ -123,7 +162,19 @@ TEST(Font, BrokenFontsAndTextsAreRuntimeErrors) {
              folder.Write("broken.fnt", "common lineHeight=10\npage id=0 file=\"missing.png\"\n");
              LoadFont(u"broken.fnt");
          },
-         "Font:: Couldn't load page texture from 'missing.png'"},
+         "Font:: Couldn't load page texture from 'missing.png'", "File: ./data/broken.fnt\n"},
+        {"page id over the limit",
+         [](TinyFontFolder& folder) {
+             folder.Write("pages.fnt", "page id=0 file=tiny_0.png\npage id=16 file=tiny_0.png\n");
+             LoadFont(u"pages.fnt");
+         },
+         "Font:: Page id 16 is outside 0 to 15!", "File: ./data/pages.fnt\n"},
+        {"negative page id",
+         [](TinyFontFolder& folder) {
+             folder.Write("pages.fnt", "page id=-1 file=tiny_0.png\n");
+             LoadFont(u"pages.fnt");
+         },
+         "Font:: Page id -1 is outside 0 to 15!", "File: ./data/pages.fnt\n"},
         {"glyph on a page that is not loaded",
          [](TinyFontFolder& folder) {
              folder.Write("two.fnt", "page id=0 file=tiny_0.png\nchar id=65 xadvance=8 page=1\n");
@@ -146,7 +197,7 @@ TEST(Font, BrokenFontsAndTextsAreRuntimeErrors) {
             c.body(folder);
         });
         EXPECT_EQ(result.exitCode, 255) << c.name;
-        EXPECT_TRUE(StartsWith(FromUtf8(result.out), u"Cobalt Runtime Error : " + S(c.message) + u"\n"))
+        EXPECT_TRUE(StartsWith(FromUtf8(result.out), u"Cobalt Runtime Error : " + S(c.message) + u"\n" + S(c.fileLine)))
             << c.name << ": " << result.out;
     }
 }

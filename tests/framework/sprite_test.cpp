@@ -362,8 +362,9 @@ TEST_F(Sprites, MissingImagesEndTheRunWhereTheyMust) {
         New<c_TileSet>(GetTexture(u"/nonexistent/tiles.png"), 16, 16);
     });
     EXPECT_EQ(tileSet.exitCode, 255);
-    EXPECT_TRUE(
-        StartsWith(FromUtf8(tileSet.out), u"Cobalt Runtime Error : TileSet::Couldn't retrieve texture's image\n"))
+    EXPECT_TRUE(StartsWith(
+        FromUtf8(tileSet.out),
+        u"Cobalt Runtime Error : TileSet::Couldn't retrieve texture's image\nFile: /nonexistent/tiles.png\n"))
         << tileSet.out;
 
     ChildResult scrambled = RunInChild([] {
@@ -372,7 +373,8 @@ TEST_F(Sprites, MissingImagesEndTheRunWhereTheyMust) {
         GetTexture(u"/nonexistent/tiles.png");
     });
     EXPECT_EQ(scrambled.exitCode, 255);
-    EXPECT_TRUE(StartsWith(FromUtf8(scrambled.out), u"Cobalt Runtime Error : Failed to open stream\n"))
+    EXPECT_TRUE(StartsWith(FromUtf8(scrambled.out),
+                           u"Cobalt Runtime Error : Failed to open stream\nFile: /nonexistent/tiles.imx\n"))
         << scrambled.out;
 }
 

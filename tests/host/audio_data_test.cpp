@@ -237,3 +237,32 @@ TEST(AudioData, AnOggDecodedWholeStopsAtTheLengthLimitAndTheFileIsNamed) {
     EXPECT_NE(said.find(path), std::string::npos) << said;
     EXPECT_NE(said.find(std::to_string(kMaxWholeOggSamples)), std::string::npos) << said;
 }
+
+// The decoder library trusts its pages (a damaged one made it read outside
+// its buffers): a stream with any page cut short or failing its checksum
+// is refused before decoding, and only such a stream.
+TEST(AudioData, OggWithADamagedPageIsRefused) {
+    const std::string ogg = MakeOgg(1, 8000, 6000);
+    ASSERT_TRUE(LoadAudioFile(S(WriteTempFile("whole.ogg", ogg))));
+    // The second page starts at the second "OggS"; damage its body.
+    const std::size_t second = ogg.find("OggS", 4);
+    ASSERT_NE(second, std::string::npos);
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    std::string flipped = ogg;
+    flipped[second + 40] = static_cast<char>(flipped[second + 40] ^ 0x5A);
+    std::string badVersion = ogg;
+    badVersion[second + 4] = 1;
+    const Case cases[] = {
+        {"flipped.ogg", flipped},
+        {"bad_version.ogg", badVersion},
+        {"cut_page.ogg", ogg.substr(0, ogg.size() - 3)},
+        {"trailing.ogg", ogg + "junk after the last page"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(LoadAudioFile(S(WriteTempFile(c.name, c.bytes)))) << c.name;
+        EXPECT_FALSE(OpenOggStream(std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.end()))) << c.name;
+    }
+}

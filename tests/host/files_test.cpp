@@ -256,15 +256,19 @@ TEST(Streams, RuntimeErrors) {
     struct Case {
         std::function<void()> body;
         const char* message;
+        // The file named on the next line, as opened ("" for none).
+        const char* file;
     };
     const Case cases[] = {
-        {[] { New<c_FileInputStream>(u"cobalt://data/missing.bin"); }, "Failed to open stream"},
-        {[] { New<c_DataBuffer>()->Allocate(2)->Allocate(2); }, "Allocate DataBuffer failed"},
-        {[] { LoadScrambled(u"cobalt://data/missing.imx"); }, "Failed to open stream"},
+        {[] { New<c_FileInputStream>(u"cobalt://data/missing.bin"); }, "Failed to open stream", "./data/missing.bin"},
+        {[] { New<c_DataBuffer>()->Allocate(2)->Allocate(2); }, "Allocate DataBuffer failed", ""},
+        {[] { LoadScrambled(u"cobalt://data/missing.imx"); }, "Failed to open stream", "./data/missing.imx"},
     };
     for (const Case& c : cases) {
         ChildResult r = RunInChild(c.body);
         EXPECT_EQ(r.out.substr(0, r.out.find('\n')), std::string("Cobalt Runtime Error : ") + c.message);
+        const std::string fileLine = *c.file ? std::string("File: ") + c.file + "\n" : "";
+        EXPECT_EQ(r.out.substr(r.out.find('\n') + 1, fileLine.size() + 1), fileLine + "\n") << r.out;
         EXPECT_EQ(r.exitCode, 255);
     }
 }

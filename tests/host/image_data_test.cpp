@@ -1,6 +1,9 @@
 // Image decoding limits: only PNG and JPEG are decoded, and pictures over
-// the size limits are refused from their header, with a line naming the file.
+// the size limits or with chunks past the end of the file are refused before
+// decoding, with a line naming the file.
 #include <gtest/gtest.h>
+
+#include <zlib.h>
 
 #include "framework/image_files.h"
 #include "host/image_data.h"
@@ -21,6 +24,34 @@ std::string PngHeader(std::uint32_t w, std::uint32_t h) {
     AppendBE(png, h);
     png += std::string("\x08\x06\x00\x00\x00", 5);
     AppendBE(png, 0);  // checksum, not checked by the decoder
+    return png;
+}
+
+// A header, then a data chunk claiming far more than the file holds (which
+// stb would have grown its buffer to before finding the file short).
+std::string PngWithOverlongChunk() {
+    std::string png = PngHeader(2, 2);
+    AppendBE(png, 0x75000032);
+    png += "IDAT";
+    png += std::string(20, '\x5A');
+    return png;
+}
+
+// A 2 x 2 RGBA header and one data chunk holding `pixels` compressed, cut
+// to `keep` bytes of the stream.
+std::string PngWithData(const std::string& pixels, std::size_t keep = std::string::npos) {
+    std::string png = PngHeader(2, 2);
+    uLongf size = compressBound(pixels.size());
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(pixels.data()),
+             pixels.size());
+    packed.resize(std::min<std::size_t>(size, keep));
+    AppendBE(png, static_cast<std::uint32_t>(packed.size()));
+    png += "IDAT" + packed;
+    AppendBE(png, 0);
+    AppendBE(png, 0);
+    png += "IEND";
+    AppendBE(png, 0);
     return png;
 }
 
@@ -51,6 +82,12 @@ TEST(ImageData, OnlyPngAndJpegWithinTheLimitsAreDecoded) {
          "is 8193x1, over the limit of 8192 pixels per side"},
         {"tall.png", PngHeader(1, 100000), "is 1x100000, over the limit of 8192 pixels per side"},
         {"heavy.png", PngHeader(4097, 4096), "decodes to 67125248 bytes, over the limit of 64 MB"},
+        {"overlong.png", PngWithOverlongChunk(), "has a chunk of 1962934322 bytes, past the end of the file"},
+        // Two rows of a filter byte and 2 RGBA pixels: 18 bytes, no more.
+        {"bloated.png", PngWithData(std::string(100000, '\0')),
+         "has damaged pixel data (it does not inflate to its 2x2 pixels)"},
+        {"cut.png", PngWithData(std::string(18, '\x01'), 6),
+         "has damaged pixel data (it does not inflate to its 2x2 pixels)"},
         {"picture.bmp", Bmp(), "is neither PNG nor JPEG"},
         {"picture.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;", "is neither PNG nor JPEG"},
     };

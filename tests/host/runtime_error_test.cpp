@@ -12,10 +12,12 @@
 #include <fstream>
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "app/entry.h"
+#include "framework/font.h"
 #include "host/rt_game.h"
 #include "host/runtime_error.h"
 #include "support/child_process.h"
@@ -308,4 +310,138 @@ TEST(RuntimeErrorReport, FaultWithTheHeapUnusable) {
         "", 30);
     EXPECT_EQ(r.out, "Cobalt Runtime Error : Memory access violation\n\n");
     EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal << "\n" << r.err;
+}
+
+// A report raised while a loader reads a file names it on the line after the
+// message, so the quoted messages stay as they were; the innermost read is
+// named, and an exception that leaves the read takes the name to the host's
+// report. Once the read is over, nothing is named.
+TEST(RuntimeErrorReport, NamesTheFileBeingRead) {
+    struct Case {
+        const char* name;
+        std::function<void()> body;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"runtime error",
+         [] {
+             ReadingFile reading(u"/maps/level3.tmx");
+             RuntimeError(u"Broken");
+         },
+         "Cobalt Runtime Error : Broken\nFile: /maps/level3.tmx\n\n"},
+        {"data path, mapped as opened",
+         [] {
+             ReadingFile reading(u"cobalt://data/level3.tmx");
+             RuntimeError(u"Broken");
+         },
+         "Cobalt Runtime Error : Broken\nFile: ./data/level3.tmx\n\n"},
+        {"innermost, then the outer again",
+         [] {
+             ReadingFile map(u"/maps/level3.tmx");
+             { ReadingFile tiles(u"/maps/tiles.png"); }
+             ReadingFile font(u"/fonts/a.fnt");
+             RuntimeError(u"Broken");
+         },
+         "Cobalt Runtime Error : Broken\nFile: /fonts/a.fnt\n\n"},
+        {"read over",
+         [] {
+             { ReadingFile reading(u"/maps/level3.tmx"); }
+             RuntimeError(u"Broken");
+         },
+         kReport},
+        {"fault",
+         [] {
+             InstallFaultHandlers();
+             ReadingFile reading(u"/maps/level3.tmx");
+             WriteNowhere();
+         },
+         "Cobalt Runtime Error : Memory access violation\nFile: /maps/level3.tmx\n\n"},
+    };
+    for (const Case& c : cases) {
+        ChildResult r = RunInChild(c.body);
+        EXPECT_EQ(r.out, c.out) << c.name;
+        EXPECT_EQ(r.exitCode, 255) << c.name;
+    }
+
+    const Case escaping[] = {
+        {"C++ exception",
+         [] {
+             ReadingFile reading(u"/maps/level3.tmx");
+             throw std::bad_alloc();
+         },
+         "Cobalt Runtime Error : Uncaught C++ exception std::bad_alloc\nFile: /maps/level3.tmx\n"},
+        {"game error object",
+         [] {
+             ReadingFile outer(u"/maps/level3.tmx");
+             ReadingFile inner(u"/maps/tiles.png");
+             ThrowError<ThrowableObject>();
+         },
+         "Cobalt Runtime Error : Uncaught Cobalt Exception\nFile: /maps/tiles.png\n"},
+        {"caught before the next read",
+         [] {
+             try {
+                 ReadingFile reading(u"/maps/level3.tmx");
+                 throw 1;
+             } catch (int) {}
+             { ReadingFile next(u"/maps/level4.tmx"); }
+             throw std::bad_alloc();
+         },
+         "Cobalt Runtime Error : Uncaught C++ exception std::bad_alloc\n"},
+    };
+    for (const Case& c : escaping) {
+        ChildResult r = UpdateThrowingInChild(c.body);
+        EXPECT_EQ(r.out, c.out) << c.name;
+        EXPECT_EQ(r.exitCode, 255) << c.name;
+    }
+}
+
+// A real allocation failure inside a real loader ends in the host's report,
+// naming the file, with the report's exit code: never std::terminate.
+TEST(RuntimeErrorReport, AllocationFailureInALoaderIsReported) {
+    // The sanitizer's allocator ends the process rather than refuse.
+    if (kSanitizedHeap) GTEST_SKIP() << "needs an allocator that can run out";
+    const std::string path = "/tmp/orbel-huge-" + std::to_string(getpid()) + ".fnt";
+    {
+        // A sparse file far larger than the child may allocate.
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(ftruncate(fileno(f), 256L << 20), 0);
+        std::fclose(f);
+    }
+    ChildResult r = UpdateThrowingInChild([&] {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t now = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+        rlimit limit{now + (64u << 20), now + (64u << 20)};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+        LoadFont(FromUtf8(path));
+        std::_Exit(4);  // it loaded: the limit did not hold
+    });
+    std::remove(path.c_str());
+    EXPECT_EQ(r.out, "Cobalt Runtime Error : Uncaught C++ exception std::bad_alloc\nFile: " + path + "\n");
+    EXPECT_EQ(r.exitCode, 255) << "signal " << r.signal << "\n" << r.err;
+}
+
+// With a trap installed a runtime error unwinds to whoever installed it (the
+// fuzz targets and their replay), with its message; the trap is put back.
+TEST(RuntimeErrorTrap, TurnsTheErrorIntoAnExceptionWhileInstalled) {
+    struct Trapped {
+        std::string message;
+    };
+    static RuntimeErrorTrap thrower = [](StringView message) { throw Trapped{ToUtf8(message)}; };
+    const RuntimeErrorTrap previous = SetRuntimeErrorTrap(thrower);
+    std::string caught;
+    try {
+        ReadingFile reading(u"/maps/level3.tmx");
+        RuntimeError(u"Broken");
+    } catch (const Trapped& t) {
+        caught = t.message;
+    }
+    EXPECT_EQ(caught, "Broken");
+    EXPECT_EQ(SetRuntimeErrorTrap(previous), thrower);
+    // The orderly end is not an error: it is never trapped.
+    SetRuntimeErrorTrap(thrower);
+    ChildResult r = RunInChild([] { RuntimeError(u""); });
+    SetRuntimeErrorTrap(previous);
+    EXPECT_EQ(r.exitCode, 0);
 }
