@@ -170,8 +170,9 @@ TEST_F(GameImages, AtlasPicturesAreThePixelsOfTheirOwnFiles) {
         }
         EXPECT_EQ(differing, 0);
     }
-    // Both styles: two far layers and four tree silhouettes each.
-    EXPECT_EQ(pictures, 12);
+    // Both styles: two far layers and four tree silhouettes each; and the
+    // 22 pictures of level objects (eight map trees among them).
+    EXPECT_EQ(pictures, 12 + 22);
 }
 
 TEST(GeneratedImages, ScrambledFilesRoundTripToTheirPngAndRefuseAWrongCheck) {

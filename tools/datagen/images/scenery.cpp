@@ -387,6 +387,62 @@ void MakeSceneryAtlas(ImageOutput& out, const std::string& prefix, std::string& 
     }
     out.Texture(atlasName, atlas);
 }
+
+// The pictures a level draws between its tile layers (trees, door, key,
+// flower, boxes, waterfalls, both characters, the HUD key, snow) in one
+// texture, so that consecutive objects of both worlds share a batch. A
+// sprite sheet keeps its frame grid as one block. Shelves of pictures sorted
+// tallest first, each picture extruded like the scenery.
+void MakeObjectsAtlas(ImageOutput& out, std::string& index) {
+    std::vector<std::string> names = {"door.png",
+                                      "key.png",
+                                      "key_icon.png",
+                                      "arrow_mark.png",
+                                      "flower_1.png",
+                                      "box.png",
+                                      "box_break.png",
+                                      "waterfall_top.png",
+                                      "waterfall_body.png",
+                                      "waterfall_bottom.png",
+                                      "char1_spritesheet.png",
+                                      "char2_spritesheet.png",
+                                      "snow.png",
+                                      "snowdust.png"};
+    for (int i = 1; i <= 4; ++i) {
+        names.push_back("tree" + std::to_string(i) + ".png");
+        names.push_back("alt_tree" + std::to_string(i) + ".png");
+    }
+    std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        return out.Find(a).Height() > out.Find(b).Height();
+    });
+    constexpr int kShelfWidth = 512;
+    struct Spot {
+        int x, y;
+    };
+    std::vector<Spot> spots;
+    int x = 1, y = 1, rowHeight = 0, width = 0;
+    for (const std::string& name : names) {
+        const Canvas& picture = out.Find(name);
+        if (x > 1 && x + picture.Width() + 1 > kShelfWidth) {
+            y += rowHeight + 2;
+            x = 1;
+            rowHeight = 0;
+        }
+        spots.push_back({x, y});
+        width = std::max(width, x + picture.Width() + 1);
+        rowHeight = std::max(rowHeight, picture.Height());
+        x += picture.Width() + 2;
+    }
+    Canvas atlas(width, y + rowHeight + 1);
+    const std::string atlasName = "objects_atlas.png";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const Canvas& picture = out.Find(names[i]);
+        PlaceExtruded(atlas, picture, spots[i].x, spots[i].y);
+        index += names[i] + " " + atlasName + " " + std::to_string(spots[i].x) + " " + std::to_string(spots[i].y) +
+                 " " + std::to_string(picture.Width()) + " " + std::to_string(picture.Height()) + "\n";
+    }
+    out.Texture(atlasName, atlas);
+}
 }  // namespace
 
 void MakeScenery(const SpriteBook&, ImageOutput& out) {
@@ -407,6 +463,7 @@ void MakeScenery(const SpriteBook&, ImageOutput& out) {
     std::string index = "# picture atlas x y width height: the game reads these pictures from their atlas\n";
     MakeSceneryAtlas(out, "", index);
     MakeSceneryAtlas(out, "alt_", index);
+    MakeObjectsAtlas(out, index);
     out.DataText("atlas.txt", index);
 }
 
