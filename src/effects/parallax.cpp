@@ -2,15 +2,37 @@
 #include "effects/parallax.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
-#include "framework/rectangle_gdo.h"
+#include "framework/screen.h"
 #include "framework/static_image.h"
 #include "framework/texture.h"
+#include "graphics/graphics_context.h"
 #include "graphics/image.h"
 #include "host/rnd.h"
 
 namespace {
+
+// Whether the box (device pixels) meets what the frame shows: the game's
+// visible rectangle while that is in force, else the whole device; touching
+// counts as meeting, as in the bounding-circle cull.
+bool BoxMeetsScreen(float left, float top, float right, float bottom) {
+    const GameScreen& screen = Screen();
+    float x = 0, y = 0, w = 0, h = 0;
+    if (screen.visibleInForce) {
+        x = screen.visibleX;
+        y = screen.visibleY;
+        w = screen.visibleWidth;
+        h = screen.visibleHeight;
+    } else if (const gxtkGraphics* device = GetGraphicsDevice()) {
+        w = static_cast<float>(device->Width());
+        h = static_cast<float>(device->Height());
+    } else {
+        return true;
+    }
+    return left <= x + w && right >= x && top <= y + h && bottom >= y;
+}
 
 Ref<c_ParallaxLayer> MakeLayer(float width, float factor) {
     auto layer = New<c_ParallaxLayer>();
@@ -64,6 +86,16 @@ void AddTreeLayer(c_ParallaxBackground& bg, StringView name, int first, int last
 
 }  // namespace
 
+void c_SkyGDO::Draw() {
+    const std::array<float, 6> m = GetMatrix();
+    if (m[1] == 0 && m[2] == 0) {
+        const float x0 = -width / 2 * m[0] + m[4], x1 = width / 2 * m[0] + m[4];
+        const float y0 = -height / 2 * m[3] + m[5], y1 = height / 2 * m[3] + m[5];
+        if (!BoxMeetsScreen(std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1))) return;
+    }
+    c_RectangleGDO::Draw();
+}
+
 void c_ParallaxBackground::SetProgress(float p) {
     p = std::clamp(p, 0.0f, 1.0f);
     for (auto& child : children) {
@@ -83,7 +115,7 @@ void CreateParallaxBackground(c_ParallaxBackground& background, int kind, float 
     auto sky = New<c_ParallaxLayer>();
     sky->scrollRange = width;
     sky->coveredWidth = static_cast<int>(std::ceil(width) + kParallaxViewWidth);
-    auto rect = New<c_RectangleGDO>(static_cast<float>(sky->coveredWidth), height);
+    auto rect = New<c_SkyGDO>(static_cast<float>(sky->coveredWidth), height);
     rect->position.Set(static_cast<float>(sky->coveredWidth) / 2, 0);
     if (pre.empty())
         rect->tint.Set(187, 218, 232);

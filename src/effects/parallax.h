@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/gdo.h"
+#include "framework/rectangle_gdo.h"
 
 // The width of the view: a layer slid to its full range still covers it.
 inline constexpr int kParallaxViewWidth = 320;
@@ -16,6 +17,16 @@ public:
     float scrollRange = 0;
     float progress = 0;
     String ToString() const override { return u"c_ParallaxLayer"; }
+};
+
+// The sky: a filled rectangle as wide and tall as the level. Its bounding
+// circle reaches into every view of the stage, the other world's too, so it
+// also tests its own box (while upright) and stays out of a view it misses.
+class c_SkyGDO : public c_RectangleGDO {
+public:
+    using c_RectangleGDO::c_RectangleGDO;
+    String ToString() const override { return u"c_SkyGDO"; }
+    void Draw() override;
 };
 
 class c_ParallaxBackground : public c_EmptyGDOContainer {

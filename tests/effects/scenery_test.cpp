@@ -249,3 +249,44 @@ TEST_F(Scenery, LeafFadesForTwoSecondsThenWaitsFive) {
     EXPECT_EQ(inFinishedState, 7000);
     EXPECT_EQ(leaf->alpha, 1);
 }
+
+TEST(SkyGdo, StaysOutOfAViewItLiesWhollyAboveOrBelow) {
+    // 2000 × 100: its bounding circle reaches every point of the 640 × 480
+    // device, wherever the sky lies above or below it.
+    struct Case {
+        float y;
+        bool visibleRectInForce;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {-51, false, false},  // wholly above the device
+        {-50, false, true},   // touching its top edge
+        {240, false, true},   // across it
+        {531, false, false},  // wholly below
+        {149, true, false},   // above the visible rectangle, which starts at y = 200
+        {150, true, true},    // touching it
+    };
+    for (const auto& c : cases) {
+        RecordedFrame frame;
+        auto wide = New<c_SkyGDO>(2000, 100);
+        wide->position.Set(320, c.y);
+        auto child = New<c_RectangleGDO>(6, 8);
+        child->position.Set(0, 240 - c.y);  // on screen on its own
+        wide->AddChild(child);
+        frame.Begin();
+        if (c.visibleRectInForce) {
+            Screen().SetVisibleRect(0, 200, 640, 280);
+            Screen().visibleInForce = true;
+        }
+        wide->Render();
+        frame.End();
+        EXPECT_EQ(frame.Vertices().size(), c.drawn ? 12u : 6u) << c.y;  // a rectangle is two triangles
+    }
+
+    // Turned, its box is not upright: the sky is drawn.
+    RecordedFrame frame;
+    auto turned = New<c_SkyGDO>(2000, 100);
+    turned->position.Set(320, -300);
+    turned->rotation = 1;
+    EXPECT_EQ(frame.RenderOnce(*turned).size(), 6u);
+}

@@ -5,7 +5,8 @@
 //
 // The parallax pictures of each style are also packed into one atlas
 // ("scenery_atlas.png", "alt_scenery_atlas.png") listed in "atlas.txt"; the
-// game draws them from there, one texture per background.
+// game draws them from there, one texture per background, without the clear
+// sky above each picture. The level objects share "objects_atlas.png".
 //
 // The layers stand on the bottom edge of the map and repeat sideways, so
 // every far picture is seamless from its right edge to its left. Colours
@@ -346,6 +347,26 @@ void PlaceExtruded(Canvas& atlas, const Canvas& src, int x, int y) {
     }
 }
 
+// The picture without the clear rows above its first drawn one but one: the
+// game stands each parallax picture on its bottom edge, so the rows it drops
+// change no pixel on screen, only stop being blended. The clear row it keeps
+// is what the extruded border repeats, as the lone picture's edge did.
+Canvas WithoutClearTop(const Canvas& src) {
+    const int w = src.Width(), h = src.Height();
+    int first = 0;
+    auto clearRow = [&](int row) {
+        for (int col = 0; col < w; ++col)
+            if (src.Opaque(col, row)) return false;
+        return true;
+    };
+    while (first < h - 1 && clearRow(first)) ++first;
+    const int top = std::max(first - 1, 0);
+    Canvas kept(w, h - top);
+    for (int row = top; row < h; ++row)
+        for (int col = 0; col < w; ++col) kept.Set(col, row - top, src.Get(col, row));
+    return kept;
+}
+
 // One style's parallax pictures in one texture, so that a background draws
 // from a single surface: the two far layers stacked, the four tree
 // silhouettes in a row below. Each entry of the index is
@@ -357,9 +378,11 @@ void MakeSceneryAtlas(ImageOutput& out, const std::string& prefix, std::string& 
         int x, y;
     };
     std::vector<Spot> spots;
+    std::vector<Canvas> pictures;
+    for (const std::string& name : names) pictures.push_back(WithoutClearTop(out.Find(name)));
     int x = 1, y = 1, rowHeight = 0, width = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const Canvas& picture = out.Find(names[i]);
+        const Canvas& picture = pictures[i];
         // The two wide layers each take a row; the trees share one.
         if (i < 2 || x + picture.Width() + 1 > 330) {
             if (x > 1) y += rowHeight + 2;
@@ -379,6 +402,62 @@ void MakeSceneryAtlas(ImageOutput& out, const std::string& prefix, std::string& 
     const int height = y + rowHeight + 1;
     Canvas atlas(width, height);
     const std::string atlasName = prefix + "scenery_atlas.png";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const Canvas& picture = pictures[i];
+        PlaceExtruded(atlas, picture, spots[i].x, spots[i].y);
+        index += names[i] + " " + atlasName + " " + std::to_string(spots[i].x) + " " + std::to_string(spots[i].y) +
+                 " " + std::to_string(picture.Width()) + " " + std::to_string(picture.Height()) + "\n";
+    }
+    out.Texture(atlasName, atlas);
+}
+
+// The pictures a level draws between its tile layers (trees, door, key,
+// flower, boxes, waterfalls, both characters, the HUD key, snow) in one
+// texture, so that consecutive objects of both worlds share a batch. A
+// sprite sheet keeps its frame grid as one block. Shelves of pictures sorted
+// tallest first, each picture extruded like the scenery.
+void MakeObjectsAtlas(ImageOutput& out, std::string& index) {
+    std::vector<std::string> names = {"door.png",
+                                      "key.png",
+                                      "key_icon.png",
+                                      "arrow_mark.png",
+                                      "flower_1.png",
+                                      "box.png",
+                                      "box_break.png",
+                                      "waterfall_top.png",
+                                      "waterfall_body.png",
+                                      "waterfall_bottom.png",
+                                      "char1_spritesheet.png",
+                                      "char2_spritesheet.png",
+                                      "snow.png",
+                                      "snowdust.png"};
+    for (int i = 1; i <= 4; ++i) {
+        names.push_back("tree" + std::to_string(i) + ".png");
+        names.push_back("alt_tree" + std::to_string(i) + ".png");
+    }
+    std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        return out.Find(a).Height() > out.Find(b).Height();
+    });
+    constexpr int kShelfWidth = 512;
+    struct Spot {
+        int x, y;
+    };
+    std::vector<Spot> spots;
+    int x = 1, y = 1, rowHeight = 0, width = 0;
+    for (const std::string& name : names) {
+        const Canvas& picture = out.Find(name);
+        if (x > 1 && x + picture.Width() + 1 > kShelfWidth) {
+            y += rowHeight + 2;
+            x = 1;
+            rowHeight = 0;
+        }
+        spots.push_back({x, y});
+        width = std::max(width, x + picture.Width() + 1);
+        rowHeight = std::max(rowHeight, picture.Height());
+        x += picture.Width() + 2;
+    }
+    Canvas atlas(width, y + rowHeight + 1);
+    const std::string atlasName = "objects_atlas.png";
     for (std::size_t i = 0; i < names.size(); ++i) {
         const Canvas& picture = out.Find(names[i]);
         PlaceExtruded(atlas, picture, spots[i].x, spots[i].y);
@@ -407,6 +486,7 @@ void MakeScenery(const SpriteBook&, ImageOutput& out) {
     std::string index = "# picture atlas x y width height: the game reads these pictures from their atlas\n";
     MakeSceneryAtlas(out, "", index);
     MakeSceneryAtlas(out, "alt_", index);
+    MakeObjectsAtlas(out, index);
     out.DataText("atlas.txt", index);
 }
 
