@@ -4,12 +4,13 @@
 // (exclusions and "requires", cells with their flip bits split off), and the
 // objects of each object group, made by their tile-set key and placed on
 // their base line in the layer the group names. Broken files end in a
-// "TILED_LOADER: " runtime error that names the map file.
+// "TILED_LOADER: " runtime error, and the report names the map file.
 #include "level/tiled_loader.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 #include "framework/events.h"
 #include "framework/game.h"
@@ -170,16 +171,15 @@ constexpr int kGameTileSize = 16;
 // Levels hold a few dozen objects; every one becomes a live object.
 constexpr int kMaxObjects = 4096;
 
-// The map being read: its file (empty when unknown) names it in errors, and
-// its folder is where its relative paths start.
+// The map being read: its file (empty when unknown), and its folder, where
+// its relative paths start. Errors keep their messages as they are; the
+// report's "File:" line names the map.
 struct MapFile {
     String name;
     String folder;
 };
 
-[[noreturn]] void Fail(const MapFile& map, StringView message) {
-    RuntimeError(u"TILED_LOADER: " + (map.name.empty() ? String() : map.name + u": ") + String(message));
-}
+[[noreturn]] void Fail(const MapFile&, StringView message) { RuntimeError(u"TILED_LOADER: " + String(message)); }
 
 String FolderOf(StringView path) {
     const std::size_t slash = path.rfind(u'/');
@@ -322,6 +322,10 @@ Ref<c_EmptyGDOContainer> LoadTiledMap(c_LevelHost& stage, float x, float y, Stri
                                       const Ref<c_XMLNode>& root, StringView mapFile) {
     if (!root || root->name != u"map") return nullptr;
     const MapFile file{String(mapFile), FolderOf(mapFile)};
+    // A caller that already names a file (the level stage names the path it
+    // opened) keeps it; otherwise the map's own name goes on the report.
+    std::optional<ReadingFile> reading;
+    if (!mapFile.empty() && ReportedFile().empty()) reading.emplace(mapFile);
     auto container = New<c_EmptyGDOContainer>();
     auto stack = New<c_TileSetStack>();
 
