@@ -67,12 +67,14 @@ bool PngChunksFit(const std::string& name, std::size_t length, Read read) {
     std::uint8_t head[8];
     if (!read(0, head, sizeof head) || head[0] != 0x89) return true;  // not a PNG: nothing to walk
     std::size_t at = 8;
-    while (length - at >= 12) {
+    // Down to a last chunk's bare header: one cut off right after its type
+    // (no room for data or checksum) claims its length as much as any.
+    while (length - at >= 8) {
         std::uint8_t chunk[8];
         if (!read(at, chunk, sizeof chunk)) break;
         const std::size_t size = (std::size_t{chunk[0]} << 24) | (std::size_t{chunk[1]} << 16) |
                                  (std::size_t{chunk[2]} << 8) | std::size_t{chunk[3]};
-        if (size > length - at - 12) {
+        if (length - at < 12 || size > length - at - 12) {
             Print(u"IMAGE: " + FromUtf8(name) + u" has a chunk of " + IntToString(static_cast<long long>(size)) +
                   u" bytes, past the end of the file");
             return false;

@@ -100,6 +100,9 @@ TEST(ImageData, OnlyPngAndJpegWithinTheLimitsAreDecoded) {
         {"tall.png", PngHeader(1, 100000), "is 1x100000, over the limit of 8192 pixels per side"},
         {"heavy.png", PngHeader(4097, 4096), "decodes to 67125248 bytes, over the limit of 64 MB"},
         {"overlong.png", PngWithOverlongChunk(), "has a chunk of 1962934322 bytes, past the end of the file"},
+        // The file ends right after a chunk's length and type.
+        {"header_only.png", PngHeader(2, 2) + std::string("IEND", 4) + "IDAT",
+         "has a chunk of 1229278788 bytes, past the end of the file"},
         // Two rows of a filter byte and 2 RGBA pixels: 18 bytes, no more.
         {"bloated.png", PngWithData(std::string(100000, '\0')),
          "has damaged pixel data (it does not inflate to its 2x2 pixels)"},
