@@ -155,6 +155,106 @@ bool PngDataFits(const std::string& name, std::size_t length, Read read) {
     return false;
 }
 
+// The system's stb decodes a scan with whatever Huffman and quantization
+// tables it names, defined or not, and an undefined Huffman table is
+// uninitialised memory it indexes with: a scan naming a table no segment
+// before it defined read far outside its buffers. So every table a scan
+// needs must be defined before it. Files that are not well-formed enough to
+// walk are left to stb, which refuses them. Prints why not.
+template <class Read>
+bool JpegTablesDefined(const std::string& name, std::size_t length, Read read) {
+    std::uint8_t b[4];
+    if (!read(0, b, 2) || b[0] != 0xFF || b[1] != 0xD8) return true;  // not a JPEG
+    bool quant[4] = {}, huff[2][4] = {};
+    int frameQuant[4] = {-1, -1, -1, -1};  // up to four tables the frame's components use
+    int frameComponents = 0;
+    bool progressive = false;
+    auto refuse = [&] {
+        Print(u"IMAGE: " + FromUtf8(name) + u" has a scan that uses a table it never defines");
+        return false;
+    };
+    std::size_t at = 2;
+    while (at + 4 <= length) {
+        if (!read(at, b, 4)) return true;
+        const unsigned marker = b[1];
+        // The decoder skips whatever lies between segments, up to the next
+        // 0xFF, and fill bytes before a marker: so does the walk.
+        if (b[0] != 0xFF || marker == 0xFF) {
+            std::uint8_t block[4096];
+            const std::size_t take = std::min(sizeof block, length - at);
+            if (!read(at, block, take)) return true;
+            std::size_t skip = 1;
+            while (skip < take && block[skip] != 0xFF) ++skip;
+            if (b[0] == 0xFF) skip = 1;  // a fill byte: the marker follows
+            at += skip;
+            continue;
+        }
+        if (marker == 0xD9) return true;  // end of image
+        const std::size_t size = (std::size_t{b[2]} << 8) | b[3];
+        if (size < 2 || size > length - at - 2) return true;
+        std::uint8_t seg[65535];
+        if (!read(at + 4, seg, size - 2)) return true;
+        const std::size_t n = size - 2;
+        if (marker == 0xDB) {
+            for (std::size_t i = 0; i < n;) {
+                const unsigned precision = seg[i] >> 4, id = seg[i] & 15;
+                if (id > 3) return true;
+                quant[id] = true;
+                i += 1 + (precision ? 128 : 64);
+            }
+        } else if (marker == 0xC4) {
+            for (std::size_t i = 0; i + 17 <= n;) {
+                const unsigned cls = seg[i] >> 4, id = seg[i] & 15;
+                if (cls > 1 || id > 3) return true;
+                std::size_t count = 0;
+                for (int k = 1; k <= 16; ++k) count += seg[i + k];
+                huff[cls][id] = true;
+                i += 17 + count;
+            }
+        } else if ((marker >= 0xC0 && marker <= 0xCF) && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+            frameComponents = n >= 6 ? seg[5] : 0;
+            for (int c = 0; c < frameComponents && c < 4 && 6 + 3 * c + 2 < static_cast<int>(n); ++c)
+                frameQuant[c] = seg[6 + 3 * c + 2] & 15;
+        } else if (marker == 0xDA) {
+            for (int c = 0; c < frameComponents && c < 4; ++c)
+                if (frameQuant[c] > 3 || (frameQuant[c] >= 0 && !quant[frameQuant[c]])) return refuse();
+            const std::size_t components = n >= 1 ? seg[0] : 0;
+            if (n < 1 + 2 * components + 3) return true;
+            const unsigned spectralStart = seg[1 + 2 * components];
+            const unsigned approxHigh = seg[3 + 2 * components] >> 4;
+            for (std::size_t c = 0; c < components; ++c) {
+                const unsigned dc = seg[2 + 2 * c] >> 4, ac = seg[2 + 2 * c] & 15;
+                if (dc > 3 || ac > 3) return true;
+                const bool needsDc = !progressive || (spectralStart == 0 && approxHigh == 0);
+                const bool needsAc = !progressive || spectralStart > 0;
+                if ((needsDc && !huff[0][dc]) || (needsAc && !huff[1][ac])) return refuse();
+            }
+            // Past the entropy-coded data: to the next marker that is not a
+            // stuffed zero or a restart.
+            at += 2 + size;
+            std::uint8_t block[4096];
+            bool found = false;
+            while (!found && at < length) {
+                const std::size_t take = std::min(sizeof block, length - at);
+                if (!read(at, block, take)) return true;
+                std::size_t i = 0;
+                for (; i + 1 < take; ++i) {
+                    if (block[i] == 0xFF && block[i + 1] != 0 && (block[i + 1] < 0xD0 || block[i + 1] > 0xD7)) {
+                        found = true;
+                        break;
+                    }
+                }
+                at += i;
+                if (!found && take < 2) return true;
+            }
+            continue;
+        }
+        at += 2 + size;
+    }
+    return true;
+}
+
 bool RefuseFormat(const std::string& name) {
     Print(u"IMAGE: " + FromUtf8(name) + u" is neither PNG nor JPEG");
     return false;
@@ -190,6 +290,7 @@ ImageData DecodeImageFile(const std::string& fileName) {
         if (!IsPngOrJpeg(head, got)) {
             RefuseFormat(fileName);
         } else if (PngChunksFit(fileName, static_cast<std::size_t>(end), readAt) &&
+                   JpegTablesDefined(fileName, static_cast<std::size_t>(end), readAt) &&
                    std::fseek(file, 0, SEEK_SET) == 0 && stbi_info_from_file(file, &width, &height, &depth) &&
                    WithinLimits(fileName, width, height, depth) &&
                    PngDataFits(fileName, static_cast<std::size_t>(end), readAt) && std::fseek(file, 0, SEEK_SET) == 0) {
@@ -211,7 +312,7 @@ ImageData DecodeImageMemory(const std::uint8_t* bytes, std::size_t length, const
         std::memcpy(out, bytes + offset, count);
         return true;
     };
-    if (!PngChunksFit(name, length, readAt)) return {};
+    if (!PngChunksFit(name, length, readAt) || !JpegTablesDefined(name, length, readAt)) return {};
     int width = 0, height = 0, depth = 0;
     if (!stbi_info_from_memory(bytes, int(length), &width, &height, &depth)) return {};
     if (!WithinLimits(name, width, height, depth) || !PngDataFits(name, length, readAt)) return {};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "framework/image_files.h"
 #include "host/image_data.h"
@@ -132,4 +133,21 @@ TEST(ImageData, OnlyPngAndJpegWithinTheLimitsAreDecoded) {
             EXPECT_EQ(fromFile.width, 0);
         }
     }
+}
+
+// The system's decoder indexed an undefined Huffman table's uninitialised
+// memory: a scan naming a table that no segment defined is refused, while
+// well-formed baseline and progressive pictures still decode.
+TEST(ImageData, AJpegScanMustUseTablesItDefines) {
+    const std::filesystem::path corpus = std::filesystem::path(ORBEL_FUZZ_DIR) / "corpus" / "image";
+    for (const char* good : {"gradient.jpg", "progressive.jpg"}) {
+        const ImageData image = DecodeImageFile((corpus / good).string());
+        EXPECT_TRUE(image.pixels) << good;
+    }
+    const std::string bad = (corpus / "scan_names_undefined_huffman_table.jpg").string();
+    testing::internal::CaptureStdout();
+    const ImageData image = DecodeImageFile(bad);
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(image.pixels);
+    EXPECT_EQ(said, "IMAGE: " + bad + " has a scan that uses a table it never defines\n");
 }
